@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# A newcomer's first command: installs the packages, builds the release build
+# (library, tools and the factory sound set beside the library) and renders
+# the demo when the plug-in and the host tool are there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$jobs"
+
+if [ -x scripts/demo.sh ]; then
+  scripts/demo.sh build
+fi

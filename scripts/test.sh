@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs every test: the release build, a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer and a
+# short run of each fuzzer. Window tests run on a private Xvfb display.
+# FUZZ_SECONDS sets the length of each fuzzer's run (default 60; 0 skips them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+  fifo=$(mktemp -u) && mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display_number <"$fifo" || true
+  rm -f "$fifo"
+  if [ -n "${display_number:-}" ]; then
+    export DISPLAY=":$display_number"
+    echo "test: Xvfb on $DISPLAY"
+  fi
+fi
+
+run_suite() {
+  local dir=$1; shift
+  echo "=== $dir: configure and build"
+  cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=Release
+echo "=== build: ctest"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DAMBER_SANITIZE=ON -DAMBER_BUILD_BENCH=OFF
+echo "=== build-asan: ctest"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "=== build-tsan: concurrency tests"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBER_TSAN=ON -DAMBER_BUILD_BENCH=OFF
+cmake --build build-tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -L concurrency -j "$jobs"
+
+if [ "$fuzz_seconds" != "0" ]; then
+  scripts/fuzz.sh "$fuzz_seconds"
+fi
