@@ -1,0 +1,147 @@
+#include "platform/module.h"
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string KEY = "SOFTWARE\\Kestrovalian\\Amber Threshold";
+
+struct Query {
+    LONG status;
+    DWORD type;
+    DWORD size;
+    std::vector<BYTE> data;
+};
+
+// Opens path, queries name into a buffer of bufferSize bytes, closes.
+Query query(const std::string& path, const char* name, DWORD bufferSize = 1024) {
+    HKEY key = nullptr;
+    const LONG opened =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
+    if (opened != ERROR_SUCCESS) {
+        return {opened, 0, 0, {}};
+    }
+    Query q{ERROR_SUCCESS, 0xFFFF, bufferSize, std::vector<BYTE>(bufferSize, 0xAA)};
+    q.status = RegQueryValueExA(key, name, nullptr, &q.type, q.data.data(), &q.size);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    return q;
+}
+
+class Registry : public ::testing::Test {
+protected:
+    void TearDown() override { registry_test::reset(); }
+};
+
+TEST_F(Registry, SeedHoldsTheModuleFolderWithItsTerminator) {
+    const Query q = query(KEY, "InstallDir");
+    ASSERT_EQ(q.status, ERROR_SUCCESS);
+    EXPECT_EQ(q.type, REG_SZ);
+    const std::string& folder = moduleFolder();
+    ASSERT_EQ(q.size, folder.size() + 1);
+    EXPECT_EQ(std::string(q.data.begin(), q.data.begin() + folder.size()), folder);
+    EXPECT_EQ(q.data[folder.size()], 0);
+    EXPECT_EQ(q.data[folder.size() + 1], 0xAA) << "wrote past the value";
+}
+
+TEST_F(Registry, PathsAndNamesIgnoreCase) {
+    EXPECT_EQ(query("software\\KESTROVALIAN\\amber threshold", "installdir").status, ERROR_SUCCESS);
+}
+
+TEST_F(Registry, MissingKeyOrValue) {
+    HKEY key = reinterpret_cast<HKEY>(&key);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Nobody", 0, KEY_QUERY_VALUE, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_EQ(query(KEY, "Missing").status, ERROR_FILE_NOT_FOUND);
+
+    EXPECT_TRUE(registry_test::deleteValue(KEY, "InstallDir"));
+    EXPECT_FALSE(registry_test::deleteValue(KEY, "InstallDir"));
+    EXPECT_EQ(query(KEY, "InstallDir").status, ERROR_FILE_NOT_FOUND);
+
+    EXPECT_TRUE(registry_test::deleteKey("SOFTWARE\\Kestrovalian"));
+    EXPECT_EQ(query(KEY, "InstallDir").status, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(query("SOFTWARE", "x").status, ERROR_FILE_NOT_FOUND) << "parent key went too";
+    EXPECT_FALSE(registry_test::deleteKey("SOFTWARE\\Kestrovalian"));
+}
+
+TEST_F(Registry, ValueSizesAroundTheBuffer) {
+    struct Case {
+        std::size_t bytes;
+        LONG status;
+    };
+    for (const Case c :
+         {Case{0, ERROR_SUCCESS}, Case{1023, ERROR_SUCCESS}, Case{1024, ERROR_SUCCESS},
+          Case{1025, ERROR_MORE_DATA}, Case{5000, ERROR_MORE_DATA}}) {
+        SCOPED_TRACE(c.bytes);
+        std::vector<BYTE> bytes(c.bytes);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<BYTE>('a' + i % 26);
+        }
+        registry_test::setValue(KEY, "InstallDir", REG_SZ, bytes);
+        const Query q = query(KEY, "InstallDir");
+        EXPECT_EQ(q.status, c.status);
+        EXPECT_EQ(q.size, c.bytes) << "size in and out reports the value's size";
+        if (c.status == ERROR_SUCCESS) {
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), q.data.begin()));
+        } else {
+            EXPECT_EQ(q.data[0], 0xAA) << "nothing copied on ERROR_MORE_DATA";
+        }
+    }
+}
+
+TEST_F(Registry, ReplacedValueAndTwoTerminators) {
+    registry_test::setString(KEY, "InstallDir", "D:\\Audio\\Inst");
+    Query q = query(KEY, "InstallDir");
+    ASSERT_EQ(q.status, ERROR_SUCCESS);
+    EXPECT_EQ(q.size, 14u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(q.data.data())), "D:\\Audio\\Inst");
+
+    registry_test::setValue(KEY, "InstallDir", REG_SZ, {'a', 'b', 0, 0});
+    q = query(KEY, "InstallDir");
+    EXPECT_EQ(q.size, 4u);
+    EXPECT_EQ(q.data[3], 0);
+}
+
+TEST_F(Registry, SizeQueryWithoutBufferAndSubKeyOfOpenKey) {
+    HKEY software = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_QUERY_VALUE, &software),
+              ERROR_SUCCESS);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(software, "Kestrovalian\\Amber Threshold", 0, KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "InstallDir", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, moduleFolder().size() + 1);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(software), ERROR_SUCCESS);
+}
+
+TEST_F(Registry, HandlesAfterCloseAndAfterDelete) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, KEY.c_str(), 0, KEY_QUERY_VALUE, &key),
+              ERROR_SUCCESS);
+    registry_test::deleteKey(KEY);
+    DWORD size = 1024;
+    BYTE data[1024];
+    EXPECT_EQ(RegQueryValueExA(key, "InstallDir", nullptr, nullptr, data, &size),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(key, "InstallDir", nullptr, nullptr, data, &size),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+}
+
+TEST_F(Registry, ResetRestoresTheSeed) {
+    registry_test::deleteKey("SOFTWARE");
+    registry_test::setString("SOFTWARE\\Other", "X", "y");
+    registry_test::reset();
+    EXPECT_EQ(query(KEY, "InstallDir").status, ERROR_SUCCESS);
+    EXPECT_EQ(query("SOFTWARE\\Other", "X").status, ERROR_FILE_NOT_FOUND);
+}
+
+} // namespace
