@@ -1,0 +1,51 @@
+#include "engine/synthparameter.h"
+
+#include <cmath>
+#include <cstdio>
+
+float linearFromNormalized(float min, float max, float x) {
+    return (max - min) * x + min;
+}
+
+float linearToNormalized(float min, float max, float v) {
+    return (v - min) / (max - min);
+}
+
+float floorFromNormalized(float min, float max, float x) {
+    return std::floor((max - min) * x + min);
+}
+
+float floorToNormalized(float min, float max, float v) {
+    return (std::floor(v) - min) / (max - min);
+}
+
+SynthParameter::SynthParameter()
+    : m_fromNormalized(linearFromNormalized), m_toNormalized(linearToNormalized),
+      m_name("Unnamed Parameter"), m_max(1.0f), m_min(0.0f), m_default(0.0f), m_value(0.0f) {}
+
+SynthParameter::SynthParameter(const char* name, const char* unit, float min, float max,
+                               float defaultValue)
+    : m_fromNormalized(linearFromNormalized), m_toNormalized(linearToNormalized),
+      m_name(name != nullptr ? name : ""), m_unit(unit != nullptr ? unit : ""), m_max(max),
+      m_min(min), m_default(defaultValue), m_value(defaultValue) {}
+
+std::string SynthParameter::getDisplay() const {
+    char text[SYNTH_PARAMETER_DISPLAY_MAX + 1];
+    // snprintf never writes past the buffer; a long unit is simply cut.
+    std::snprintf(text, sizeof text, "%.2f %s", static_cast<double>(m_value), m_unit.c_str());
+    return text;
+}
+
+void SynthParameter::setValue(float v) {
+    if (m_min > v) {
+        m_value = m_min;
+    } else if (v > m_max) {
+        m_value = m_max;
+    } else {
+        m_value = v;
+    }
+}
+
+SynthParameter* SynthParameter::clone() const {
+    return new SynthParameter(*this);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+// Maps a host value (normally 0..1) into a parameter value, or back. Both are
+// always called as (min, max, value). Single precision throughout.
+using ParameterMapping = float (*)(float min, float max, float value);
+
+// (max - min) * x + min.
+float linearFromNormalized(float min, float max, float x);
+// (v - min) / (max - min).
+float linearToNormalized(float min, float max, float v);
+// floorf((max - min) * x + min).
+float floorFromNormalized(float min, float max, float x);
+// (floorf(v) - min) / (max - min).
+float floorToNormalized(float min, float max, float v);
+
+// A named float value with a unit and a range, converted to and from the
+// host's normalised scale by its two mapping functions.
+//
+// Threads: no lock. The host's parameter calls, its dispatcher and the editor
+// read and write m_value directly; a value is one float, written whole.
+class SynthParameter {
+public:
+    // "Unnamed Parameter", no unit, range 0..1, default and value 0, linear mappings.
+    SynthParameter();
+    // Name and unit copied; value = default (not clamped); linear mappings.
+    SynthParameter(const char* name, const char* unit, float min, float max, float defaultValue);
+    // Copies all fields, the mapping functions included.
+    SynthParameter(const SynthParameter& other) = default;
+    SynthParameter& operator=(const SynthParameter&) = delete;
+    virtual ~SynthParameter() = default;
+
+    // "%.2f %s" of the value and the unit, cut to fit 63 characters. Any thread.
+    virtual std::string getDisplay() const;
+    // Stores v clamped to [m_min, m_max], the lower bound tested first. Any thread.
+    virtual void setValue(float v);
+    // A new parameter of the same class with the same fields; the caller owns it.
+    virtual SynthParameter* clone() const;
+
+    ParameterMapping m_fromNormalized;
+    ParameterMapping m_toNormalized;
+    std::string m_name;
+    std::string m_unit;
+    float m_max;
+    float m_min;
+    float m_default;
+    float m_value;
+};
+
+// Longest display text a parameter gives, without the terminator: the texts
+// are formatted into a 64-byte buffer and never run past it.
+constexpr int SYNTH_PARAMETER_DISPLAY_MAX = 63;
