@@ -1,0 +1,107 @@
+#pragma once
+
+#include "gui/cframe.h"
+#include "gui/parameterinbox.h"
+#include "plugin/aeffeditor.h"
+
+#include <atomic>
+#include <thread>
+
+namespace VSTGUI {
+
+// What a frame needs of the editor that owns it: the host's begin/end edit
+// of a control's tag, the knob mode, and consent to a size change.
+class VSTGUIEditorInterface {
+public:
+    virtual ~VSTGUIEditorInterface() = default;
+
+    // GUI thread: a control's gesture starts or ends (index = its tag).
+    virtual void beginEdit(int32 /*index*/) {}
+    virtual void endEdit(int32 /*index*/) {}
+    // The host's knob mode (0 circular, 1 relative circular, 2 linear).
+    virtual int32 getKnobMode() const { return 0; }
+    // GUI thread: the frame is about to change size; false refuses it.
+    virtual bool beforeSizeChange(const CRect& /*newSize*/, const CRect& /*oldSize*/) {
+        return true;
+    }
+    // GUI thread: one turn of idle work beyond the frame's own.
+    virtual void doIdleStuff() {}
+    // The editor's window, null while closed.
+    CFrame* getFrame() const { return frame; }
+
+protected:
+    CFrame* frame = nullptr;
+};
+
+} // namespace VSTGUI
+
+// The VST 2.4 binding of a frame: idles it for the host, turns the controls'
+// gestures into the plug-in's begin/end edit, asks the host to resize its
+// window when the frame changes size, and carries parameter values from the
+// host's threads to the GUI thread.
+class AEffGUIEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
+public:
+    // Registers the editor with the plug-in (setEditor). The constructing
+    // thread counts as the GUI thread until open or idle claim it.
+    explicit AEffGUIEditor(AudioEffect* effect);
+    // Releases a frame still open. An editor whose views refer to its own
+    // members must close its window in its own destructor first.
+    ~AEffGUIEditor() override;
+
+    // Host's GUI thread: the frame's size (or 0 x 0 without a frame); true.
+    bool getRect(ERect** rect) override;
+    // Host's GUI thread: keeps the parent window and claims the calling thread
+    // as the GUI thread. Derived editors build their frame here; the base
+    // answers true.
+    bool open(void* ptr) override;
+    // Host's GUI thread: releases the frame and every view in it.
+    void close() override;
+    // Host's GUI thread, never blocks: applies parameter values posted from
+    // other threads, handles window events, advances animations, redraws what
+    // is dirty, then lets the plug-in idle (masterIdle). Re-entry is ignored.
+    void idle() override;
+    // No view takes key input, so keys stay with the host (false).
+    bool onKeyDown(VstKeyCode& keyCode) override;
+    bool onKeyUp(VstKeyCode& keyCode) override;
+    // Host's GUI thread: a wheel turn at the last pointer position; true when
+    // a view took it.
+    bool onWheel(float distance) override;
+    // Host's GUI thread: stores the host's knob mode; true.
+    bool setKnobMode(VstInt32 val) override;
+
+    // The plug-in tells the editor of a parameter's new normalised value. The
+    // base does nothing. Hosts call this from any thread: an override must
+    // not touch views unless isGuiThread(), and should postParameter otherwise.
+    virtual void setParameter(VstInt32 index, float value);
+
+    // GUI thread: passed on to the plug-in's beginEdit/endEdit.
+    void beginEdit(VSTGUI::int32 index) override;
+    void endEdit(VSTGUI::int32 index) override;
+    VSTGUI::int32 getKnobMode() const override { return m_knobMode; }
+    // Asks the host (canHostDo "sizeWindow", then sizeWindow); true when the
+    // host resized its window.
+    bool beforeSizeChange(const VSTGUI::CRect& newSize, const VSTGUI::CRect& oldSize) override;
+
+    // Any thread: true on the thread the editor's views belong to.
+    bool isGuiThread() const;
+    // Any thread, wait-free: setParameter(index, value) will run on the GUI
+    // thread at the next idle (latest value per index; indices outside 0 to
+    // ParameterInbox::kCapacity - 1 are dropped, answering false).
+    bool postParameter(VstInt32 index, float value);
+
+protected:
+    // The calling thread becomes the GUI thread.
+    void claimGuiThread();
+
+    ERect rect{};
+
+private:
+    VSTGUI::ParameterInbox m_inbox;
+    std::atomic<std::thread::id> m_guiThread;
+    VSTGUI::int32 m_knobMode = 0;
+    bool m_inIdle = false;
+};
+
+namespace VSTGUI {
+using ::AEffGUIEditor;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Opens a web address in the user's browser through xdg-open, started
+// directly (no shell sees the address). Returns at once; whether a browser
+// appeared is not known and not reported. Any thread.
+void openUrlInBrowser(const std::string& url);
+
+// Replaces what openUrlInBrowser starts, so tests can observe the address
+// without a browser appearing. An empty function restores xdg-open. Not for
+// use while another thread opens an address.
+using BrowserLauncher = std::function<void(const std::string& url)>;
+void setBrowserLauncher(BrowserLauncher launcher);
