@@ -2,38 +2,11 @@
 
 #include "gui/cframe.h"
 #include "gui/parameterinbox.h"
+#include "gui/vstguieditorinterface.h"
 #include "plugin/aeffeditor.h"
 
 #include <atomic>
 #include <thread>
-
-namespace VSTGUI {
-
-// What a frame needs of the editor that owns it: the host's begin/end edit
-// of a control's tag, the knob mode, and consent to a size change.
-class VSTGUIEditorInterface {
-public:
-    virtual ~VSTGUIEditorInterface() = default;
-
-    // GUI thread: a control's gesture starts or ends (index = its tag).
-    virtual void beginEdit(int32 /*index*/) {}
-    virtual void endEdit(int32 /*index*/) {}
-    // The host's knob mode (0 circular, 1 relative circular, 2 linear).
-    virtual int32 getKnobMode() const { return 0; }
-    // GUI thread: the frame is about to change size; false refuses it.
-    virtual bool beforeSizeChange(const CRect& /*newSize*/, const CRect& /*oldSize*/) {
-        return true;
-    }
-    // GUI thread: one turn of idle work beyond the frame's own.
-    virtual void doIdleStuff() {}
-    // The editor's window, null while closed.
-    CFrame* getFrame() const { return frame; }
-
-protected:
-    CFrame* frame = nullptr;
-};
-
-} // namespace VSTGUI
 
 // The VST 2.4 binding of a frame: idles it for the host, turns the controls'
 // gestures into the plug-in's begin/end edit, asks the host to resize its

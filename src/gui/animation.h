@@ -65,6 +65,7 @@ private:
     CView* m_newView;
     AnimationStyle m_style;
     CRect m_destination;
+    bool m_newAdded = false;
     bool m_finished = false;
 };
 

@@ -40,6 +40,11 @@ public:
     // Advances every running animation to time nowMs, finishing those done.
     void tick(uint64_t nowMs);
 
+    // Runs an animation of a view outside any frame to its end at once.
+    static void runAtOnce(CView* view, IdStringPtr name, Animation::IAnimationTarget* target,
+                          Animation::ITimingFunction* timingFunction,
+                          CBaseObject* notificationObject);
+
     bool hasAnimations() const { return !m_animations.empty(); }
     std::size_t getNumAnimations() const { return m_animations.size(); }
 
@@ -49,6 +54,8 @@ private:
     void finish(std::unique_ptr<Entry> entry, bool wasCanceled);
 
     std::vector<std::unique_ptr<Entry>> m_animations;
+    Entry* m_current = nullptr;
+    std::vector<std::unique_ptr<Entry>> m_graveyard;
 };
 
 } // namespace VSTGUI

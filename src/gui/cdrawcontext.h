@@ -4,6 +4,8 @@
 #include "gui/cfont.h"
 #include "gui/cgeometry.h"
 
+#include <vector>
+
 typedef struct _cairo cairo_t;
 
 namespace VSTGUI {
@@ -66,6 +68,12 @@ private:
     CColor m_fontColor = kWhiteCColor;
     CFontDesc m_font;
     CCoord m_lineWidth = 1;
+    struct SavedState {
+        CColor fill, frame, font;
+        CFontDesc fontDesc;
+        CCoord lineWidth;
+    };
+    std::vector<SavedState> m_saved;
 };
 
 } // namespace VSTGUI

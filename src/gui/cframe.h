@@ -95,6 +95,7 @@ private:
     cairo_surface_t* m_backBuffer = nullptr;
     CPoint m_lastMouse;
     bool m_needsRedraw = true;
+    bool m_presentPending = false;
     uint32 m_renderCount = 0;
 };
 

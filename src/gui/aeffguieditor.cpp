@@ -1,0 +1,122 @@
+#include "gui/aeffguieditor.h"
+
+#include "plugin/audioeffectx.h"
+
+#include <cmath>
+
+using VSTGUI::CFrame;
+
+static_assert(std::atomic<std::thread::id>::is_always_lock_free,
+              "the GUI-thread test runs on the audio thread: it must never lock");
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {
+    m_guiThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    if (effect != nullptr)
+        effect->setEditor(this);
+}
+
+AEffGUIEditor::~AEffGUIEditor() {
+    if (frame != nullptr) {
+        CFrame* f = frame;
+        frame = nullptr;
+        f->forget();
+    }
+}
+
+bool AEffGUIEditor::getRect(ERect** ppRect) {
+    rect = ERect{};
+    if (frame != nullptr) {
+        const VSTGUI::CRect& size = frame->getViewSize();
+        rect.top = static_cast<VstInt16>(size.top);
+        rect.left = static_cast<VstInt16>(size.left);
+        rect.bottom = static_cast<VstInt16>(size.bottom);
+        rect.right = static_cast<VstInt16>(size.right);
+    }
+    if (ppRect != nullptr)
+        *ppRect = &rect;
+    return true;
+}
+
+bool AEffGUIEditor::open(void* ptr) {
+    claimGuiThread();
+    AEffEditor::open(ptr);
+    return true;
+}
+
+void AEffGUIEditor::close() {
+    if (frame != nullptr) {
+        CFrame* f = frame;
+        frame = nullptr;
+        f->forget();
+    }
+    AEffEditor::close();
+}
+
+void AEffGUIEditor::idle() {
+    // Hosts may idle the editor again from inside masterIdle.
+    if (m_inIdle)
+        return;
+    m_inIdle = true;
+    claimGuiThread();
+    m_inbox.drain([this](VSTGUI::int32 index, float value) { setParameter(index, value); });
+    if (frame != nullptr)
+        frame->idle();
+    doIdleStuff();
+    if (effect != nullptr)
+        effect->masterIdle();
+    m_inIdle = false;
+}
+
+bool AEffGUIEditor::onKeyDown(VstKeyCode&) {
+    return false;
+}
+
+bool AEffGUIEditor::onKeyUp(VstKeyCode&) {
+    return false;
+}
+
+bool AEffGUIEditor::onWheel(float distance) {
+    if (frame == nullptr || !std::isfinite(distance))
+        return false;
+    return frame->onWheel(frame->getLastMousePosition(), distance, VSTGUI::CButtonState());
+}
+
+bool AEffGUIEditor::setKnobMode(VstInt32 val) {
+    m_knobMode = val;
+    return true;
+}
+
+void AEffGUIEditor::setParameter(VstInt32, float) {}
+
+void AEffGUIEditor::beginEdit(VSTGUI::int32 index) {
+    if (auto* fx = dynamic_cast<AudioEffectX*>(effect))
+        fx->beginEdit(index);
+}
+
+void AEffGUIEditor::endEdit(VSTGUI::int32 index) {
+    if (auto* fx = dynamic_cast<AudioEffectX*>(effect))
+        fx->endEdit(index);
+}
+
+bool AEffGUIEditor::beforeSizeChange(const VSTGUI::CRect& newSize, const VSTGUI::CRect&) {
+    auto* fx = dynamic_cast<AudioEffectX*>(effect);
+    if (fx == nullptr)
+        return false;
+    char request[] = "sizeWindow";
+    if (fx->canHostDo(request) == 0)
+        return false;
+    return fx->sizeWindow(static_cast<VstInt32>(std::lround(newSize.getWidth())),
+                          static_cast<VstInt32>(std::lround(newSize.getHeight())));
+}
+
+bool AEffGUIEditor::isGuiThread() const {
+    return m_guiThread.load(std::memory_order_acquire) == std::this_thread::get_id();
+}
+
+bool AEffGUIEditor::postParameter(VstInt32 index, float value) {
+    return m_inbox.post(index, value);
+}
+
+void AEffGUIEditor::claimGuiThread() {
+    m_guiThread.store(std::this_thread::get_id(), std::memory_order_release);
+}

@@ -1,0 +1,96 @@
+#include "gui/ctextlabel.h"
+
+namespace VSTGUI {
+
+CTextLabel::CTextLabel(const CRect& size, UTF8StringPtr txt, CBitmap* background, const int32 style)
+    : CView(size), m_text(txt ? txt : ""), m_pFont(new CFontDesc("Arial", 12)), m_style(style) {
+    if (background != nullptr)
+        setBackground(background);
+}
+
+CTextLabel::~CTextLabel() {
+    m_pFont->forget();
+}
+
+void CTextLabel::setText(UTF8StringPtr txt) {
+    const char* text = txt ? txt : "";
+    if (m_text == text)
+        return;
+    m_text = text;
+    setDirty(true);
+}
+
+void CTextLabel::setFont(CFontRef font) {
+    if (font == m_pFont)
+        return;
+    if (font != nullptr)
+        font->remember();
+    else
+        font = new CFontDesc("Arial", 12);
+    m_pFont->forget();
+    m_pFont = font;
+    setDirty(true);
+}
+
+void CTextLabel::setFontColor(const CColor& color) {
+    if (color != m_fontColor) {
+        m_fontColor = color;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::setBackColor(const CColor& color) {
+    if (color != m_backColor) {
+        m_backColor = color;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::setFrameColor(const CColor& color) {
+    if (color != m_frameColor) {
+        m_frameColor = color;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::setHoriAlign(CHoriTxtAlign align) {
+    if (align != m_horiAlign) {
+        m_horiAlign = align;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::setTransparency(bool val) {
+    if (val != m_transparent) {
+        m_transparent = val;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::setStyle(int32 style) {
+    if (style != m_style) {
+        m_style = style;
+        setDirty(true);
+    }
+}
+
+void CTextLabel::draw(CDrawContext* context) {
+    if (!m_transparent && !(m_style & kNoDrawStyle)) {
+        context->setFillColor(m_backColor);
+        context->drawRect(m_size, kDrawFilled);
+    }
+    CView::draw(context);
+    if (m_style & kNoDrawStyle)
+        return;
+    if (!(m_style & kNoTextStyle)) {
+        context->setFont(m_pFont);
+        context->setFontColor(m_fontColor);
+        context->drawString(m_text.c_str(), m_size, m_horiAlign);
+    }
+    if (!m_transparent && !(m_style & kNoFrame)) {
+        context->setFrameColor(m_frameColor);
+        context->drawRect(m_size, kDrawStroked);
+    }
+}
+
+} // namespace VSTGUI

@@ -1,0 +1,191 @@
+#include "gui/cviewcontainer.h"
+
+#include "gui/cdrawcontext.h"
+
+#include <algorithm>
+
+namespace VSTGUI {
+
+CViewContainer::CViewContainer(const CRect& size, CFrame*, CBitmap* pBackground) : CView(size) {
+    if (pBackground != nullptr)
+        setBackground(pBackground);
+}
+
+CViewContainer::~CViewContainer() {
+    clearMouseDownView();
+    removeAll(true);
+}
+
+bool CViewContainer::addView(CView* pView) {
+    return addView(pView, nullptr);
+}
+
+bool CViewContainer::addView(CView* pView, CView* pBefore) {
+    if (pView == nullptr || pView == this || pView->getParentView() != nullptr)
+        return false;
+    auto position = std::find(m_children.begin(), m_children.end(), pBefore);
+    m_children.insert(position, pView);
+    pView->setParentView(this);
+    if (getFrame() != nullptr)
+        pView->attached(this);
+    invalid();
+    return true;
+}
+
+bool CViewContainer::removeView(CView* pView, bool withForget) {
+    auto it = std::find(m_children.begin(), m_children.end(), pView);
+    if (it == m_children.end())
+        return false;
+    m_children.erase(it);
+    if (pView == m_pMouseDownView)
+        clearMouseDownView();
+    // Detaching may run code of the view (its animations end), so it comes
+    // after the view left the list.
+    if (pView->getFrame() != nullptr)
+        pView->removed(this);
+    pView->setParentView(nullptr);
+    invalid();
+    if (withForget)
+        pView->forget();
+    return true;
+}
+
+bool CViewContainer::removeAll(bool withForget) {
+    while (!m_children.empty())
+        removeView(m_children.back(), withForget);
+    return true;
+}
+
+bool CViewContainer::changeViewZOrder(CView* pView, int32 newIndex) {
+    auto it = std::find(m_children.begin(), m_children.end(), pView);
+    if (it == m_children.end() || newIndex < 0)
+        return false;
+    m_children.erase(it);
+    const auto index = std::min(static_cast<std::size_t>(newIndex), m_children.size());
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), pView);
+    invalid();
+    return true;
+}
+
+bool CViewContainer::isChild(CView* pView) const {
+    return std::find(m_children.begin(), m_children.end(), pView) != m_children.end();
+}
+
+CView* CViewContainer::getView(int32 index) const {
+    if (index < 0 || index >= getNbViews())
+        return nullptr;
+    return m_children[static_cast<std::size_t>(index)];
+}
+
+void CViewContainer::setBackgroundColor(const CColor& color) {
+    if (color == m_backgroundColor)
+        return;
+    m_backgroundColor = color;
+    setDirty(true);
+}
+
+void CViewContainer::drawBackgroundRect(CDrawContext* context, const CRect& rect) {
+    if (m_backgroundColor.alpha != 0) {
+        context->setFillColor(m_backgroundColor);
+        context->drawRect(rect, kDrawFilled);
+    }
+    if (getBackground() != nullptr)
+        getBackground()->draw(context, rect);
+}
+
+void CViewContainer::draw(CDrawContext* context) {
+    drawBackgroundRect(context, m_size);
+    context->saveGlobalState();
+    context->offset(m_size.left, m_size.top);
+    context->clipRect(CRect(0, 0, m_size.getWidth(), m_size.getHeight()));
+    for (CView* child : m_children)
+        child->drawView(context);
+    context->restoreGlobalState();
+}
+
+CView* CViewContainer::getViewAt(const CPoint& where) const {
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
+        CView* v = *it;
+        if (v->isVisible() && v->getMouseEnabled() && v->hitTest(where))
+            return v;
+    }
+    return nullptr;
+}
+
+void CViewContainer::clearMouseDownView() {
+    if (m_pMouseDownView != nullptr) {
+        CView* v = m_pMouseDownView;
+        m_pMouseDownView = nullptr;
+        v->forget();
+    }
+}
+
+CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    CPoint local(where.x - m_size.left, where.y - m_size.top);
+    CView* v = getViewAt(local);
+    if (v == nullptr)
+        return kMouseEventNotHandled;
+    // The view may remove itself (or be removed) while it handles the event.
+    v->remember();
+    CMouseEventResult result = v->onMouseDown(local, buttons);
+    if (result == kMouseEventHandled && isChild(v)) {
+        clearMouseDownView();
+        v->remember();
+        m_pMouseDownView = v;
+    }
+    v->forget();
+    return result == kMouseEventNotImplemented ? kMouseEventNotHandled : result;
+}
+
+CMouseEventResult CViewContainer::onMouseUp(CPoint& where, const CButtonState& buttons) {
+    CView* v = m_pMouseDownView;
+    if (v == nullptr)
+        return kMouseEventNotHandled;
+    m_pMouseDownView = nullptr;
+    CPoint local(where.x - m_size.left, where.y - m_size.top);
+    CMouseEventResult result = v->onMouseUp(local, buttons);
+    v->forget();
+    return result == kMouseEventNotImplemented ? kMouseEventNotHandled : result;
+}
+
+CMouseEventResult CViewContainer::onMouseMoved(CPoint& where, const CButtonState& buttons) {
+    CView* v = m_pMouseDownView;
+    if (v == nullptr)
+        return kMouseEventNotHandled;
+    CPoint local(where.x - m_size.left, where.y - m_size.top);
+    v->remember();
+    CMouseEventResult result = v->onMouseMoved(local, buttons);
+    v->forget();
+    return result == kMouseEventNotImplemented ? kMouseEventNotHandled : result;
+}
+
+bool CViewContainer::onWheel(const CPoint& where, const float& distance,
+                             const CButtonState& buttons) {
+    CPoint local(where.x - m_size.left, where.y - m_size.top);
+    CView* v = getViewAt(local);
+    if (v == nullptr)
+        return false;
+    v->remember();
+    const bool handled = v->onWheel(local, distance, buttons);
+    v->forget();
+    return handled;
+}
+
+bool CViewContainer::attached(CView* parent) {
+    if (!CView::attached(parent))
+        return false;
+    for (CView* child : std::vector<CView*>(m_children))
+        child->attached(this);
+    return true;
+}
+
+bool CViewContainer::removed(CView* parent) {
+    clearMouseDownView();
+    for (CView* child : std::vector<CView*>(m_children)) {
+        if (isChild(child) && child->getFrame() != nullptr)
+            child->removed(this);
+    }
+    return CView::removed(parent);
+}
+
+} // namespace VSTGUI
