@@ -4,8 +4,8 @@
 #include <cstring>
 
 int32_t EventRingBuffer::init(int32_t newElementSize, int32_t count, void* storage) {
-    // Indexes run over 2 x count, which must still fit an int32.
-    constexpr int32_t maxCount = int32_t{1} << 30;
+    // Indexes run over 2 x count and index sums must still fit an int32.
+    constexpr int32_t maxCount = int32_t{1} << 29;
     if (count <= 0 || count > maxCount || ((count - 1) & count) != 0 || newElementSize <= 0) {
         return -1;
     }

@@ -37,6 +37,10 @@ std::string SynthParameter::getDisplay() const {
 }
 
 void SynthParameter::setValue(float v) {
+    // A NaN from a host lies in no range: the value stays what it was.
+    if (std::isnan(v)) {
+        return;
+    }
     if (m_min > v) {
         m_value = m_min;
     } else if (v > m_max) {

@@ -33,7 +33,8 @@ public:
 
     // "%.2f %s" of the value and the unit, cut to fit 63 characters. Any thread.
     virtual std::string getDisplay() const;
-    // Stores v clamped to [m_min, m_max], the lower bound tested first. Any thread.
+    // Stores v clamped to [m_min, m_max], the lower bound tested first; a NaN
+    // leaves the value unchanged. Any thread.
     virtual void setValue(float v);
     // A new parameter of the same class with the same fields; the caller owns it.
     virtual SynthParameter* clone() const;

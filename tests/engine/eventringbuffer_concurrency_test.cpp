@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "engine/eventringbuffer.h"
+
+namespace {
+
+// Elements wider than one word, so that a torn or early read shows.
+struct Element {
+    int64_t sequence;
+    int64_t check;
+};
+
+TEST(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
+    constexpr int64_t total = 200000;
+    std::vector<Element> storage(64);
+    EventRingBuffer ring;
+    ASSERT_EQ(ring.init(sizeof(Element), 64, storage.data()), 0);
+
+    std::thread writer([&] {
+        Element batch[5];
+        int64_t next = 0;
+        while (next < total) {
+            int32_t n = 0;
+            for (; n < 5 && next + n < total; ++n) {
+                batch[n] = {next + n, ~(next + n)};
+            }
+            const int32_t written = ring.write(batch, n);
+            next += written;
+            if (written == 0) {
+                std::this_thread::yield();
+            }
+        }
+    });
+
+    int64_t expected = 0;
+    int64_t errors = 0;
+    Element batch[7];
+    while (expected < total) {
+        const int32_t n = ring.read(batch, 7);
+        for (int32_t i = 0; i < n; ++i) {
+            errors += batch[i].sequence != expected || batch[i].check != ~expected;
+            ++expected;
+        }
+        if (n == 0) {
+            std::this_thread::yield();
+        }
+    }
+    writer.join();
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(ring.readAvailable(), 0);
+}
+
+} // namespace

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/eventringbuffer.h"
+
+namespace {
+
+struct IntRing {
+    explicit IntRing(int32_t count) : storage(static_cast<std::size_t>(count)) {
+        EXPECT_EQ(ring.init(sizeof(int32_t), count, storage.data()), 0);
+    }
+    EventRingBuffer ring;
+    std::vector<int32_t> storage;
+};
+
+TEST(EventRingBuffer, InitAcceptsOnlyPowersOfTwo) {
+    const struct {
+        int32_t count;
+        int32_t result;
+    } cases[] = {{256, 0},  {1, 0},    {2, 0},  {1 << 29, 0}, {1 << 30, -1},  {3, -1},
+                 {100, -1}, {255, -1}, {0, -1}, {-4, -1},     {INT32_MIN, -1}};
+    for (const auto& c : cases) {
+        EventRingBuffer ring;
+        ring.capacity = 7; // a refused init leaves the ring as it was
+        char storage[4];
+        EXPECT_EQ(ring.init(4, c.count, storage), c.result) << "count " << c.count;
+        if (c.result == 0) {
+            EXPECT_EQ(ring.capacity, c.count);
+            EXPECT_EQ(ring.wrapMask, 2 * c.count - 1);
+            EXPECT_EQ(ring.indexMask, c.count - 1);
+            EXPECT_EQ(ring.readAvailable(), 0);
+        } else {
+            EXPECT_EQ(ring.capacity, 7) << "count " << c.count;
+            EXPECT_EQ(ring.data, nullptr);
+        }
+    }
+}
+
+TEST(EventRingBuffer, HoldsExactlyCapacityElements) {
+    IntRing r(256);
+    for (int32_t i = 0; i < 256; ++i) {
+        ASSERT_EQ(r.ring.write(&i, 1), 1) << "element " << i;
+    }
+    const int32_t extra = 999;
+    EXPECT_EQ(r.ring.write(&extra, 1), 0);
+    EXPECT_EQ(r.ring.readAvailable(), 256);
+    EXPECT_EQ(r.ring.writeAvailable(), 0);
+    for (int32_t i = 0; i < 256; ++i) {
+        int32_t value = -1;
+        ASSERT_EQ(r.ring.read(&value, 1), 1);
+        EXPECT_EQ(value, i);
+    }
+    int32_t untouched = 42;
+    EXPECT_EQ(r.ring.read(&untouched, 1), 0);
+    EXPECT_EQ(untouched, 42);
+    EXPECT_EQ(r.ring.writeAvailable(), 256);
+}
+
+TEST(EventRingBuffer, IndexesRunTo511ThenWrap) {
+    IntRing r(256);
+    bool saw511 = false;
+    for (int32_t i = 0; i < 1100; ++i) {
+        const int32_t before = r.ring.writeIndex.load();
+        ASSERT_EQ(r.ring.write(&i, 1), 1);
+        EXPECT_EQ(r.ring.writeIndex.load(), (before + 1) & 511);
+        saw511 = saw511 || before == 511;
+        if (before == 511) {
+            EXPECT_EQ(r.ring.writeIndex.load(), 0);
+        }
+        int32_t value = -1;
+        ASSERT_EQ(r.ring.read(&value, 1), 1);
+        EXPECT_EQ(value, i);
+        EXPECT_EQ(r.ring.readIndex.load(), r.ring.writeIndex.load());
+    }
+    EXPECT_TRUE(saw511);
+}
+
+TEST(EventRingBuffer, PartialWritesAndReadsTakeWhatFits) {
+    IntRing r(8);
+    const std::vector<int32_t> source{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_EQ(r.ring.write(source.data(), 6), 6);
+    EXPECT_EQ(r.ring.write(source.data(), 10), 2); // from the start of the source
+    std::vector<int32_t> out(12, 0);
+    EXPECT_EQ(r.ring.read(out.data(), 12), 8);
+    EXPECT_EQ(out, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 1, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(r.ring.write(source.data(), 0), 0);
+    EXPECT_EQ(r.ring.write(source.data(), -3), 0);
+    EXPECT_EQ(r.ring.read(out.data(), -3), 0);
+}
+
+TEST(EventRingBuffer, RegionsSplitAtTheEndOfStorage) {
+    IntRing r(256);
+    std::vector<int32_t> filler(250, 0);
+    r.ring.write(filler.data(), 250);
+    r.ring.read(filler.data(), 250);
+
+    void* region1;
+    void* region2;
+    int32_t count1;
+    int32_t count2;
+    EXPECT_EQ(r.ring.writeRegions(10, &region1, &count1, &region2, &count2), 10);
+    EXPECT_EQ(region1, static_cast<void*>(&r.storage[250]));
+    EXPECT_EQ(count1, 6);
+    EXPECT_EQ(region2, static_cast<void*>(r.storage.data()));
+    EXPECT_EQ(count2, 4);
+
+    std::vector<int32_t> source(10);
+    for (int32_t i = 0; i < 10; ++i) {
+        source[static_cast<std::size_t>(i)] = 100 + i;
+    }
+    EXPECT_EQ(r.ring.write(source.data(), 10), 10);
+    EXPECT_EQ(r.ring.readRegions(20, &region1, &count1, &region2, &count2), 10);
+    EXPECT_EQ(count1 + count2, 10);
+    EXPECT_EQ(count1, 6);
+    std::vector<int32_t> out(10);
+    EXPECT_EQ(r.ring.read(out.data(), 10), 10);
+    EXPECT_EQ(out, source);
+
+    // Away from the end a single region is granted.
+    EXPECT_EQ(r.ring.writeRegions(3, &region1, &count1, &region2, &count2), 3);
+    EXPECT_EQ(count1, 3);
+    EXPECT_EQ(region2, nullptr);
+    EXPECT_EQ(count2, 0);
+}
+
+} // namespace

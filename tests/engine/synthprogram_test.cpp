@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/integersynthparameter.h"
+#include "engine/synthprogram.h"
+
+namespace {
+
+TEST(ParameterMapping, FloorMappingsOverFunkinessRange) {
+    const struct {
+        float host;
+        float value;
+    } fromHost[] = {{0.5f, 0.0f},  {1.0f, 3.0f}, {0.0f, -3.0f},
+                    {0.99f, 2.0f}, {1.5f, 6.0f}, {-1.0f, -9.0f}}; // not clamped: setValue clamps
+    for (const auto& c : fromHost) {
+        EXPECT_EQ(floorFromNormalized(-3.0f, 3.0f, c.host), c.value) << c.host;
+    }
+    for (int v = -3; v <= 3; ++v) {
+        const float host = floorToNormalized(-3.0f, 3.0f, static_cast<float>(v));
+        EXPECT_EQ(host, (static_cast<float>(v) + 3.0f) / 6.0f) << v;
+        EXPECT_EQ(floorFromNormalized(-3.0f, 3.0f, host), static_cast<float>(v)) << v;
+    }
+    EXPECT_FLOAT_EQ(floorToNormalized(-3.0f, 3.0f, 2.0f), 0.8333333f);
+    EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.9f), floorToNormalized(-3.0f, 3.0f, 2.0f));
+}
+
+TEST(ParameterMapping, LinearMappingsRoundTrip) {
+    EXPECT_EQ(linearFromNormalized(-3.0f, 3.0f, 0.25f), -1.5f);
+    EXPECT_EQ(linearToNormalized(-3.0f, 3.0f, -1.5f), 0.25f);
+    EXPECT_EQ(linearFromNormalized(2.0f, 10.0f, 0.0f), 2.0f);
+    EXPECT_EQ(linearFromNormalized(2.0f, 10.0f, 1.0f), 10.0f);
+    EXPECT_EQ(linearToNormalized(2.0f, 10.0f, 12.0f), 1.25f); // not clamped
+}
+
+TEST(SynthParameter, SetValueClamps) {
+    const struct {
+        float in;
+        float plain;
+        float integer;
+    } cases[] = {{0.5f, 0.5f, 0.0f},     {2.7f, 2.7f, 2.0f},       {-3.2f, -3.0f, -3.0f},
+                 {9.0f, 3.0f, 3.0f},     {-3.0f, -3.0f, -3.0f},    {-2.5f, -2.5f, -3.0f},
+                 {INFINITY, 3.0f, 3.0f}, {-INFINITY, -3.0f, -3.0f}};
+    for (const auto& c : cases) {
+        SynthParameter plain("P", "osc", -3.0f, 3.0f, 1.0f);
+        IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 1.0f);
+        plain.setValue(c.in);
+        integer.setValue(c.in);
+        EXPECT_EQ(plain.m_value, c.plain) << c.in;
+        EXPECT_EQ(integer.m_value, c.integer) << c.in;
+    }
+}
+
+TEST(SynthParameter, NaNLeavesTheValue) {
+    IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 0.0f);
+    integer.setValue(2.0f);
+    integer.setValue(NAN);
+    EXPECT_EQ(integer.m_value, 2.0f);
+    integer.setValue(integer.m_fromNormalized(integer.m_min, integer.m_max, NAN));
+    EXPECT_EQ(integer.m_value, 2.0f);
+}
+
+TEST(SynthParameter, DisplayTexts) {
+    const auto plain = [](float value, const char* unit) {
+        SynthParameter p("P", unit, -1e30f, 1e30f, 0.0f);
+        p.m_value = value;
+        return p.getDisplay();
+    };
+    const auto integer = [](float value, const char* unit) {
+        IntegerSynthParameter p("I", unit, -1e30f, 1e30f, 0.0f);
+        p.m_value = value;
+        return p.getDisplay();
+    };
+    EXPECT_EQ(plain(0.5f, ""), "0.50 ");
+    EXPECT_EQ(plain(-3.0f, "osc"), "-3.00 osc");
+    EXPECT_EQ(integer(2.0f, "osc"), "2 osc");
+    EXPECT_EQ(integer(-3.0f, "osc"), "-3 osc");
+    EXPECT_EQ(integer(-2.9f, "osc"), "-2 osc"); // toward zero
+    EXPECT_EQ(integer(1e20f, ""), "2147483647 ");
+    EXPECT_EQ(integer(NAN, "x"), "0 x");
+
+    const std::string longUnit(300, 'u');
+    for (const std::string& text :
+         {plain(-3e38f, longUnit.c_str()), integer(7.0f, longUnit.c_str())}) {
+        EXPECT_EQ(text.size(), 63u);
+        EXPECT_EQ(text.back(), 'u');
+    }
+    EXPECT_EQ(plain(1.0f, longUnit.c_str()), "1.00 " + longUnit.substr(0, 58));
+}
+
+TEST(SynthParameter, DefaultsAndConstruction) {
+    SynthParameter p;
+    EXPECT_EQ(p.m_name, "Unnamed Parameter");
+    EXPECT_EQ(p.m_unit, "");
+    EXPECT_EQ(p.m_min, 0.0f);
+    EXPECT_EQ(p.m_max, 1.0f);
+    EXPECT_EQ(p.m_fromNormalized, &linearFromNormalized);
+    IntegerSynthParameter i("Funkiness", "osc", -3.0f, 3.0f, 1.5f);
+    EXPECT_EQ(i.m_value, 1.5f); // the default is not floored
+    EXPECT_EQ(i.m_default, 1.5f);
+    EXPECT_EQ(i.m_toNormalized, &floorToNormalized);
+}
+
+// Records the order in which parameters are destroyed.
+std::vector<int> g_destroyed;
+
+class TracedParameter : public SynthParameter {
+public:
+    explicit TracedParameter(int id) : m_id(id) {}
+    ~TracedParameter() override { g_destroyed.push_back(m_id); }
+    SynthParameter* clone() const override { return new TracedParameter(m_id + 100); }
+    int m_id;
+};
+
+SynthProgram tracedProgram(const char* name, std::initializer_list<int> ids) {
+    SynthProgram program(0);
+    program.setName(name);
+    for (int id : ids) {
+        program.m_parameters.push_back(new TracedParameter(id));
+    }
+    return program;
+}
+
+int idOf(const SynthParameter* p) {
+    return static_cast<const TracedParameter*>(p)->m_id;
+}
+
+TEST(SynthProgram, NewProgramHasDefaultParameters) {
+    const SynthProgram empty(0);
+    EXPECT_EQ(empty.m_name, "Unnamed Program");
+    EXPECT_TRUE(empty.getParameters().empty());
+    EXPECT_TRUE(SynthProgram(-5).getParameters().empty());
+    const SynthProgram two(2);
+    ASSERT_EQ(two.getParameters().size(), 2u);
+    EXPECT_NE(two.getParameters()[0], two.getParameters()[1]);
+    EXPECT_EQ(two.getParameters()[1]->m_name, "Unnamed Parameter");
+}
+
+TEST(SynthProgram, AssignmentClonesAndDeletesTheReplacedLastToFirst) {
+    g_destroyed.clear();
+    {
+        SynthProgram a = tracedProgram("A", {1, 2});
+        SynthProgram b = tracedProgram("B", {3, 4, 5});
+        g_destroyed.clear();
+        b = a;
+        EXPECT_EQ(g_destroyed, (std::vector<int>{5, 4, 3}));
+        EXPECT_EQ(b.m_name, "A");
+        ASSERT_EQ(b.m_parameters.size(), 2u);
+        EXPECT_EQ(idOf(b.m_parameters[0]), 101);
+        EXPECT_EQ(idOf(b.m_parameters[1]), 102);
+
+        const std::vector<SynthParameter*> before = a.m_parameters;
+        g_destroyed.clear();
+        a = *&a;
+        EXPECT_EQ(a.m_parameters, before);
+        EXPECT_TRUE(g_destroyed.empty());
+        g_destroyed.clear();
+    }
+    // b then a, each first to last.
+    EXPECT_EQ(g_destroyed, (std::vector<int>{101, 102, 1, 2}));
+}
+
+TEST(SynthProgram, CopyKeepsTheParameterKind) {
+    SynthProgram source(1);
+    delete source.m_parameters[0];
+    source.m_parameters[0] = new IntegerSynthParameter("Funkiness", "osc", -3.0f, 3.0f, 0.0f);
+    source.m_parameters[0]->setValue(2.0f);
+    source.setName("Lead-01");
+    const SynthProgram copy(source);
+    EXPECT_EQ(copy.m_name, "Lead-01");
+    ASSERT_EQ(copy.m_parameters.size(), 1u);
+    const SynthParameter* p = copy.m_parameters[0];
+    EXPECT_NE(p, source.m_parameters[0]);
+    EXPECT_NE(dynamic_cast<const IntegerSynthParameter*>(p), nullptr);
+    EXPECT_EQ(p->m_fromNormalized, &floorFromNormalized);
+    EXPECT_EQ(p->getDisplay(), "2 osc");
+    EXPECT_EQ(p->m_name, "Funkiness");
+
+    std::vector<SynthProgram> list;
+    for (int i = 0; i < 40; ++i) {
+        list.push_back(copy); // growing the list must neither share nor lose parameters
+    }
+    EXPECT_EQ(list[0].m_parameters[0]->getDisplay(), "2 osc");
+    EXPECT_NE(list[0].m_parameters[0], list[39].m_parameters[0]);
+}
+
+} // namespace
