@@ -8,7 +8,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   protobuf-compiler libprotobuf-dev
-  libcairo2-dev libx11-dev fonts-liberation fontconfig
+  libcairo2-dev libpng-dev libfontconfig-dev libx11-dev fonts-liberation fontconfig
   libsndfile1-dev
   xvfb xdotool x11-apps x11-utils imagemagick
 )
