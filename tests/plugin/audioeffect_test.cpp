@@ -1,0 +1,334 @@
+#include "plugin/audioeffect.h"
+
+#include "recordingeffect.h"
+#include "recordinghost.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr VstInt32 kPrograms = 10;
+constexpr VstInt32 kParams = 3;
+
+TEST(AudioEffect, RecordAsConstructed) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    const AEffect* e = effect.getAeffect();
+    EXPECT_EQ(e->magic, 0x56737450);
+    EXPECT_EQ(e->numPrograms, kPrograms);
+    EXPECT_EQ(e->numParams, kParams);
+    EXPECT_EQ(e->numInputs, 1);
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing);
+    EXPECT_EQ(e->ioRatio, 1.0f);
+    EXPECT_EQ(e->object, static_cast<void*>(static_cast<AudioEffect*>(&effect)));
+    EXPECT_EQ(e->uniqueID, 0x4E6F4566);
+    EXPECT_EQ(e->version, 1);
+    EXPECT_NE(e->dispatcher, nullptr);
+    EXPECT_NE(e->process, nullptr);
+    EXPECT_NE(e->setParameter, nullptr);
+    EXPECT_NE(e->getParameter, nullptr);
+    EXPECT_NE(e->processReplacing, nullptr);
+    EXPECT_NE(e->processDoubleReplacing, nullptr);
+    EXPECT_EQ(e->resvd1, 0);
+    EXPECT_EQ(e->resvd2, 0);
+    EXPECT_EQ(e->initialDelay, 0);
+    EXPECT_EQ(e->user, nullptr);
+    for (char c : e->future) {
+        EXPECT_EQ(c, 0);
+    }
+    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
+    EXPECT_EQ(effect.getBlockSize(), 1024);
+    EXPECT_EQ(effect.getProgram(), 0);
+}
+
+TEST(AudioEffect, RecordCallbacksReachTheObject) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    AEffect* e = effect.getAeffect();
+    float left[4] = {};
+    float* outputs[2] = {left, left};
+    e->processReplacing(e, nullptr, outputs, 4);
+    e->setParameter(e, 2, 0.25f);
+    EXPECT_EQ(e->getParameter(e, 2), 0.0f);
+    e->process(e, nullptr, outputs, 4);                // deprecated: empty by default
+    e->processDoubleReplacing(e, nullptr, nullptr, 4); // empty by default
+    EXPECT_EQ(effect.log.joined(), "processReplacing(4) setParameter(2,0.25)");
+}
+
+TEST(AudioEffect, FlagSettersTouchOnlyTheirBit) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    AEffect* e = effect.getAeffect();
+    struct Setter {
+        void (AudioEffect::*set)(bool);
+        VstInt32 bit;
+    };
+    const Setter setters[] = {
+        {&AudioEffect::hasClip, effFlagsHasClip},
+        {&AudioEffect::hasVu, effFlagsHasVu},
+        {&AudioEffect::canMono, effFlagsCanMono},
+        {&AudioEffect::canProcessReplacing, effFlagsCanReplacing},
+        {&AudioEffect::programsAreChunks, effFlagsProgramChunks},
+        {&AudioEffect::canDoubleReplacing, effFlagsCanDoubleReplacing},
+    };
+    for (const Setter& setter : setters) {
+        e->flags = 0x5a5a & ~setter.bit;
+        (effect.*setter.set)(true);
+        EXPECT_EQ(e->flags, (0x5a5a & ~setter.bit) | setter.bit) << setter.bit;
+        (effect.*setter.set)(false);
+        EXPECT_EQ(e->flags, 0x5a5a & ~setter.bit) << setter.bit;
+    }
+    effect.setUniqueID(61547);
+    effect.setNumInputs(0);
+    effect.setNumOutputs(6);
+    effect.setInitialDelay(64);
+    effect.setRealtimeQualities(3);
+    effect.setOfflineQualities(4);
+    EXPECT_EQ(e->uniqueID, 61547);
+    EXPECT_EQ(e->numInputs, 0);
+    EXPECT_EQ(e->numOutputs, 6);
+    EXPECT_EQ(e->initialDelay, 64);
+    EXPECT_EQ(e->realQualities, 3);
+    EXPECT_EQ(e->offQualities, 4);
+}
+
+struct DispatchCase {
+    VstInt32 opcode;
+    VstInt32 index;
+    VstIntPtr value;
+    bool withPtr;
+    float opt;
+    VstIntPtr next;
+    VstIntPtr answer;
+    const char* calls;
+};
+
+TEST(AudioEffect, DispatcherTable) {
+    const DispatchCase cases[] = {
+        {effOpen, 0, 0, false, 0, 0, 0, "open()"},
+        {effClose, 0, 0, false, 0, 0, 0, "close()"},
+        {effSetProgram, 0, 3, false, 0, 0, 0, "setProgram(3)"},
+        {effSetProgram, 0, kPrograms - 1, false, 0, 0, 0, "setProgram(9)"},
+        {effSetProgram, 0, kPrograms, false, 0, 0, 0, ""},
+        {effSetProgram, 0, -1, false, 0, 0, 0, "setProgram(-1)"},
+        {effSetProgram, 0, VstIntPtr(1) << 32, false, 0, 0, 0, ""},
+        {effSetProgramName, 0, 0, true, 0, 0, 0, "setProgramName(text)"},
+        {effSetProgramName, 0, 0, false, 0, 0, 0, ""},
+        {effGetProgramName, 0, 0, true, 0, 0, 0, "getProgramName()"},
+        {effGetProgramName, 0, 0, false, 0, 0, 0, ""},
+        {effGetParamLabel, 2, 0, true, 0, 0, 0, "getParameterLabel(2)"},
+        {effGetParamDisplay, 1, 0, true, 0, 0, 0, "getParameterDisplay(1)"},
+        {effGetParamName, 0, 0, true, 0, 0, 0, "getParameterName(0)"},
+        {effGetParamName, 0, 0, false, 0, 0, 0, ""},
+        {effGetVu, 0, 0, true, 0, 0, 0, ""},
+        {effSetSampleRate, 0, 0, false, 48000.0f, 0, 0, "setSampleRate(48000)"},
+        {effSetBlockSize, 0, 512, false, 0, 0, 0, "setBlockSize(512)"},
+        {effMainsChanged, 0, 2, false, 0, 0, 0, "resume()"},
+        {effMainsChanged, 0, 0, false, 0, 0, 0, "suspend()"},
+        {effEditGetRect, 0, 0, true, 0, 0, 0, ""},
+        {effEditOpen, 0, 0, true, 0, 0, 0, ""},
+        {effEditClose, 0, 0, false, 0, 0, 0, ""},
+        {effEditDraw, 0, 0, true, 0, 0, 0, ""},
+        {effEditMouse, 0, 0, false, 0, 0, 0, ""},
+        {effEditKey, 0, 0, false, 0, 0, 0, ""},
+        {effEditIdle, 0, 0, false, 0, 0, 0, ""},
+        {effEditTop, 0, 0, false, 0, 0, 0, ""},
+        {effEditSleep, 0, 0, false, 0, 0, 0, ""},
+        {effIdentify, 0, 0, false, 0, 0, 0x4E764566, ""},
+        {effGetChunk, 1, 0, true, 0, -7, -7, "getChunk(1)"},
+        {effGetChunk, 0, 0, true, 0, 12, 12, "getChunk(0)"},
+        {effGetChunk, 0, 0, false, 0, 12, 0, ""},
+        {effSetChunk, 0, 300, true, 0, 1, 1, "setChunk(300,0)"},
+        {effSetChunk, 5, 300, true, 0, 1, 1, "setChunk(300,1)"},
+        {effProcessEvents, 0, 0, true, 0, 0, 0, ""},
+        {effGetNumMidiOutputChannels, 0, 0, true, 0, 0, 0, ""},
+        {200, 0, 0, true, 0, 0, 0, ""},
+        {-1, 0, 0, true, 0, 0, 0, ""},
+        {std::numeric_limits<VstInt32>::min(), 0, 0, true, 0, 0, 0, ""},
+    };
+    for (const DispatchCase& c : cases) {
+        RecordingEffect effect(nullptr, kPrograms, kParams);
+        char text[256] = "text";
+        effect.next = c.next;
+        const VstIntPtr answer =
+            effect.dispatcher(c.opcode, c.index, c.value, c.withPtr ? text : nullptr, c.opt);
+        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
+        EXPECT_EQ(effect.log.joined(), c.calls) << "opcode " << c.opcode;
+    }
+}
+
+TEST(AudioEffect, GetProgramAnswersTheStoredProgramSignExtended) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    effect.dispatcher(effSetProgram, 0, 4, nullptr, 0);
+    EXPECT_EQ(effect.dispatcher(effGetProgram, 0, 0, nullptr, 0), 4);
+    effect.dispatcher(effSetProgram, 0, -1, nullptr, 0);
+    EXPECT_EQ(effect.dispatcher(effGetProgram, 0, 0, nullptr, 0), -1);
+}
+
+TEST(AudioEffect, DefaultTextOperationsClearOnlyTheFirstByte) {
+    class Plain : public AudioEffect {
+    public:
+        Plain() : AudioEffect(nullptr, 1, 1) {}
+        void processReplacing(float**, float**, VstInt32) override {}
+    } effect;
+    for (VstInt32 opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
+        char text[4] = {'x', 'y', 'z', 'w'};
+        EXPECT_EQ(effect.dispatcher(opcode, 0, 0, text, 0), 0);
+        EXPECT_EQ(text[0], '\0') << opcode;
+        EXPECT_EQ(std::string(text + 1, 3), "yzw") << opcode;
+    }
+}
+
+TEST(AudioEffect, EditorOpcodesReachTheEditor) {
+    CallLog log;
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    auto* editor = new RecordingEditor(&effect, log);
+    effect.setEditor(editor);
+    EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, effFlagsHasEditor);
+    EXPECT_EQ(effect.getEditor(), editor);
+
+    ERect* rect = nullptr;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 1);
+    ASSERT_EQ(rect, &editor->rect);
+    int window = 0;
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, &window, 0), 1);
+    EXPECT_EQ(effect.dispatcher(effEditIdle, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(effect.dispatcher(effEditClose, 0, 0, nullptr, 0), 0);
+    editor->next = false;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, &window, 0), 0);
+    // The deprecated editor opcodes reach nothing, and a null window or
+    // rectangle reference never reaches the editor.
+    for (VstInt32 opcode : {effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep}) {
+        EXPECT_EQ(effect.dispatcher(opcode, 0, 0, &window, 0), 0);
+    }
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(log.joined(), "editor.getRect() editor.open(1) editor.idle() editor.close() "
+                            "editor.getRect() editor.open(1)");
+}
+
+TEST(AudioEffect, EditRectWithoutEditorLeavesTheHostsReference) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    ERect sentinel{};
+    ERect* rect = &sentinel;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
+    EXPECT_EQ(rect, &sentinel);
+}
+
+TEST(AudioEffect, SetEditorNullClearsTheFlagWithoutDeleting) {
+    CallLog log;
+    bool destroyed = false;
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    RecordingEditor editor(&effect, log, &destroyed);
+    effect.setEditor(&editor);
+    effect.setEditor(nullptr);
+    EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
+    EXPECT_FALSE(destroyed);
+}
+
+TEST(AudioEffect, CloseThroughTheRecordDestroysObjectAndEditor) {
+    CallLog editorLog;
+    bool effectDestroyed = false;
+    bool editorDestroyed = false;
+    auto* effect = new RecordingEffect(nullptr, kPrograms, kParams);
+    effect->destroyed = &effectDestroyed;
+    effect->setEditor(new RecordingEditor(effect, editorLog, &editorDestroyed));
+    AEffect* e = effect->getAeffect();
+    effect->next = 0;
+    const CallLog* log = &effect->log;
+    // close must run while the object still stands.
+    EXPECT_EQ(e->dispatcher(e, effOpen, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(log->joined(), "open()");
+    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0), 1);
+    EXPECT_TRUE(effectDestroyed);
+    EXPECT_TRUE(editorDestroyed);
+}
+
+TEST(AudioEffect, CloseRunsBeforeDestruction) {
+    struct Order : RecordingEffect {
+        Order(std::string& trail) : RecordingEffect(nullptr, 1, 1), m_trail(trail) {}
+        ~Order() override { m_trail += "destroyed"; }
+        void close() override { m_trail += "close,"; }
+        std::string& m_trail;
+    };
+    std::string trail;
+    AEffect* e = (new Order(trail))->getAeffect();
+    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0), 1);
+    EXPECT_EQ(trail, "close,destroyed");
+}
+
+TEST(AudioEffect, HostRequestsWithAHost) {
+    RecordingHost host;
+    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
+    AEffect* e = effect.getAeffect();
+
+    host.answers[audioMasterVersion] = 2400;
+    EXPECT_EQ(effect.getMasterVersion(), 2400);
+    host.answers[audioMasterVersion] = 0;
+    EXPECT_EQ(effect.getMasterVersion(), 1);
+    host.answers[audioMasterVersion] = VstIntPtr(1) << 32 | 7;
+    EXPECT_EQ(effect.getMasterVersion(), 7);
+
+    host.answers[audioMasterCurrentId] = 61547;
+    EXPECT_EQ(effect.getCurrentUniqueId(), 61547);
+
+    host.answers[audioMasterIdle] = 5;
+    effect.masterIdle();
+
+    host.answers[audioMasterPinConnected] = 0;
+    EXPECT_TRUE(effect.isInputConnected(3));
+    host.answers[audioMasterPinConnected] = 1;
+    EXPECT_FALSE(effect.isInputConnected(3));
+    EXPECT_FALSE(effect.isOutputConnected(1));
+    host.answers[audioMasterPinConnected] = VstIntPtr(1) << 32;
+    EXPECT_TRUE(effect.isOutputConnected(1));
+
+    for (const HostRequest& request : host.requests) {
+        EXPECT_EQ(request.effect, e);
+        EXPECT_EQ(request.ptr, nullptr);
+        EXPECT_EQ(request.opt, 0.0f);
+    }
+    const auto pins = host.withOpcode(audioMasterPinConnected);
+    ASSERT_EQ(pins.size(), 4u);
+    EXPECT_EQ(pins[0].index, 3);
+    EXPECT_EQ(pins[0].value, 0);
+    EXPECT_EQ(pins[2].index, 1);
+    EXPECT_EQ(pins[2].value, 1);
+    EXPECT_EQ(host.withOpcode(audioMasterIdle).size(), 1u);
+}
+
+TEST(AudioEffect, HostRequestsWithoutAHost) {
+    RecordingEffect effect(nullptr, kPrograms, kParams);
+    EXPECT_EQ(effect.getMasterVersion(), 1);
+    EXPECT_EQ(effect.getCurrentUniqueId(), 0);
+    effect.masterIdle();
+    EXPECT_TRUE(effect.isInputConnected(0));
+    EXPECT_TRUE(effect.isOutputConnected(0));
+    effect.setParameterAutomated(1, 0.5f);
+    EXPECT_EQ(effect.log.joined(), "setParameter(1,0.5)");
+}
+
+TEST(AudioEffect, SetParameterAutomatedSetsThenTellsTheHost) {
+    RecordingHost host;
+    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
+    effect.setParameterAutomated(2, 0.75f);
+    EXPECT_EQ(effect.log.joined(), "setParameter(2,0.75)");
+    ASSERT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.requests[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(host.requests[0].index, 2);
+    EXPECT_EQ(host.requests[0].value, 0);
+    EXPECT_EQ(host.requests[0].opt, 0.75f);
+}
+
+TEST(AudioEffect, ConstructionSendsNothing) {
+    RecordingHost host;
+    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
+    EXPECT_TRUE(host.requests.empty());
+}
+
+} // namespace

@@ -1,0 +1,437 @@
+#include "plugin/audioeffectx.h"
+
+#include "recordingeffect.h"
+#include "recordinghost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr VstInt32 kPrograms = 4;
+constexpr VstInt32 kParams = 2;
+
+struct DispatchCase {
+    VstInt32 opcode;
+    VstInt32 index;
+    VstIntPtr value;
+    bool withPtr;
+    float opt;
+    VstIntPtr next;
+    VstIntPtr answer;
+    const char* calls;
+};
+
+TEST(AudioEffectX, DispatcherTable) {
+    const DispatchCase cases[] = {
+        {effProcessEvents, 0, 0, true, 0, 1, 1, "processEvents(0)"},
+        {effProcessEvents, 0, 0, false, 0, 1, 0, ""},
+        {effCanBeAutomated, 3, 0, false, 0, 1, 1, "canParameterBeAutomated(3)"},
+        {effCanBeAutomated, 3, 0, false, 0, 0, 0, "canParameterBeAutomated(3)"},
+        {effString2Parameter, 1, 0, true, 0, 1, 1, "string2parameter(1,text)"},
+        {effString2Parameter, 1, 0, false, 0, 1, 0, ""},
+        {effGetNumProgramCategories, 0, 0, false, 0, 1, 0, ""},
+        {effGetProgramNameIndexed, 5, 9, true, 0, 1, 1, "getProgramNameIndexed(9,5)"},
+        {effGetProgramNameIndexed, 5, 9, false, 0, 1, 0, ""},
+        {effCopyProgram, 1, 0, false, 0, 1, 0, ""},
+        {effConnectInput, 1, 1, false, 0, 1, 0, ""},
+        {effConnectOutput, 1, 1, false, 0, 1, 0, ""},
+        {effGetInputProperties, 1, 0, true, 0, 1, 1, "getInputProperties(1)"},
+        {effGetOutputProperties, 1, 0, true, 0, 0, 0, "getOutputProperties(1)"},
+        {effGetOutputProperties, 1, 0, false, 0, 1, 0, ""},
+        {effGetPlugCategory, 0, 0, false, 0, 2, 2, "getPlugCategory()"},
+        {effGetCurrentPosition, 0, 0, false, 0, 1, 0, ""},
+        {effGetDestinationBuffer, 0, 0, false, 0, 1, 0, ""},
+        {effOfflineNotify, 1, 3, true, 0, 1, 1, "offlineNotify(3,1)"},
+        {effOfflineNotify, 0, 3, true, 0, 1, 1, "offlineNotify(3,0)"},
+        {effOfflinePrepare, 0, 4, true, 0, 1, 1, "offlinePrepare(4)"},
+        {effOfflineRun, 0, 4, true, 0, 0, 0, "offlineRun(4)"},
+        {effProcessVarIo, 0, 0, true, 0, 1, 1, "processVariableIo()"},
+        {effSetBlockSizeAndSampleRate, 0, 512, false, 48000, 1, 0, ""},
+        {effSetBypass, 0, 2, false, 0, 1, 1, "setBypass(1)"},
+        {effSetBypass, 0, 0, false, 0, 0, 0, "setBypass(0)"},
+        {effGetEffectName, 0, 0, true, 0, 1, 1, "getEffectName()"},
+        {effGetErrorText, 0, 0, true, 0, 1, 0, ""},
+        {effGetVendorString, 0, 0, true, 0, 1, 1, "getVendorString()"},
+        {effGetProductString, 0, 0, true, 0, 1, 1, "getProductString()"},
+        {effGetVendorVersion, 0, 0, false, 0, -2, -2, "getVendorVersion()"},
+        {effVendorSpecific, 7, VstIntPtr(1) << 40, true, 0.5f, VstIntPtr(1) << 33,
+         VstIntPtr(1) << 33, "vendorSpecific(7,1099511627776,0.5)"},
+        {effCanDo, 0, 0, true, 0, -1, -1, "canDo(text)"},
+        {effCanDo, 0, 0, false, 0, -1, 0, ""},
+        {effGetTailSize, 0, 0, false, 0, 99, 99, "getGetTailSize()"},
+        {effIdle, 0, 0, false, 0, 1, 0, ""},
+        {effGetIcon, 0, 0, false, 0, 1, 0, ""},
+        {effSetViewPosition, 10, 20, false, 0, 1, 0, ""},
+        {effGetParameterProperties, 1, 0, true, 0, 1, 1, "getParameterProperties(1)"},
+        {effKeysRequired, 0, 0, false, 0, 1, 0, ""},
+        {effGetVstVersion, 0, 0, false, 0, 2400, 2400, "getVstVersion()"},
+        {effEditKeyDown, 65, 300, false, 2.9f, 1, 0, ""},
+        {effEditKeyUp, 65, 300, false, 2.9f, 1, 0, ""},
+        {effSetEditKnobMode, 0, 2, false, 0, 1, 0, ""},
+        {effGetMidiProgramName, 3, 0, true, 0, 5, 5, "getMidiProgramName(3)"},
+        {effGetCurrentMidiProgram, 3, 0, true, 0, -1, -1, "getCurrentMidiProgram(3)"},
+        {effGetMidiProgramCategory, 3, 0, true, 0, 2, 2, "getMidiProgramCategory(3)"},
+        {effHasMidiProgramsChanged, 3, 0, false, 0, 1, 1, "hasMidiProgramsChanged(3)"},
+        {effGetMidiKeyName, 3, 0, true, 0, 1, 1, "getMidiKeyName(3)"},
+        {effBeginSetProgram, 0, 0, false, 0, 1, 1, "beginSetProgram()"},
+        {effEndSetProgram, 0, 0, false, 0, 1, 1, "endSetProgram()"},
+        {effShellGetNextPlugin, 0, 0, true, 0, 6, 6, "getNextShellPlugin()"},
+        {effStartProcess, 0, 0, false, 0, 1, 1, "startProcess()"},
+        {effStopProcess, 0, 0, false, 0, 1, 1, "stopProcess()"},
+        {effSetTotalSampleToProcess, 0, 512, false, 0, 512, 512, "setTotalSampleToProcess(512)"},
+        {effSetPanLaw, 0, 1, false, 0.5f, 1, 1, "setPanLaw(1,0.5)"},
+        {effBeginLoadBank, 0, 0, true, 0, -1, -1, "beginLoadBank()"},
+        {effBeginLoadProgram, 0, 0, true, 0, 1, 1, "beginLoadProgram()"},
+        {effSetProcessPrecision, 0, 1, false, 0, 1, 1, "setProcessPrecision(1)"},
+        {effGetNumMidiInputChannels, 0, 0, false, 0, 16, 16, "getNumMidiInputChannels()"},
+        {effGetNumMidiOutputChannels, 0, 0, false, 0, 0, 0, "getNumMidiOutputChannels()"},
+        // The basic opcodes still answer as AudioEffect's dispatcher does.
+        {effIdentify, 0, 0, false, 0, 0, 0x4E764566, ""},
+        {effSetProgram, 0, 2, false, 0, 0, 0, "setProgram(2)"},
+        {effSetProgram, 0, kPrograms, false, 0, 0, 0, ""},
+        {effMainsChanged, 0, 0, false, 0, 0, 0, "suspend()"},
+        {80, 0, 0, true, 0, 1, 0, ""},
+        {200, 0, 0, true, 0, 1, 0, ""},
+        {-5, 0, 0, true, 0, 1, 0, ""},
+    };
+    for (const DispatchCase& c : cases) {
+        RecordingEffectX effect(nullptr, kPrograms, kParams);
+        union {
+            char text[512];
+            VstEvents events;
+        } scratch{};
+        std::strcpy(scratch.text, "text");
+        if (c.opcode == effProcessEvents) {
+            scratch.events = VstEvents{};
+        }
+        effect.next = c.next;
+        const VstIntPtr answer =
+            effect.dispatcher(c.opcode, c.index, c.value, c.withPtr ? &scratch : nullptr, c.opt);
+        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
+        EXPECT_EQ(effect.log.joined(), c.calls) << "opcode " << c.opcode;
+    }
+}
+
+TEST(AudioEffectX, Defaults) {
+    class Plain : public AudioEffectX {
+    public:
+        Plain() : AudioEffectX(nullptr, kPrograms, kParams) {}
+        void processReplacing(float**, float**, VstInt32) override {}
+    } effect;
+    char text[80] = "text";
+    VstPinProperties pin{};
+    struct Expect {
+        VstInt32 opcode;
+        VstInt32 index;
+        VstIntPtr value;
+        void* ptr;
+        VstIntPtr answer;
+    };
+    const Expect expects[] = {
+        {effCanBeAutomated, 12345, 0, nullptr, 1},
+        {effString2Parameter, 0, 0, text, 0},
+        {effGetProgramNameIndexed, 0, 0, text, 0},
+        {effGetOutputProperties, 0, 0, &pin, 0},
+        {effGetPlugCategory, 0, 0, nullptr, kPlugCategUnknown},
+        {effGetVstVersion, 0, 0, nullptr, 2400},
+        {effGetCurrentMidiProgram, 0, 0, text, -1},
+        {effSetTotalSampleToProcess, 0, 512, nullptr, 512},
+        {effGetTailSize, 0, 0, nullptr, 0},
+        {effCanDo, 0, 0, text, 0},
+        {effGetNumMidiInputChannels, 0, 0, nullptr, 0},
+        {effEditKeyDown, 65, 300, nullptr, 0},
+        {effSetEditKnobMode, 0, 1, nullptr, 0},
+    };
+    for (const Expect& e : expects) {
+        EXPECT_EQ(effect.dispatcher(e.opcode, e.index, e.value, e.ptr, 0), e.answer)
+            << "opcode " << e.opcode;
+    }
+    effect.isSynth(true);
+    EXPECT_EQ(effect.dispatcher(effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategSynth);
+    effect.isSynth(false);
+    EXPECT_EQ(effect.dispatcher(effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategUnknown);
+
+    EXPECT_EQ(effect.getNumCategories(), 1);
+    EXPECT_EQ(effect.reportDestinationBuffer(), nullptr);
+    effect.setBlockSizeAndSampleRate(256, 96000.0f);
+    EXPECT_EQ(effect.getBlockSize(), 256);
+    EXPECT_EQ(effect.getSampleRate(), 96000.0f);
+}
+
+TEST(AudioEffectX, GetSpeakerArrangementClearsBothReferences) {
+    class Plain : public AudioEffectX {
+    public:
+        Plain() : AudioEffectX(nullptr, 1, 1) {}
+        void processReplacing(float**, float**, VstInt32) override {}
+    } effect;
+    VstSpeakerArrangement dummy{};
+    VstSpeakerArrangement* input = &dummy;
+    VstSpeakerArrangement* output = &dummy;
+    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
+                                &output, 0),
+              0);
+    EXPECT_EQ(input, nullptr);
+    EXPECT_EQ(output, nullptr);
+    // Without the host's references there is nothing to write through.
+    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
+                                nullptr, 0),
+              0);
+}
+
+TEST(AudioEffectX, SetSpeakerArrangementPassesTheFullValue) {
+    RecordingEffectX effect(nullptr, 1, 1);
+    VstSpeakerArrangement input{};
+    input.numChannels = 3;
+    VstSpeakerArrangement output{};
+    output.numChannels = 2;
+    effect.next = 1;
+    EXPECT_EQ(effect.dispatcher(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input),
+                                &output, 0),
+              1);
+    EXPECT_EQ(effect.log.joined(), "setSpeakerArrangement(3,2)");
+}
+
+TEST(AudioEffectX, KeyOpcodesBuildTheKeyRecord) {
+    CallLog log;
+    RecordingEffectX effect(nullptr, 1, 1);
+    auto* editor = new RecordingEditor(&effect, log);
+    effect.setEditor(editor);
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 65, 300, nullptr, 2.9f), 1);
+    EXPECT_EQ(effect.dispatcher(effEditKeyUp, 66, 0x1FF, nullptr, 258.5f), 1);
+    editor->next = false;
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 1, 0, nullptr, -1.0f), 0);
+    EXPECT_EQ(effect.dispatcher(effSetEditKnobMode, 0, 2, nullptr, 0), 0);
+    // A modifier no integer holds is no modifier rather than undefined.
+    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 2, 0, nullptr, 1e30f), 0);
+    EXPECT_EQ(log.joined(), "editor.onKeyDown(65,44,2) editor.onKeyUp(66,255,2) "
+                            "editor.onKeyDown(1,0,255) editor.setKnobMode(2) "
+                            "editor.onKeyDown(2,0,0)");
+}
+
+TEST(AudioEffectX, ResumeAsksForMidi) {
+    RecordingHost host;
+    {
+        // A synthesizer asks every time, without consulting its own canDo.
+        RecordingEffectX synth(RecordingHost::callback, 1, 1);
+        synth.isSynth(true);
+        synth.next = -1;
+        synth.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
+        synth.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
+        EXPECT_EQ(synth.log.joined(), "resume() resume()");
+        const auto wants = host.withOpcode(audioMasterWantMidi);
+        ASSERT_EQ(wants.size(), 2u);
+        EXPECT_EQ(wants[0].value, 1);
+        EXPECT_EQ(wants[0].effect, synth.getAeffect());
+    }
+    for (VstIntPtr canDoAnswer : {VstIntPtr(1), VstIntPtr(0), VstIntPtr(-1), VstIntPtr(2)}) {
+        host.clear();
+        RecordingEffectX effect(RecordingHost::callback, 1, 1);
+        effect.next = canDoAnswer;
+        effect.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
+        EXPECT_EQ(effect.log.joined(), "resume() canDo(receiveVstMidiEvent)");
+        EXPECT_EQ(host.withOpcode(audioMasterWantMidi).size(), canDoAnswer == 1 ? 1u : 0u)
+            << canDoAnswer;
+    }
+}
+
+TEST(AudioEffectX, HostRequests) {
+    RecordingHost host;
+    RecordingEffectX effect(RecordingHost::callback, 1, 1);
+    AEffect* record = effect.getAeffect();
+    VstTimeInfo time{};
+    host.answers[audioMasterGetTime] = reinterpret_cast<VstIntPtr>(&time);
+    EXPECT_EQ(effect.getTimeInfo(kVstTempoValid), &time);
+    host.answers[audioMasterGetTime] = 0;
+    EXPECT_EQ(effect.getTimeInfo(kVstTempoValid), nullptr);
+
+    host.answers[audioMasterCanDo] = -1;
+    char sizeWindowText[] = "sizeWindow";
+    EXPECT_EQ(effect.canHostDo(sizeWindowText), 1);
+    host.answers[audioMasterCanDo] = 0;
+    EXPECT_EQ(effect.canHostDo(sizeWindowText), 0);
+
+    host.answers[audioMasterProcessEvents] = 2;
+    VstEvents events{};
+    EXPECT_FALSE(effect.sendVstEventsToHost(&events));
+    host.answers[audioMasterProcessEvents] = 1;
+    EXPECT_TRUE(effect.sendVstEventsToHost(&events));
+
+    host.answers[audioMasterGetSampleRate] = 48000;
+    EXPECT_EQ(effect.updateSampleRate(), 48000.0);
+    EXPECT_EQ(effect.getSampleRate(), 48000.0f);
+    host.answers[audioMasterGetSampleRate] = 0;
+    EXPECT_EQ(effect.updateSampleRate(), 48000.0);
+    host.answers[audioMasterGetSampleRate] = -5;
+    EXPECT_EQ(effect.updateSampleRate(), 48000.0);
+
+    host.answers[audioMasterGetBlockSize] = 256;
+    EXPECT_EQ(effect.updateBlockSize(), 256);
+    host.answers[audioMasterGetBlockSize] = 0;
+    EXPECT_EQ(effect.updateBlockSize(), 256);
+
+    host.answers[audioMasterBeginEdit] = 1;
+    host.answers[audioMasterEndEdit] = 0;
+    EXPECT_TRUE(effect.beginEdit(12345));
+    EXPECT_FALSE(effect.endEdit(12345));
+    host.answers[audioMasterUpdateDisplay] = VstIntPtr(1) << 40;
+    EXPECT_TRUE(effect.updateDisplay());
+    host.answers[audioMasterSizeWindow] = 1;
+    EXPECT_TRUE(effect.sizeWindow(578, 356));
+    host.answers[audioMasterGetVendorVersion] = (VstIntPtr(1) << 32) | 3;
+    EXPECT_EQ(effect.getHostVendorVersion(), 3);
+    host.answers[audioMasterOfflineGetCurrentPass] = 7;
+    EXPECT_EQ(effect.offlineGetCurrentPass(), 1);
+    host.answers[audioMasterVendorSpecific] = VstIntPtr(1) << 35;
+    EXPECT_EQ(effect.hostVendorSpecific(1, 2, nullptr, 0.25f), VstIntPtr(1) << 35);
+
+    // Null arguments are refused before the host is asked.
+    host.answers[audioMasterOpenFileSelector] = 1;
+    host.answers[audioMasterCloseFileSelector] = 1;
+    host.answers[audioMasterGetChunkFile] = 1;
+    const std::size_t before = host.requests.size();
+    EXPECT_FALSE(effect.openFileSelector(nullptr));
+    EXPECT_FALSE(effect.closeFileSelector(nullptr));
+    EXPECT_FALSE(effect.getChunkFile(nullptr));
+    EXPECT_EQ(host.requests.size(), before);
+
+    effect.wantEvents(1);
+    effect.setOutputSamplerate(22050.0f);
+    effect.offlineStart(nullptr, 3, 2);
+    effect.offlineRead(nullptr, kVstOfflinePeak, false);
+
+    auto single = [&](VstInt32 opcode) {
+        const auto found = host.withOpcode(opcode);
+        EXPECT_EQ(found.size(), 1u) << opcode;
+        return found.empty() ? HostRequest{} : found.back();
+    };
+    EXPECT_EQ(single(audioMasterBeginEdit).index, 12345);
+    EXPECT_EQ(single(audioMasterSizeWindow).index, 578);
+    EXPECT_EQ(single(audioMasterSizeWindow).value, 356);
+    EXPECT_EQ(single(audioMasterWantMidi).value, 1);
+    EXPECT_EQ(single(audioMasterSetOutputSampleRate).opt, 22050.0f);
+    EXPECT_EQ(single(audioMasterOfflineStart).index, 2);
+    EXPECT_EQ(single(audioMasterOfflineStart).value, 3);
+    EXPECT_EQ(single(audioMasterOfflineRead).index, 0);
+    EXPECT_EQ(single(audioMasterOfflineRead).value, kVstOfflinePeak);
+    EXPECT_EQ(single(audioMasterVendorSpecific).opt, 0.25f);
+    for (const auto& request : host.withOpcode(audioMasterGetTime)) {
+        EXPECT_EQ(request.value, kVstTempoValid);
+        EXPECT_EQ(request.effect, record);
+    }
+}
+
+TEST(AudioEffectX, HostRequestsWithoutAHost) {
+    RecordingEffectX effect(nullptr, 1, 1);
+    char text[] = "x";
+    VstEvents events{};
+    EXPECT_EQ(effect.getTimeInfo(kVstTempoValid), nullptr);
+    EXPECT_EQ(effect.canHostDo(text), 0);
+    EXPECT_FALSE(effect.sendVstEventsToHost(&events));
+    EXPECT_EQ(effect.updateSampleRate(), 44100.0);
+    EXPECT_EQ(effect.updateBlockSize(), 1024);
+    EXPECT_FALSE(effect.beginEdit(0));
+    EXPECT_FALSE(effect.updateDisplay());
+    EXPECT_EQ(effect.getDirectory(), nullptr);
+    EXPECT_EQ(effect.getPreviousPlug(0), nullptr);
+    EXPECT_EQ(effect.getInputSpeakerArrangement(), nullptr);
+    EXPECT_EQ(effect.hostVendorSpecific(1, 2, nullptr, 0), 0);
+    effect.wantEvents(1);
+}
+
+// An arrangement of n channels: one block sized for exactly n records.
+VstSpeakerArrangement* makeArrangement(VstInt32 channels, VstInt32 type) {
+    auto* a = static_cast<VstSpeakerArrangement*>(std::calloc(
+        1, offsetof(VstSpeakerArrangement, speakers) + channels * sizeof(VstSpeakerProperties)));
+    a->type = type;
+    a->numChannels = channels;
+    return a;
+}
+
+VstSpeakerProperties* speaker(VstSpeakerArrangement* a, int i) {
+    VstSpeakerProperties* first = a->speakers;
+    return first + i;
+}
+
+TEST(AudioEffectX, SpeakerArrangements) {
+    class Plain : public AudioEffectX {
+    public:
+        Plain() : AudioEffectX(nullptr, 1, 1) {}
+        void processReplacing(float**, float**, VstInt32) override {}
+    } effect;
+
+    VstSpeakerArrangement* from = makeArrangement(2, 1);
+    for (int i = 0; i < 2; ++i) {
+        VstSpeakerProperties* s = speaker(from, i);
+        std::memset(s->name, 'A' + i, sizeof s->name); // 64 characters, no NUL
+        s->type = 10 + i;
+        s->azimuth = 0.5f * static_cast<float>(i);
+        s->elevation = 1.0f;
+        s->radius = 2.0f;
+        s->reserved = 3.0f;
+        std::memset(s->future, 7 + i, sizeof s->future);
+    }
+    VstSpeakerArrangement* to = makeArrangement(12, 0); // replaced, not leaked
+    ASSERT_TRUE(effect.matchArrangement(&to, from));
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(to->type, 1);
+    EXPECT_EQ(to->numChannels, 2);
+    for (int i = 0; i < 2; ++i) {
+        VstSpeakerProperties* s = speaker(to, i);
+        EXPECT_EQ(std::string(s->name), std::string(63, static_cast<char>('A' + i)));
+        EXPECT_EQ(s->type, 10 + i);
+        EXPECT_EQ(s->azimuth, 0.5f * static_cast<float>(i));
+        EXPECT_EQ(s->reserved, 3.0f);
+        EXPECT_EQ(s->future[27], 7 + i);
+    }
+
+    EXPECT_FALSE(effect.matchArrangement(&to, nullptr));
+    EXPECT_FALSE(effect.copySpeaker(nullptr, speaker(from, 0)));
+    EXPECT_FALSE(effect.copySpeaker(speaker(to, 0), nullptr));
+
+    // A request that cannot be met frees the old block and leaves no
+    // reference to it.
+    EXPECT_FALSE(effect.allocateArrangement(&to, -1));
+    EXPECT_EQ(to, nullptr);
+    ASSERT_TRUE(effect.allocateArrangement(&to, 0));
+    EXPECT_EQ(to->numChannels, 0);
+    EXPECT_EQ(to->type, 0);
+    EXPECT_TRUE(effect.deallocateArrangement(&to));
+    EXPECT_EQ(to, nullptr);
+    EXPECT_TRUE(effect.deallocateArrangement(&to));
+    EXPECT_FALSE(effect.allocateArrangement(nullptr, 2));
+    std::free(from);
+}
+
+TEST(AEffEditor, Defaults) {
+    class Plain : public AudioEffect {
+    public:
+        Plain() : AudioEffect(nullptr, 1, 1) {}
+        void processReplacing(float**, float**, VstInt32) override {}
+    } effect;
+    AEffEditor* editor = new AEffEditor(&effect);
+    effect.setEditor(editor);
+    EXPECT_EQ(editor->getEffect(), &effect);
+    EXPECT_FALSE(editor->isOpen());
+    int window = 0;
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, &window, 0), 0);
+    EXPECT_TRUE(editor->isOpen());
+    effect.dispatcher(effEditClose, 0, 0, nullptr, 0);
+    EXPECT_FALSE(editor->isOpen());
+
+    ERect sentinel{};
+    ERect* rect = &sentinel;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
+    EXPECT_EQ(rect, nullptr);
+    VstKeyCode key{};
+    EXPECT_FALSE(editor->onKeyDown(key));
+    EXPECT_FALSE(editor->onKeyUp(key));
+    EXPECT_FALSE(editor->onWheel(1.0f));
+    EXPECT_FALSE(editor->setKnobMode(1));
+}
+
+} // namespace
