@@ -109,29 +109,18 @@ Bottle bottleFor(int category, int picture) {
     // the cabinet's floor is at y 188 here and its dial band ends at y 75.
     const double cx = kBottleInContainer.width() / 2;
     const double bottom = 191;
-    Bottle b{Form::Apothecary, cx, bottom, 30, 72, 9, 18};
-    switch (category) {
-    case 0:
-        b = {Form::RoundFlask, cx, bottom, 38, 76, 8, 22};
-        break;
-    case 1:
-        b = {Form::Jar, cx, bottom, 40, 62, 17, 12};
-        break;
-    case 2:
-        b = {Form::Slim, cx, bottom, 22, 70, 6, 28};
-        break;
-    case 3:
-        b = {Form::Jug, cx, bottom, 40, 78, 9, 14};
-        break;
-    case 4:
-        b = {Form::RoundFlask, cx, bottom, 35, 70, 7, 26};
-        break;
-    case 5:
-        b = {Form::Cone, cx, bottom, 42, 72, 8, 20};
-        break;
-    default:
-        break;
-    }
+    struct Build {
+        Form form;
+        double bodyHalf, bodyHeight, neckHalf, neckHeight;
+    };
+    // Favorites, drums, leads, bass, pads, lasers, other.
+    static const Build builds[] = {{Form::RoundFlask, 40, 80, 8, 22}, {Form::Jar, 44, 70, 18, 13},
+                                   {Form::Slim, 23, 74, 6, 26},       {Form::Jug, 40, 78, 9, 14},
+                                   {Form::RoundFlask, 37, 74, 7, 24}, {Form::Cone, 45, 76, 8, 18},
+                                   {Form::Apothecary, 32, 76, 10, 16}};
+    const Build& build = builds[category];
+    Bottle b{build.form,      cx, bottom, build.bodyHalf, build.bodyHeight, build.neckHalf,
+             build.neckHeight};
     // Siblings differ a little in build, like hand-blown glass.
     const double jitter = ((picture * 7 + category) % 5 - 2) * 2.0;
     if (b.form == Form::RoundFlask) {

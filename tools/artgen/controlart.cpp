@@ -137,10 +137,28 @@ void drawChevron(cairo_t* cr, double cx, double cy, double size, Direction direc
 
 } // namespace
 
+// The pointer angle of one frame. The knob shows a parameter of seven whole
+// values, and a knob shows the frame nearest to its value: frames 0, 5, 10,
+// 15, 19, 24 and 29. Those frames point exactly at the panel's seven ticks,
+// 45 degrees apart; the frames between them share out the angle in between.
+double pointerDegrees(int frame, int frames) {
+    const int steps = 6;
+    auto stepFrame = [frames](int step) {
+        return static_cast<int>(std::lround(static_cast<double>(step) / steps * (frames - 1)));
+    };
+    for (int step = 0; step < steps; ++step) {
+        const int a = stepFrame(step), b = stepFrame(step + 1);
+        if (frame <= b && b > a) {
+            const double t = static_cast<double>(frame - a) / (b - a);
+            return kSweepStart + kSweep * (step + t) / steps;
+        }
+    }
+    return kSweepStart + kSweep;
+}
+
 void drawKnobStrip(cairo_t* cr, int frames, int frameSize) {
     for (int i = 0; i < frames; ++i) {
-        const double t = frames > 1 ? static_cast<double>(i) / (frames - 1) : 0;
-        drawKnobFrame(cr, frameSize / 2.0, frameSize * (i + 0.5), kSweepStart + kSweep * t);
+        drawKnobFrame(cr, frameSize / 2.0, frameSize * (i + 0.5), pointerDegrees(i, frames));
     }
 }
 
@@ -152,6 +170,17 @@ void drawProgramStepButton(cairo_t* cr, Direction direction) {
         cairo_translate(cr, 0, h * state);
         const double dy = pressed ? 1 : 0;
         drawPlate(cr, 1.5, 1.5, w - 3, h - 3, 9, pressed);
+        // Engraved grip lines near both ends of the tall plate.
+        for (int i = 0; i < 4; ++i) {
+            for (double y : {22.0 + 5 * i + dy, h - 37.0 + 5 * i + dy}) {
+                cairo_rectangle(cr, 19, y, w - 38, 1);
+                setColour(cr, Rgb{0, 0, 0}, 0.55);
+                cairo_fill(cr);
+                cairo_rectangle(cr, 19, y + 1, w - 38, 1);
+                setColour(cr, kGoldPale, pressed ? 0.06 : 0.12);
+                cairo_fill(cr);
+            }
+        }
         drawChevron(cr, w / 2, h / 2 - 8 + dy, 17, direction, pressed);
         setFont(cr, 9, Weight::Bold);
         centredText(cr, direction == Direction::Previous ? "PREV" : "NEXT", w / 2, h / 2 + 32 + dy,

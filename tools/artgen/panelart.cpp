@@ -39,16 +39,19 @@ void drawWell(cairo_t* cr, double x, double y, double w, double h, double radius
 }
 
 void drawScrew(cairo_t* cr, double cx, double cy) {
-    cairo_arc(cr, cx, cy, 3, 0, 2 * M_PI);
-    cairo_pattern_t* p = cairo_pattern_create_radial(cx - 1, cy - 1, 0.5, cx, cy, 3);
-    addStop(p, 0, kBronzeLight);
-    addStop(p, 1, kBronzeDark);
+    cairo_arc(cr, cx, cy + 0.6, 3.8, 0, 2 * M_PI);
+    setColour(cr, Rgb{0, 0, 0}, 0.5);
+    cairo_fill(cr);
+    cairo_arc(cr, cx, cy, 3.5, 0, 2 * M_PI);
+    cairo_pattern_t* p = cairo_pattern_create_radial(cx - 1.2, cy - 1.2, 0.5, cx, cy, 3.5);
+    addStop(p, 0, lighter(kBronzeLight, 0.35));
+    addStop(p, 1, kBronze);
     cairo_set_source(cr, p);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
-    cairo_move_to(cr, cx - 2, cy + 1);
-    cairo_line_to(cr, cx + 2, cy - 1);
-    cairo_set_line_width(cr, 0.8);
+    cairo_move_to(cr, cx - 2.4, cy + 1.2);
+    cairo_line_to(cr, cx + 2.4, cy - 1.2);
+    cairo_set_line_width(cr, 1);
     setColour(cr, kBronzeDark);
     cairo_stroke(cr);
 }
