@@ -117,6 +117,14 @@ TEST(EventRingBuffer, RegionsSplitAtTheEndOfStorage) {
     EXPECT_EQ(r.ring.read(out.data(), 10), 10);
     EXPECT_EQ(out, source);
 
+    // A grant that ends exactly at the end of the storage needs no second region.
+    r.ring.write(filler.data(), 246);
+    r.ring.read(filler.data(), 246);
+    EXPECT_EQ(r.ring.writeRegions(6, &region1, &count1, &region2, &count2), 6);
+    EXPECT_EQ(region1, static_cast<void*>(&r.storage[250]));
+    EXPECT_EQ(region2, nullptr);
+    EXPECT_EQ(count2, 0);
+
     // Away from the end a single region is granted.
     EXPECT_EQ(r.ring.writeRegions(3, &region1, &count1, &region2, &count2), 3);
     EXPECT_EQ(count1, 3);
