@@ -1,3 +1,4 @@
+#include "gui/cbitmap.h"
 #include "imagetestsupport.h"
 #include "resources/instrumentimages.h"
 
@@ -76,6 +77,17 @@ TEST_F(InstrumentImages, EveryImageLoadsAsEightBitRgbaWithItsExactSize) {
         ASSERT_NE(s, nullptr);
         EXPECT_EQ(width(s.get()), image.width);
         EXPECT_EQ(height(s.get()), image.height);
+    }
+}
+
+TEST_F(InstrumentImages, TheToolkitMakesBitmapsOfEveryImage) {
+    for (const ImageSize& image : expectedImages()) {
+        SCOPED_TRACE(image.name);
+        auto* bitmap = new VSTGUI::CBitmap(VSTGUI::CResourceDescription(image.name.c_str()));
+        EXPECT_TRUE(bitmap->isLoaded());
+        EXPECT_EQ(bitmap->getWidth(), image.width);
+        EXPECT_EQ(bitmap->getHeight(), image.height);
+        bitmap->forget();
     }
 }
 

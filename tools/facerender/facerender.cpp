@@ -16,7 +16,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cmath>
-#include <cstdio>
 #include <iostream>
 #include <map>
 #include <string>
@@ -138,9 +137,8 @@ std::string programName(int row) {
     }
     for (const Run& run : runs) {
         if (row >= run.first && row <= run.last) {
-            char number[8];
-            std::snprintf(number, sizeof number, "%02d", row - run.first);
-            return std::string(run.prefix) + number;
+            const int number = row - run.first;
+            return std::string(run.prefix) + (number < 10 ? "0" : "") + std::to_string(number);
         }
     }
     return "";
