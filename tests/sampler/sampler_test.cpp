@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <condition_variable>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "engine/sampler.h"
+#include "samplertestutil.h"
+
+using namespace samplertest;
+
+namespace {
+
+// A sampler with a pack installed from the test's folder.
+struct Rig {
+    TempDir dir;
+    Sampler sampler;
+
+    void install(const std::vector<ZoneSpec>& zones) {
+        sampler.loadSamplePack(makePack(zones), dir.path());
+    }
+    void wave(const std::string& name, const std::vector<int16_t>& values) {
+        writeWave(dir.file(name), values);
+    }
+    // Mixes one block into silence and returns it.
+    std::vector<float> mix(int frames, EventTickFunction tick = nullptr) {
+        std::vector<float> out(static_cast<std::size_t>(frames) * 2, 0.0f);
+        sampler.mix(out.data(), frames, tick, nullptr);
+        return out;
+    }
+    int activeVoices() {
+        int n = 0;
+        for (int i = 0; i < SAMPLER_NUM_VOICES; ++i) {
+            n += sampler.voice(i).isActive() ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+ADSR& envelopeOf(SamplerVoice& voice) {
+    return *static_cast<ADSR*>(voice.m_pEnvelope);
+}
+
+TEST(SamplerNotes, ElevenNotesOnTenVoices) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 127, 60, "long.wav", 0.0f, 0.0f, 1.0f, 100.0f}});
+    for (int note = 60; note < 71; ++note) {
+        rig.sampler.noteOn(note);
+    }
+    for (int i = 0; i < SAMPLER_NUM_VOICES; ++i) {
+        EXPECT_TRUE(rig.sampler.voice(i).isActive());
+        EXPECT_EQ(rig.sampler.voice(i).note(), 60 + i);
+        EXPECT_EQ(rig.sampler.heldVoice(60 + i), &rig.sampler.voice(i));
+    }
+    EXPECT_EQ(rig.sampler.heldVoice(70), nullptr) << "the eleventh note is dropped";
+
+    rig.sampler.noteOff(60);
+    rig.mix(64);
+    EXPECT_TRUE(rig.sampler.voice(0).isActive()) << "a released voice sounds on";
+    rig.sampler.noteOn(71);
+    EXPECT_EQ(rig.sampler.heldVoice(71), nullptr) << "no voice free until the release ends";
+    for (int b = 0; b < 400 && rig.sampler.voice(0).isActive(); ++b) {
+        rig.mix(64);
+    }
+    ASSERT_FALSE(rig.sampler.voice(0).isActive());
+    rig.sampler.noteOn(71);
+    EXPECT_EQ(rig.sampler.heldVoice(71), &rig.sampler.voice(0));
+}
+
+TEST(SamplerNotes, HeldNoteStruckAgain) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 127, 60, "long.wav", 0.0f, 0.0f, 1.0f, 100.0f}});
+    rig.sampler.noteOn(60);
+    rig.mix(64);
+    testing::internal::CaptureStdout();
+    rig.sampler.noteOn(60);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("killing already-playing note\n"), std::string::npos);
+    EXPECT_EQ(envelopeOf(rig.sampler.voice(0)).m_state, ADSR::Release);
+    EXPECT_TRUE(rig.sampler.voice(0).isActive());
+    EXPECT_EQ(rig.sampler.heldVoice(60), &rig.sampler.voice(1));
+    EXPECT_EQ(envelopeOf(rig.sampler.voice(1)).m_state, ADSR::On);
+}
+
+// A voice that ended by itself may play another note by the time its old
+// note is released or struck again; that note must not be touched.
+TEST(SamplerNotes, EndedVoiceIsNoLongerItsOldNotes) {
+    Rig rig;
+    rig.wave("short.wav", constantFrames(40, 1000));
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav"}});
+    rig.sampler.noteOn(60);
+    rig.mix(64);
+    ASSERT_FALSE(rig.sampler.voice(0).isActive()) << "the short sample has run out";
+    rig.sampler.noteOn(62);
+    ASSERT_EQ(rig.sampler.heldVoice(62), &rig.sampler.voice(0));
+
+    testing::internal::CaptureStdout();
+    rig.sampler.noteOff(60);
+    rig.sampler.noteOn(60);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.find("killing"), std::string::npos);
+    EXPECT_EQ(envelopeOf(rig.sampler.voice(0)).m_state, ADSR::On) << "note 62 was released";
+    EXPECT_EQ(rig.sampler.heldVoice(60), &rig.sampler.voice(1));
+}
+
+// Striking a held note with no voice free releases the old voice once; the
+// note-off that follows must not restart that release from the full level.
+TEST(SamplerNotes, DroppedRestrikeDoesNotReleaseTwice) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 127, 60, "long.wav", 0.0f, 0.0f, 1.0f, 5000.0f}});
+    for (int note = 60; note < 70; ++note) {
+        rig.sampler.noteOn(note);
+    }
+    rig.mix(64);
+    rig.sampler.noteOn(60); // all voices busy: releases voice 0, then is dropped
+    rig.mix(64);
+    ADSR& envelope = envelopeOf(rig.sampler.voice(0));
+    ASSERT_EQ(envelope.m_state, ADSR::Release);
+    const double elapsed = envelope.m_elapsed;
+    ASSERT_GT(elapsed, 0.0);
+    rig.sampler.noteOff(60);
+    EXPECT_EQ(envelope.m_elapsed, elapsed) << "the release started over";
+}
+
+// A key without a zone takes no voice: ten of them leave every voice free.
+TEST(SamplerNotes, KeyWithoutZoneTakesNoVoice) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{60, 72, 60, "long.wav"}});
+    for (int note = 0; note < 10; ++note) {
+        rig.sampler.noteOn(note);
+    }
+    EXPECT_EQ(rig.activeVoices(), 0);
+    rig.sampler.noteOn(64);
+    EXPECT_EQ(rig.activeVoices(), 1);
+}
+
+// From one voice to two: the gain glides from 1 to 1/sqrt(2) over the first
+// 64 frames, a step per float, and the next block does not glide again.
+TEST(SamplerMix, CompensationGlidesFromOneToTwo) {
+    Rig rig;
+    rig.wave("a.wav", constantFrames(50000, 8000));
+    rig.install({{0, 61, 60, "a.wav"}, {62, 127, 62, "a.wav"}});
+    rig.sampler.noteOn(60);
+    const auto first = rig.mix(512);
+    EXPECT_EQ(rig.sampler.compensation(), 1.0f);
+    EXPECT_EQ(first[100], decoded(8000)) << "one voice plays at full level";
+
+    rig.sampler.noteOn(62);
+    const auto second = rig.mix(512);
+    const float sum = decoded(8000) + decoded(8000);
+    std::vector<float> expected;
+    float comp = 1.0f;
+    for (int j = 0; j < 1024; ++j) {
+        if (j < 128) {
+            comp += (2.0f - 1.0f) * 0.0078125f;
+        }
+        expected.push_back((1.0f / std::sqrt(comp)) * sum);
+    }
+    EXPECT_TRUE(floatsEqual(expected, second));
+    EXPECT_EQ(rig.sampler.compensation(), 2.0f);
+
+    const auto third = rig.mix(512);
+    EXPECT_TRUE(floatsEqual(std::vector<float>(1024, (1.0f / std::sqrt(2.0f)) * sum), third));
+}
+
+TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
+    Rig rig;
+    rig.wave("short.wav", constantFrames(100, 1000));
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav"}});
+    struct Case {
+        const char* what;
+        int note; // -1: none
+        int frames;
+    };
+    const Case cases[] = {
+        {"no voice", -1, 256},
+        {"a sounding voice", 64, 256},
+        {"a voice that ends within the block", 60, 256},
+        {"a single frame", 64, 1},
+        {"no frames", 64, 0},
+        {"a block above the mix buffer", 64, 40000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.sampler.stopAllVoices();
+        if (c.note >= 0) {
+            rig.sampler.noteOn(c.note);
+        }
+        TickProbe::reset();
+        const auto out = rig.mix(c.frames, &TickProbe::tick);
+        EXPECT_EQ(TickProbe::calls, c.frames);
+        EXPECT_TRUE(allFinite(out));
+    }
+}
+
+// A block too long for the mix buffer plays exactly as the same frames given
+// in blocks of the buffer's size.
+TEST(SamplerMix, LongBlockIsSeamless) {
+    Rig one;
+    Rig two;
+    for (Rig* rig : {&one, &two}) {
+        rig->wave("a.wav", frames(
+                               30000, [](int k) { return static_cast<int16_t>(k * 7 % 30000); },
+                               [](int k) { return static_cast<int16_t>(-k * 3 % 30000); }));
+        rig->install({{0, 127, 60, "a.wav", 0.0f, 0.0f, 1.0f, 10.0f}});
+        rig->sampler.noteOn(60);
+        rig->sampler.noteOn(67);
+        rig->sampler.noteOn(50);
+    }
+    const auto whole = one.mix(40000);
+    std::vector<float> pieces;
+    for (const int frames : {16384, 16384, 40000 - 2 * 16384}) {
+        const auto piece = two.mix(frames);
+        pieces.insert(pieces.end(), piece.begin(), piece.end());
+    }
+    EXPECT_TRUE(floatsEqual(pieces, whole));
+}
+
+TEST(SamplerMix, NoVoiceLeavesTheOutputAsItWas) {
+    Rig rig;
+    std::vector<float> out(128);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<float>(i) * 0.25f;
+    }
+    const auto before = out;
+    rig.sampler.mix(out.data(), 64, nullptr, nullptr);
+    EXPECT_TRUE(floatsEqual(before, out));
+    EXPECT_EQ(rig.sampler.compensation(), 1.0f);
+}
+
+TEST(SamplerMix, StopAllVoicesSilencesAtOnce) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 127, 60, "long.wav", 0.0f, 0.0f, 1.0f, 1000.0f}});
+    rig.sampler.noteOn(60);
+    rig.sampler.noteOn(64);
+    rig.mix(64);
+    rig.sampler.stopAllVoices();
+    EXPECT_EQ(rig.activeVoices(), 0);
+    EXPECT_EQ(rig.sampler.heldVoice(60), nullptr);
+    EXPECT_EQ(rig.sampler.heldVoice(64), nullptr);
+    const auto out = rig.mix(64);
+    EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), out));
+}
+
+// While a pack is being installed a block is silent and runs no tick. The
+// installation is held open by a WAV "file" that is a pipe nobody writes yet.
+TEST(SamplerMix, NoTickWhileAPackIsInstalled) {
+    Rig rig;
+    rig.wave("long.wav", constantFrames(50000, 1000));
+    rig.install({{0, 127, 60, "long.wav"}});
+    rig.sampler.noteOn(60);
+    const std::string fifo = rig.dir.file("slow.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    writePack(rig.dir.file("slow.jsfb"), makePack({{0, 127, 60, "slow.wav"}}));
+
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool done = false;
+    rig.sampler.loadSamplePackFileAsync(rig.dir.file("slow.jsfb"), rig.dir.path(), [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+        cv.notify_one();
+    });
+    while (rig.sampler.isReady()) {
+        std::this_thread::yield();
+    }
+    TickProbe::reset();
+    const auto out = rig.mix(256, &TickProbe::tick);
+    EXPECT_EQ(TickProbe::calls, 0);
+    EXPECT_TRUE(floatsEqual(std::vector<float>(512, 0.0f), out));
+
+    {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        close(fd); // an empty "file": the zone gets a sample without data
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return done; }));
+    lock.unlock();
+    EXPECT_TRUE(rig.sampler.isReady());
+    EXPECT_EQ(rig.activeVoices(), 0) << "installing stops every voice";
+    ASSERT_EQ(rig.sampler.zones().size(), 1u);
+    TickProbe::reset();
+    rig.mix(256, &TickProbe::tick);
+    EXPECT_EQ(TickProbe::calls, 256);
+}
+
+} // namespace

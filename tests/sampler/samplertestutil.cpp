@@ -1,0 +1,144 @@
+#include "samplertestutil.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace samplertest {
+
+int TickProbe::calls = 0;
+int TickProbe::actionAt = -1;
+void (*TickProbe::action)() = nullptr;
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "amber-sampler-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "cannot make a temporary folder";
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+namespace {
+void put32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+void put16(std::string& out, uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+}
+} // namespace
+
+void writeWave(const std::string& path, const std::vector<int16_t>& values) {
+    const auto dataSize = static_cast<uint32_t>(values.size() * 2);
+    std::string bytes = "RIFF";
+    put32(bytes, 36 + dataSize);
+    bytes += "WAVEfmt ";
+    put32(bytes, 16);
+    put16(bytes, 1);
+    put16(bytes, 2);
+    put32(bytes, 44100);
+    put32(bytes, 176400);
+    put16(bytes, 4);
+    put16(bytes, 16);
+    bytes += "data";
+    put32(bytes, dataSize);
+    for (int16_t v : values) {
+        put16(bytes, static_cast<uint16_t>(v));
+    }
+    writeBytes(path, bytes);
+}
+
+std::vector<int16_t> frames(int count, int16_t (*left)(int), int16_t (*right)(int)) {
+    std::vector<int16_t> values;
+    for (int k = 0; k < count; ++k) {
+        values.push_back(left(k));
+        values.push_back(right(k));
+    }
+    return values;
+}
+
+std::vector<int16_t> constantFrames(int count, int16_t value) {
+    return std::vector<int16_t>(static_cast<std::size_t>(count) * 2, value);
+}
+
+Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones) {
+    Kestrovalian::SamplePack pack;
+    for (const ZoneSpec& spec : zones) {
+        auto* zone = pack.add_zone();
+        zone->set_start_key(spec.start);
+        zone->set_end_key(spec.end);
+        zone->set_root_key(spec.root);
+        zone->set_filename(spec.file);
+        if (spec.attack >= 0.0f) {
+            auto* adsr = zone->mutable_adsr_params();
+            adsr->set_attack_time(spec.attack);
+            adsr->set_decay_time(spec.decay);
+            adsr->set_sustain_level(spec.sustain);
+            adsr->set_release_time(spec.release);
+        }
+    }
+    return pack;
+}
+
+void writePack(const std::string& path, const Kestrovalian::SamplePack& pack) {
+    writeBytes(path, pack.SerializeAsString());
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+::testing::AssertionResult floatsEqual(const std::vector<float>& expected,
+                                       const std::vector<float>& actual) {
+    const std::size_t n = std::min(expected.size(), actual.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool same = std::memcmp(&expected[i], &actual[i], sizeof(float)) == 0 ||
+                          (std::isnan(expected[i]) && std::isnan(actual[i]));
+        if (!same) {
+            return ::testing::AssertionFailure()
+                   << "first difference at index " << i << ": expected " << expected[i]
+                   << ", actual " << actual[i];
+        }
+    }
+    if (expected.size() != actual.size()) {
+        return ::testing::AssertionFailure()
+               << "sizes differ: expected " << expected.size() << ", actual " << actual.size();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult allFinite(const std::vector<float>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!std::isfinite(values[i])) {
+            return ::testing::AssertionFailure() << "value " << values[i] << " at index " << i;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+uint64_t fingerprint(const std::vector<float>& values) {
+    uint64_t hash = 1469598103934665603ull;
+    for (float v : values) {
+        uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        for (int i = 0; i < 4; ++i) {
+            hash ^= (bits >> (8 * i)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    }
+    return hash;
+}
+
+} // namespace samplertest

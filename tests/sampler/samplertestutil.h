@@ -1,0 +1,86 @@
+#pragma once
+// Test material built inside the tests: WAV files, sample packs, a private
+// sounds folder, and float comparison that names the first difference.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "samplepack.pb.h"
+
+class EventRingBuffer;
+
+namespace samplertest {
+
+// A fresh folder under the system's temporary folder, removed with its
+// content when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Writes a canonical 16-bit stereo 44100 Hz WAV file holding `values`
+// (interleaved left, right; an odd count leaves the last frame half).
+void writeWave(const std::string& path, const std::vector<int16_t>& values);
+// Frames whose left value is `left(k)` and right value `right(k)`.
+std::vector<int16_t> frames(int count, int16_t (*left)(int), int16_t (*right)(int));
+// `count` frames of one constant value in both channels.
+std::vector<int16_t> constantFrames(int count, int16_t value);
+
+// The float a WAV value decodes to.
+inline float decoded(int16_t value) {
+    return static_cast<float>(value) / 32767.0f;
+}
+
+// A zone record for a pack.
+struct ZoneSpec {
+    int start = 0;
+    int end = 127;
+    int root = 60;
+    std::string file;
+    // Negative attack: leave adsr_params out.
+    float attack = 0.0f, decay = 0.0f, sustain = 1.0f, release = 0.0f;
+};
+Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones);
+void writePack(const std::string& path, const Kestrovalian::SamplePack& pack);
+void writeBytes(const std::string& path, const std::string& bytes);
+
+// Compares two float arrays bit for bit (NaN equal to NaN); the failure names
+// the first index that differs and both values.
+::testing::AssertionResult floatsEqual(const std::vector<float>& expected,
+                                       const std::vector<float>& actual);
+// Every value finite.
+::testing::AssertionResult allFinite(const std::vector<float>& values);
+
+// A tick that counts its calls and can run an action at a chosen call.
+struct TickProbe {
+    static int calls;
+    static int actionAt; // call number (0-based) that runs action; -1 none
+    static void (*action)();
+    static void reset() {
+        calls = 0;
+        actionAt = -1;
+        action = nullptr;
+    }
+    static void tick(EventRingBuffer*) {
+        if (calls == actionAt && action != nullptr) {
+            action();
+        }
+        ++calls;
+    }
+};
+
+// 64-bit FNV-1a over the bit patterns of the floats.
+uint64_t fingerprint(const std::vector<float>& values);
+
+} // namespace samplertest
