@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -252,6 +253,67 @@ TEST_F(InstrumentImages, BottlesStandFreeAndDifferFromEachOther) {
             data, data + cairo_image_surface_get_stride(s.get()) * height(s.get())));
     }
     EXPECT_EQ(distinct.size(), bottleNames().size());
+}
+
+// Hue in degrees of a straight colour.
+double hueOf(const Pixel& p) {
+    const int mx = std::max({p.r, p.g, p.b}), mn = std::min({p.r, p.g, p.b});
+    if (mx == mn) {
+        return 0;
+    }
+    double h = mx == p.r   ? std::fmod((p.g - p.b) / double(mx - mn), 6.0)
+               : mx == p.g ? (p.b - p.r) / double(mx - mn) + 2
+                           : (p.r - p.g) / double(mx - mn) + 4;
+    h *= 60;
+    return h < 0 ? h + 360 : h;
+}
+
+double hueDistance(double a, double b) {
+    const double d = std::fabs(a - b);
+    return std::min(d, 360 - d);
+}
+
+// The liquid's colour tells a bottle's category, and the category button's gem
+// wears the same colour: each bottle's dominant hue is nearest its own gem.
+TEST_F(InstrumentImages, BottleColoursMatchTheirCategoryButtons) {
+    const char* buttons[] = {"at_faves.png", "at_drums.png",  "at_leads.png", "at_bass.png",
+                             "at_pads.png",  "at_lasers.png", "at_other.png"};
+    const char* bottles[] = {"bottle_default1.png", "bottle_drums3.png", "bottle_leads5.png",
+                             "bottle_bass2.png",    "bottle_pads6.png",  "bottle_lasers4.png",
+                             "bottle_other1.png"};
+    std::vector<double> gems;
+    for (const char* name : buttons) {
+        Surface s = loadEmbedded(name);
+        ASSERT_NE(s, nullptr) << name;
+        // The gem sits at the left end of the button, centred in its height.
+        gems.push_back(hueOf(pixelAt(s.get(), 15, 15)));
+    }
+    for (int c = 0; c < 7; ++c) {
+        SCOPED_TRACE(bottles[c]);
+        Surface s = loadEmbedded(bottles[c]);
+        ASSERT_NE(s, nullptr);
+        // The median hue of the strongly coloured, solid pixels.
+        std::vector<double> hues;
+        for (int y = 0; y < height(s.get()); ++y) {
+            for (int x = 0; x < width(s.get()); ++x) {
+                const Pixel p = pixelAt(s.get(), x, y);
+                const int mx = std::max({p.r, p.g, p.b}), mn = std::min({p.r, p.g, p.b});
+                if (p.a > 200 && mx > 110 && mx - mn > 0.6 * mx) {
+                    hues.push_back(hueOf(p));
+                }
+            }
+        }
+        ASSERT_GT(hues.size(), 200u);
+        std::nth_element(hues.begin(), hues.begin() + hues.size() / 2, hues.end());
+        const double hue = hues[hues.size() / 2];
+        int nearest = 0;
+        for (int g = 1; g < 7; ++g) {
+            if (hueDistance(hue, gems[g]) < hueDistance(hue, gems[nearest])) {
+                nearest = g;
+            }
+        }
+        EXPECT_EQ(nearest, c) << "bottle hue " << hue << ", own gem hue " << gems[c];
+    }
 }
 
 } // namespace

@@ -42,4 +42,17 @@ TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
     EXPECT_EQ(std::system(cleanup.c_str()), 0);
 }
 
+// A build must stop rather than embed a half-written set of images.
+TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
+    const std::string generator = AMBER_ARTGEN_PATH;
+    const std::string quiet = " 2>/dev/null";
+    for (const std::string& arguments :
+         {std::string(" --png-dir /nonexistent/amber-artgen"),
+          std::string(" --source /nonexistent/amber-artgen/images.cpp"),
+          std::string(" --colour red"), std::string(" --png-dir"), std::string("")}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_NE(std::system((generator + arguments + quiet).c_str()), 0);
+    }
+}
+
 } // namespace
