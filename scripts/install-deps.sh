@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   protobuf-compiler libprotobuf-dev
   libcairo2-dev libpng-dev libfontconfig-dev libx11-dev fonts-liberation fontconfig
-  libsndfile1-dev
+  libsndfile1-dev dpf-plugins-vst
   xvfb xdotool x11-apps x11-utils imagemagick
 )
 
