@@ -1,0 +1,46 @@
+// Parameter values that reach the editor from a host's automation thread
+// while its GUI thread idles the window. Run under ThreadSanitizer: the
+// other thread must never touch a view.
+
+#include "editorhost.h"
+
+#include "gui/canimknob.h"
+#include "gui/ctextlabel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+TEST(EditorConcurrency, AutomationThreadOnlyPostsWhileTheWindowIdles) {
+    CaptureStdout();
+    EditorHost host;
+    host.openEditor();
+    GetCapturedStdout();
+    VSTGuiEditor* editor = host.editor();
+
+    // The plug-in applies the value to the engine before it reaches the
+    // editor; this thread stands for that second step only, so that the
+    // engine's own unguarded value is not what is tested here.
+    constexpr int kIdles = 300;
+    std::atomic<int> idles{0};
+    std::atomic<bool> done{false};
+    std::thread automation([&] {
+        for (int i = 0; idles.load() < kIdles; ++i) {
+            editor->setParameter(0, static_cast<float>(i % 1000) / 1000.f);
+        }
+        editor->setParameter(0, 1.0f);
+        done = true;
+    });
+    while (!done.load()) {
+        host.idle();
+        ++idles;
+    }
+    automation.join();
+    host.idle();
+    EXPECT_FLOAT_EQ(editor->getKnobs()[0]->getValue(), 1.0f);
+    EXPECT_STREQ(editor->getParamDisplays()[0]->getText(), "0 osc");
+}

@@ -1,0 +1,402 @@
+// The editor driven as a host drives it: through the plug-in's AEffect
+// record, with the window off-screen and synthetic mouse events.
+
+#include "editorhost.h"
+
+#include "gui/canimknob.h"
+#include "gui/cdatabrowser.h"
+#include "gui/ctextlabel.h"
+#include "gui/genericstringlistdatabrowsersource.h"
+#include "platform/browser.h"
+#include "vstguieditor/bottleview.h"
+#include "vstguieditor/callbackbutton.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <thread>
+
+using namespace VSTGUI;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+constexpr int kPrograms = 177;
+// Centres of the buttons in the window.
+const CPoint kPrevButton(170, 200);
+const CPoint kNextButton(410, 200);
+const CPoint kLogo(500, 15);
+CPoint categoryButton(int i) {
+    return CPoint(510, 94 + 29 * i + 14);
+}
+const CPoint kKnobCentre(320, 130);
+
+std::string text(const CTextLabel* label) {
+    return label ? label->getText() : "<no label>";
+}
+
+class EditorTest : public testing::Test {
+protected:
+    void SetUp() override {
+        CaptureStdout();
+        host = std::make_unique<EditorHost>();
+        GetCapturedStdout();
+    }
+    void open() {
+        CaptureStdout();
+        ASSERT_EQ(host->openEditor(), 1);
+        GetCapturedStdout();
+        ASSERT_NE(host->frame(), nullptr);
+    }
+    VSTGuiEditor* editor() { return host->editor(); }
+    VstIntPtr currentProgram() { return host->dispatch(effGetProgram); }
+    // Clicks and returns what the instrument printed meanwhile.
+    std::string clickAt(const CPoint& p) {
+        CaptureStdout();
+        host->click(p.x, p.y);
+        return GetCapturedStdout();
+    }
+    std::string clickRow(int row) {
+        CaptureStdout();
+        host->clickListRow(row);
+        return GetCapturedStdout();
+    }
+
+    std::unique_ptr<EditorHost> host;
+};
+
+TEST_F(EditorTest, RecordCarriesEditorAndRectIsKnownBeforeOpen) {
+    EXPECT_EQ(host->effect()->flags, 0x111);
+    ERect* rect = nullptr;
+    ASSERT_EQ(host->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 356);
+    EXPECT_EQ(rect->right, 578);
+    EXPECT_EQ(host->frame(), nullptr);
+}
+
+TEST_F(EditorTest, OpenPrintsTheWidgetWalkAndShowsTheStartState) {
+    CaptureStdout();
+    ASSERT_EQ(host->openEditor(), 1);
+    EXPECT_EQ(GetCapturedStdout(), "1\n2\n3\n");
+
+    CDataBrowser* list = editor()->getProgramBrowser();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->getNumRows(), kPrograms);
+    EXPECT_EQ(list->getSelectedRow(), CDataBrowser::kNoSelection);
+    EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "");
+    EXPECT_EQ(editor()->getBottleView()->getCurrentIndex(), 0);
+    EXPECT_EQ(pictureOf(editor()->getBottleView()->getCurrentBottle()), "bottle_default0.png");
+    EXPECT_EQ(text(editor()->getParamLabels().at(0)), "Funkiness");
+    EXPECT_FLOAT_EQ(editor()->getKnobs().at(0)->getValue(), 0.5f);
+    EXPECT_EQ(text(editor()->getParamDisplays().at(0)), "0 osc");
+}
+
+TEST_F(EditorTest, ViewsHaveTheirPlacesAndAddingOrder) {
+    open();
+    struct Expected {
+        const char* what;
+        CRect rect;
+        std::string picture;
+    };
+    const Expected expected[] = {
+        {"knob", CRect(296, 106, 344, 154), "animknob.png"},
+        {"value label", CRect(276, 154, 364, 174), ""},
+        {"name label", CRect(276, 86, 364, 106), ""},
+        {"logo", CRect(435, 2, 580, 31), "kestrovalian.png"},
+        {"previous", CRect(138, 84, 201, 310), "prevprog.png"},
+        {"next", CRect(380, 84, 443, 310), "nextprog.png"},
+        {"bottle", CRect(209, 88, 371, 301), "container1.png"},
+        {"program name", CRect(209, 62, 371, 76), ""},
+        {"program list", CRect(10, 84, 125, 304), ""},
+        {"favourites", CRect(454, 94, 569, 123), "at_faves.png"},
+        {"drums", CRect(454, 123, 569, 152), "at_drums.png"},
+        {"leads", CRect(454, 152, 569, 181), "at_leads.png"},
+        {"bass", CRect(454, 181, 569, 210), "at_bass.png"},
+        {"pads", CRect(454, 210, 569, 239), "at_pads.png"},
+        {"lasers", CRect(454, 239, 569, 268), "at_lasers.png"},
+        {"other", CRect(454, 268, 569, 297), "at_other.png"},
+    };
+    CFrame* frame = host->frame();
+    ASSERT_EQ(frame->getNbViews(), 16);
+    EXPECT_EQ(pictureOf(frame), "background.png");
+    EXPECT_EQ(frame->getViewSize(), CRect(0, 0, 578, 356));
+    for (int i = 0; i < 16; ++i) {
+        SCOPED_TRACE(expected[i].what);
+        CView* view = frame->getView(i);
+        EXPECT_EQ(view->getViewSize(), expected[i].rect);
+        EXPECT_EQ(pictureOf(view), expected[i].picture);
+        EXPECT_TRUE(!view->getBackground() || view->getBackground()->isLoaded());
+        if (i >= 3 && i != 6 && i != 7 && i != 8) {
+            auto* button = dynamic_cast<CallbackButton*>(view);
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->getTag(), 12345);
+            EXPECT_EQ(button->getListener(), nullptr);
+        }
+        if (auto* label = dynamic_cast<CTextLabel*>(view)) {
+            EXPECT_TRUE(label->getTransparency());
+            EXPECT_EQ(label->getBackColor(), CColor(0, 0, 0, 0));
+            EXPECT_EQ(label->getFrameColor(), CColor(0, 0, 0, 0));
+            EXPECT_EQ(label->getStyle(), 0);
+        }
+    }
+    EXPECT_EQ(frame->getView(0), editor()->getKnobs()[0]);
+    EXPECT_EQ(frame->getView(1), editor()->getParamDisplays()[0]);
+    EXPECT_EQ(frame->getView(2), editor()->getParamLabels()[0]);
+    EXPECT_EQ(frame->getView(6), editor()->getBottleView());
+    EXPECT_EQ(frame->getView(7), editor()->getProgramNameLabel());
+    EXPECT_EQ(frame->getView(8), editor()->getProgramBrowser());
+
+    auto* knob = editor()->getKnobs()[0];
+    EXPECT_EQ(knob->getTag(), 0);
+    EXPECT_EQ(knob->getNumSubPixmaps(), 30);
+    EXPECT_EQ(knob->getHeightOfOneImage(), 48);
+    EXPECT_EQ(knob->getListener(), static_cast<CControlListener*>(editor()));
+    const CFontRef nameFont = editor()->getParamLabels()[0]->getFont();
+    ASSERT_NE(nameFont, nullptr);
+    EXPECT_STREQ(nameFont->getName(), "Arial");
+    EXPECT_EQ(nameFont->getSize(), 12);
+
+    CDataBrowser* list = editor()->getProgramBrowser();
+    EXPECT_EQ(list->getStyle(), CScrollView::kVerticalScrollbar);
+    EXPECT_EQ(list->getScrollbarWidth(), 16);
+    ASSERT_NE(list->getVerticalScrollbar(), nullptr);
+    EXPECT_EQ(list->getVerticalScrollbar()->getScrollerColor(), CColor(33, 33, 33, 255));
+    auto* source = dynamic_cast<GenericStringListDataBrowserSource*>(list->getDelegate());
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->getSelectionColor(), CColor(253, 203, 10, 255));
+    EXPECT_EQ(source->getStringList(), &editor()->getProgramNames());
+}
+
+TEST_F(EditorTest, ReopeningRebuildsTheSameWindowWithoutDuplicates) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        // The second round opens again without closing, as some hosts do.
+        if (round != 1) {
+            host->dispatch(effEditClose);
+            EXPECT_EQ(host->frame(), nullptr);
+            EXPECT_TRUE(editor()->getKnobs().empty());
+            EXPECT_TRUE(editor()->getParamDisplays().empty());
+            EXPECT_TRUE(editor()->getParamLabels().empty());
+        }
+        open();
+        EXPECT_EQ(host->frame()->getNbViews(), 16);
+        EXPECT_EQ(editor()->getProgramBrowser()->getNumRows(), kPrograms);
+        EXPECT_EQ(editor()->getProgramNames().size(), static_cast<std::size_t>(kPrograms));
+        EXPECT_EQ(editor()->getKnobs().size(), 1u);
+        EXPECT_EQ(editor()->getParamDisplays().size(), 1u);
+        EXPECT_EQ(editor()->getParamLabels().size(), 1u);
+        EXPECT_EQ(editor()->getKnobs()[0]->getFrame(), host->frame());
+    }
+    // Closing twice, or without a window, does nothing.
+    host->dispatch(effEditClose);
+    host->dispatch(effEditClose);
+    EXPECT_EQ(host->frame(), nullptr);
+}
+
+TEST_F(EditorTest, KnobDragAutomatesParameterZeroAndShowsItsDisplay) {
+    open();
+    host->clearCalls();
+    host->press(kKnobCentre.x, kKnobCentre.y);
+    // Half the drag range up: from the middle to the top of the range.
+    host->moveTo(kKnobCentre.x, kKnobCentre.y - 100);
+    host->release(kKnobCentre.x, kKnobCentre.y - 100);
+
+    const auto calls = host->calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(calls.front().index, 0);
+    EXPECT_EQ(calls.back().opcode, audioMasterEndEdit);
+    EXPECT_EQ(calls.back().index, 0);
+    ASSERT_GE(host->countCalls(audioMasterAutomate), 1);
+    for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].opcode, audioMasterAutomate);
+        EXPECT_EQ(calls[i].index, 0);
+    }
+    EXPECT_FLOAT_EQ(calls[calls.size() - 2].opt, 1.0f);
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 1.0f);
+    EXPECT_FLOAT_EQ(host->effect()->getParameter(host->effect(), 0), 1.0f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "3 osc");
+}
+
+TEST_F(EditorTest, HostParameterAndProgramChangesMoveOnlyKnobAndValue) {
+    open();
+    AEffect* effect = host->effect();
+    effect->setParameter(effect, 0, 0.9f);
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.9f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "2 osc");
+
+    // Program 40 keeps its own "Funkiness" at 0.
+    CaptureStdout();
+    host->dispatch(effSetProgram, 0, 40);
+    const std::string printed = GetCapturedStdout();
+    EXPECT_EQ(printed.find("clicked"), std::string::npos);
+    EXPECT_EQ(currentProgram(), 40);
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+    EXPECT_EQ(editor()->getProgramBrowser()->getSelectedRow(), CDataBrowser::kNoSelection);
+    EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "");
+    EXPECT_EQ(editor()->getBottleView()->getCurrentIndex(), 0);
+
+    // A refused program still pushes the current program's values (the
+    // dispatcher passes negative programs on).
+    effect->setParameter(effect, 0, 0.0f);
+    editor()->getKnobs()[0]->setValue(0.7f);
+    host->dispatch(effSetProgram, 0, -1);
+    EXPECT_EQ(currentProgram(), 40);
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.0f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "-3 osc");
+
+    // Out-of-range indices and values that are no number change no view.
+    effect->setParameter(effect, 1, 0.25f);
+    effect->setParameter(effect, -1, 0.25f);
+    editor()->setParameter(0, std::nanf(""));
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.0f);
+}
+
+TEST_F(EditorTest, ParameterFromAnotherThreadWaitsForTheNextIdle) {
+    open();
+    AEffect* effect = host->effect();
+    std::thread automation([effect] { effect->setParameter(effect, 0, 0.9f); });
+    automation.join();
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+    host->idle();
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.9f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "2 osc");
+}
+
+TEST_F(EditorTest, ListSelectionLoadsAnimatesNamesAndUpdatesTheHost) {
+    open();
+    host->clearCalls();
+    std::string printed = clickRow(3);
+    EXPECT_NE(printed.find("next animation: 0 to 3\nclicked 3\n"), std::string::npos) << printed;
+    EXPECT_EQ(currentProgram(), 3);
+    EXPECT_EQ(editor()->getLastSelectedRow(), 3);
+    EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "Snares");
+    EXPECT_EQ(host->countCalls(audioMasterUpdateDisplay), 1);
+
+    BottleView* bottle = editor()->getBottleView();
+    EXPECT_EQ(bottle->getNbViews(), 3);
+    EXPECT_EQ(pictureOf(bottle->getCurrentBottle()), "bottle_drums1.png");
+    host->advance(BottleView::kExchangeMs);
+    EXPECT_EQ(bottle->getNbViews(), 2);
+    EXPECT_EQ(bottle->getView(0), bottle->getCurrentBottle());
+    EXPECT_EQ(bottle->getView(1), bottle->getShine());
+
+    // A lower row animates back; a header row is a program like any other.
+    printed = clickRow(1);
+    EXPECT_NE(printed.find("currentbottle idx: 1, index=1\nclicked 1\n"), std::string::npos)
+        << printed;
+    EXPECT_EQ(currentProgram(), 1);
+    EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "-= DRUMS =-");
+    EXPECT_EQ(pictureOf(bottle->getCurrentBottle()), "");
+}
+
+TEST_F(EditorTest, NextAndPreviousStartFromTheHostsProgramAndWrap) {
+    open();
+    struct Step {
+        int hostProgram; // -1: leave as it is
+        CPoint button;
+        int expectedRow;
+    };
+    const Step steps[] = {
+        {kPrograms - 1, kNextButton, 0}, {-1, kPrevButton, kPrograms - 1},
+        {40, kNextButton, 41},           {40, kPrevButton, 39},
+        {-1, kNextButton, 40},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.expectedRow);
+        if (step.hostProgram >= 0) {
+            CaptureStdout();
+            host->dispatch(effSetProgram, 0, step.hostProgram);
+            GetCapturedStdout();
+        }
+        const std::string printed = clickAt(step.button);
+        EXPECT_NE(printed.find("clicked " + std::to_string(step.expectedRow) + "\n"),
+                  std::string::npos)
+            << printed;
+        EXPECT_EQ(editor()->getProgramBrowser()->getSelectedRow(), step.expectedRow);
+        EXPECT_EQ(currentProgram(), step.expectedRow);
+    }
+}
+
+TEST_F(EditorTest, CategoryButtonsSelectTheirRowsInsideTheButtonsEdit) {
+    open();
+    const int rows[] = {0, 2, 8, 37, 70, 84, 148};
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(rows[i]);
+        host->clearCalls();
+        const std::string printed = clickAt(categoryButton(i));
+        EXPECT_EQ(printed.rfind("mouse button up!\n", 0), 0u) << printed;
+        EXPECT_NE(printed.find("clicked " + std::to_string(rows[i]) + "\n"), std::string::npos);
+        EXPECT_EQ(currentProgram(), rows[i]);
+        // The program change and the display update happen inside the edit.
+        std::vector<VstInt32> opcodes;
+        for (const HostCall& call : host->calls()) {
+            if (call.opcode != audioMasterIdle) {
+                opcodes.push_back(call.opcode);
+            }
+        }
+        const std::vector<VstInt32> want = {audioMasterBeginEdit, audioMasterUpdateDisplay,
+                                            audioMasterEndEdit};
+        EXPECT_EQ(opcodes, want);
+        EXPECT_EQ(host->calls().front().index, 12345);
+        EXPECT_EQ(host->calls().back().index, 12345);
+    }
+}
+
+TEST_F(EditorTest, CategoryButtonOnTheSelectedRowDoesNothing) {
+    open();
+    clickAt(categoryButton(1));
+    ASSERT_EQ(currentProgram(), 2);
+    host->advance(BottleView::kExchangeMs);
+    CaptureStdout();
+    host->dispatch(effSetProgram, 0, 5);
+    GetCapturedStdout();
+    host->clearCalls();
+
+    const std::string printed = clickAt(categoryButton(1));
+    EXPECT_EQ(printed, "mouse button up!\n");
+    EXPECT_EQ(currentProgram(), 5);
+    EXPECT_EQ(host->countCalls(audioMasterUpdateDisplay), 0);
+    EXPECT_EQ(editor()->getBottleView()->getNbViews(), 2);
+}
+
+TEST_F(EditorTest, LogoOpensTheMakersSite) {
+    open();
+    std::vector<std::string> opened;
+    setBrowserLauncher([&opened](const std::string& url) { opened.push_back(url); });
+    clickAt(kLogo);
+    setBrowserLauncher(nullptr);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "https://kestrovalian.example/");
+}
+
+TEST_F(EditorTest, ParameterFromNormalizedUsesTheParametersMapping) {
+    open();
+    const struct {
+        int index;
+        float normalized;
+        float value;
+    } cases[] = {{0, 0.f, -3.f}, {0, 0.5f, 0.f}, {0, 0.99f, 2.f},
+                 {0, 1.f, 3.f},  {1, 1.f, 0.f},  {-1, 1.f, 0.f}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(editor()->parameterFromNormalized(c.index, c.normalized), c.value)
+            << c.index << " " << c.normalized;
+    }
+}
+
+TEST_F(EditorTest, PluginClosedWithTheWindowOpenReleasesEverything) {
+    open();
+    clickRow(4);
+    // The views refer to the editor: they must go with it, not after it (the
+    // address and leak checkers watch this).
+    host->closePlugin();
+}
+
+} // namespace
