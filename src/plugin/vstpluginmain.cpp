@@ -1,7 +1,7 @@
 #include "plugin/vstpluginmain.h"
 
 #include "engine/samplerengine.h"
-#include "plugin/vstinterface.h"
+#include "plugin/vstguivstinterface.h"
 
 #include <memory>
 #include <new>
@@ -20,7 +20,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
     // Nothing may escape into the host's C code: a failure is a null answer.
     try {
         auto engine = std::make_unique<SamplerEngine>();
-        auto* effect = new VstInterface(audioMaster, *engine, kUniqueId);
+        auto* effect = new VSTGuiVSTInterface(audioMaster, *engine, kUniqueId);
         // Each instance owns its engine and all its loaded samples, so a host
         // that opens and closes instances does not pile them up.
         effect->ownEngine(deleteSamplerEngine);
