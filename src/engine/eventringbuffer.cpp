@@ -83,6 +83,18 @@ int32_t EventRingBuffer::advanceRead(int32_t n) {
 }
 
 int32_t EventRingBuffer::write(const void* source, int32_t count) {
+    // One element never straddles the end of the storage: the event queue's
+    // every write takes this path.
+    if (count == 1) {
+        const int32_t index = writeIndex.load(std::memory_order_relaxed);
+        if (((index - readIndex.load(std::memory_order_acquire)) & wrapMask) >= capacity) {
+            return 0;
+        }
+        std::memcpy(data + static_cast<std::ptrdiff_t>(index & indexMask) * elementSize, source,
+                    static_cast<std::size_t>(elementSize));
+        writeIndex.store((index + 1) & wrapMask, std::memory_order_release);
+        return 1;
+    }
     void* region1;
     void* region2;
     int32_t count1;
@@ -102,6 +114,16 @@ int32_t EventRingBuffer::write(const void* source, int32_t count) {
 }
 
 int32_t EventRingBuffer::read(void* target, int32_t count) {
+    if (count == 1) {
+        const int32_t index = readIndex.load(std::memory_order_relaxed);
+        if (((writeIndex.load(std::memory_order_acquire) - index) & wrapMask) == 0) {
+            return 0;
+        }
+        std::memcpy(target, data + static_cast<std::ptrdiff_t>(index & indexMask) * elementSize,
+                    static_cast<std::size_t>(elementSize));
+        readIndex.store((index + 1) & wrapMask, std::memory_order_release);
+        return 1;
+    }
     void* region1;
     void* region2;
     int32_t count1;
