@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/eventringbuffer.h"
@@ -13,7 +14,12 @@ struct Element {
     int64_t check;
 };
 
-TEST(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
+// Batches of several elements take the region path, single ones the fast path.
+class EventRingBufferConcurrency : public ::testing::TestWithParam<std::pair<int32_t, int32_t>> {};
+
+TEST_P(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
+    const int32_t writeBatch = GetParam().first;
+    const int32_t readBatch = GetParam().second;
     constexpr int64_t total = 200000;
     std::vector<Element> storage(64);
     EventRingBuffer ring;
@@ -24,7 +30,7 @@ TEST(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
         int64_t next = 0;
         while (next < total) {
             int32_t n = 0;
-            for (; n < 5 && next + n < total; ++n) {
+            for (; n < writeBatch && next + n < total; ++n) {
                 batch[n] = {next + n, ~(next + n)};
             }
             const int32_t written = ring.write(batch, n);
@@ -39,7 +45,7 @@ TEST(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
     int64_t errors = 0;
     Element batch[7];
     while (expected < total) {
-        const int32_t n = ring.read(batch, 7);
+        const int32_t n = ring.read(batch, readBatch);
         for (int32_t i = 0; i < n; ++i) {
             errors += batch[i].sequence != expected || batch[i].check != ~expected;
             ++expected;
@@ -52,5 +58,9 @@ TEST(EventRingBufferConcurrency, ReaderSeesEveryElementWholeAndInOrder) {
     EXPECT_EQ(errors, 0);
     EXPECT_EQ(ring.readAvailable(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Batches, EventRingBufferConcurrency,
+                         ::testing::Values(std::make_pair(5, 7), std::make_pair(1, 1),
+                                           std::make_pair(1, 7), std::make_pair(5, 1)));
 
 } // namespace
