@@ -87,7 +87,7 @@ Performance demoPhrase() {
     p.program(start - 0.5, kBass, "bass: Bass-02");
     const int bassLine[] = {33, 33, 45, 33, 36, 38, 40, 43, 33, 33, 45, 33, 31, 31, 43, 40};
     for (int i = 0; i < 16; ++i) {
-        p.note(start + i * 0.5, 0.4, bassLine[i], 110);
+        p.note(start + i * 0.5, 0.25, bassLine[i], 110);
     }
     start += 2 * 4 + 1;
 
