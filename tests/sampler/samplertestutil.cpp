@@ -79,7 +79,7 @@ Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones) {
         zone->set_end_key(spec.end);
         zone->set_root_key(spec.root);
         zone->set_filename(spec.file);
-        if (spec.attack >= 0.0f) {
+        if (spec.envelope) {
             auto* adsr = zone->mutable_adsr_params();
             adsr->set_attack_time(spec.attack);
             adsr->set_decay_time(spec.decay);

@@ -48,8 +48,8 @@ struct ZoneSpec {
     int end = 127;
     int root = 60;
     std::string file;
-    // Negative attack: leave adsr_params out.
     float attack = 0.0f, decay = 0.0f, sustain = 1.0f, release = 0.0f;
+    bool envelope = true; // false: leave adsr_params out
 };
 Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones);
 void writePack(const std::string& path, const Kestrovalian::SamplePack& pack);

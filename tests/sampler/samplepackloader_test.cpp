@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "engine/samplepackloader.h"
+#include "engine/sampler.h"
+#include "samplertestutil.h"
+
+using namespace samplertest;
+
+namespace {
+
+struct Rig {
+    TempDir dir;
+    Sampler sampler;
+
+    Rig() { writeWave(dir.file("a.wav"), constantFrames(2000, 3000)); }
+    void load(const std::string& bytes) {
+        writeBytes(dir.file("p.jsfb"), bytes);
+        sampler.loadSamplePackFile(dir.file("p.jsfb"), dir.path());
+    }
+    void load(const Kestrovalian::SamplePack& pack) { load(pack.SerializeAsString()); }
+    // The first and last key that play `zone`, or -1 when none does.
+    std::pair<int, int> keysOf(const SamplerZone* zone) const {
+        int first = -1;
+        int last = -1;
+        for (int key = 0; key < SAMPLER_NUM_NOTES; ++key) {
+            if (sampler.zoneForKey(key) == zone) {
+                first = first < 0 ? key : first;
+                last = key;
+            }
+        }
+        return {first, last};
+    }
+};
+
+TEST(SamplePackLoader, KeyRangesAreClampedAndLaterZonesWin) {
+    struct Case {
+        int start, end;
+        std::pair<int, int> keys;
+    };
+    const Case cases[] = {
+        {-5, 200, {0, 127}}, {60, 50, {-1, -1}}, {200, 150, {127, 127}},
+        {-10, -3, {0, 0}},   {64, 64, {64, 64}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start) + ".." + std::to_string(c.end));
+        Rig rig;
+        rig.load(makePack({{c.start, c.end, 60, "a.wav"}}));
+        ASSERT_EQ(rig.sampler.zones().size(), 1u) << "a zone that maps no key is still made";
+        const SamplerZone* zone = rig.sampler.zones()[0].get();
+        EXPECT_EQ(rig.keysOf(zone), c.keys);
+        EXPECT_EQ(zone->m_startKey, c.start) << "the zone keeps its own values";
+        EXPECT_EQ(zone->m_endKey, c.end);
+        EXPECT_NE(zone->m_pSample->m_pData, nullptr) << "its WAV file is read all the same";
+    }
+
+    Rig rig;
+    rig.load(makePack({{0, 64, 60, "a.wav"}, {60, 127, 60, "a.wav"}}));
+    ASSERT_EQ(rig.sampler.zones().size(), 2u);
+    EXPECT_EQ(rig.keysOf(rig.sampler.zones()[0].get()), std::make_pair(0, 59));
+    EXPECT_EQ(rig.keysOf(rig.sampler.zones()[1].get()), std::make_pair(60, 127));
+}
+
+TEST(SamplePackLoader, AbsentFieldsReadAsTheirDefaults) {
+    Rig rig;
+    Kestrovalian::SamplePack pack;
+    pack.add_zone(); // no field at all
+    auto* second = pack.add_zone();
+    second->set_filename("a.wav");
+    second->mutable_adsr_params(); // present but empty
+    rig.load(pack);
+    ASSERT_EQ(rig.sampler.zones().size(), 2u);
+    for (const auto& zone : rig.sampler.zones()) {
+        EXPECT_EQ(zone->m_startKey, 0);
+        EXPECT_EQ(zone->m_endKey, 127);
+        EXPECT_EQ(zone->m_startVel, 0);
+        EXPECT_EQ(zone->m_endVel, 127);
+        EXPECT_EQ(zone->m_rootKey, 127);
+        const double expected[4] = {1.0, 2.0, 1.0, 1.0};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(zone->m_adsrParams[i], expected[i]) << i;
+        }
+    }
+    EXPECT_EQ(rig.sampler.zones()[0]->m_pSample->m_path, rig.dir.path() + "/");
+    EXPECT_EQ(rig.sampler.zones()[0]->m_pSample->m_pData, nullptr);
+}
+
+// The wire bytes of a pack written by hand: one zone 36..47, root 40, and an
+// envelope that sets only its release time.
+TEST(SamplePackLoader, ReadsTheWireFormat) {
+    Rig rig;
+    rig.load(std::string("\x12\x0D\x08\x24\x10\x2F\x28\x28\x3A\x05\x25\x00\x00\x00\x3F", 15));
+    ASSERT_EQ(rig.sampler.zones().size(), 1u);
+    const SamplerZone& zone = *rig.sampler.zones()[0];
+    EXPECT_EQ(zone.m_startKey, 36);
+    EXPECT_EQ(zone.m_endKey, 47);
+    EXPECT_EQ(zone.m_rootKey, 40);
+    EXPECT_EQ(zone.m_adsrParams[0], 1.0);
+    EXPECT_EQ(zone.m_adsrParams[1], 2.0);
+    EXPECT_EQ(zone.m_adsrParams[2], 1.0);
+    EXPECT_EQ(zone.m_adsrParams[3], 0.5);
+    EXPECT_EQ(rig.keysOf(&zone), std::make_pair(36, 47));
+}
+
+TEST(SamplePackLoader, EmptyGarbageAndTruncatedPacks) {
+    const std::string full =
+        makePack({{10, 20, 15, "a.wav"}, {30, 40, 35, "a.wav"}}).SerializeAsString();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::size_t zones;
+    };
+    const Case cases[] = {
+        {"empty file", "", 0},
+        {"text", "this is not a sample pack at all", 0},
+        {"bytes of a wrong wire type", std::string("\x13\xff\xff\xff", 4), 0},
+        {"cut inside the second zone", full.substr(0, full.size() - 3), 2},
+        {"cut after the first zone", full.substr(0, full.size() / 2), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.load(makePack({{0, 127, 60, "a.wav"}}));
+        rig.load(c.bytes);
+        EXPECT_TRUE(rig.sampler.isReady());
+        EXPECT_EQ(rig.sampler.zones().size(), c.zones);
+        if (c.zones == 0) {
+            for (int key = 0; key < SAMPLER_NUM_NOTES; ++key) {
+                ASSERT_EQ(rig.sampler.zoneForKey(key), nullptr) << key;
+            }
+        } else {
+            EXPECT_EQ(rig.keysOf(rig.sampler.zones()[0].get()), std::make_pair(10, 20));
+        }
+    }
+}
+
+TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
+    Rig rig;
+    rig.load(makePack({{0, 127, 60, "a.wav"}}));
+    const SamplerZone* before = rig.sampler.zoneForKey(60);
+    ASSERT_NE(before, nullptr);
+    testing::internal::CaptureStdout();
+    rig.sampler.loadSamplePackFile(rig.dir.file("absent.jsfb"), rig.dir.path());
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("Loading sample pack from file: " + rig.dir.file("absent.jsfb") + "\n"),
+              std::string::npos);
+    EXPECT_NE(printed.find("Failed to open sample pack: " + rig.dir.file("absent.jsfb") + "\n"),
+              std::string::npos);
+    EXPECT_EQ(rig.sampler.zoneForKey(60), before);
+    EXPECT_TRUE(rig.sampler.isReady());
+}
+
+// Envelope settings from a file that the envelope cannot play become the
+// nearest it can: the voice's output stays finite and within full scale.
+TEST(SamplePackLoader, UnplayableEnvelopeSettingsAreTamed) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float a, d, s, r;
+        double expected[4];
+    };
+    const Case cases[] = {
+        {nan, nan, nan, nan, {1.0, 2.0, 1.0, 1.0}},
+        {-3.0f, -1.0f, 7.0f, -2.0f, {0.0, 0.0, 1.0, 0.0}},
+        {0.5f, 0.25f, -0.5f, inf, {0.5, 0.25, 0.0, inf}},
+        {0.0f, 0.0f, -inf, 0.0f, {0.0, 0.0, 0.0, 0.0}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.load(makePack({{0, 127, 60, "a.wav", c.a, c.d, c.s, c.r}}));
+        const SamplerZone& zone = *rig.sampler.zones()[0];
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(zone.m_adsrParams[i], c.expected[i]) << i;
+        }
+        rig.sampler.noteOn(60);
+        std::vector<float> out(1024, 0.0f);
+        rig.sampler.mix(out.data(), 512, nullptr, nullptr);
+        rig.sampler.noteOff(60);
+        rig.sampler.mix(out.data(), 512, nullptr, nullptr);
+        EXPECT_TRUE(allFinite(out));
+        for (float v : out) {
+            ASSERT_LE(std::fabs(v), 1.01f);
+        }
+    }
+}
+
+// Groups of unknown fields nest without limit in the format; the reader
+// stops at 64 levels, fewer than this protobuf release would allow.
+TEST(SamplePackLoader, NestingIsLimited) {
+    auto nested = [](int depth) {
+        const std::string open(static_cast<std::size_t>(depth), '\x7B');  // field 15, group start
+        const std::string close(static_cast<std::size_t>(depth), '\x7C'); // field 15, group end
+        return std::string("\x12\x02\x08\x05", 4) + open + close;
+    };
+    for (const int depth : {10, 60, 70, 90}) {
+        SCOPED_TRACE(depth);
+        Kestrovalian::SamplePack pack;
+        std::istringstream in(nested(depth), std::ios::binary);
+        EXPECT_EQ(readSamplePack(in, pack), depth < 64);
+        EXPECT_EQ(pack.zone_size(), 1) << "what came before the damage stays";
+    }
+    Kestrovalian::SamplePack pack;
+    std::istringstream whole(makePack({{1, 2, 3, "x.wav"}}).SerializeAsString(), std::ios::binary);
+    std::istringstream again(makePack({{1, 2, 3, "x.wav"}}).SerializeAsString(), std::ios::binary);
+    EXPECT_TRUE(readSamplePack(whole, pack));
+    EXPECT_TRUE(readSamplePack(again, pack));
+    EXPECT_EQ(pack.zone_size(), 1) << "the pack is cleared first";
+}
+
+} // namespace
