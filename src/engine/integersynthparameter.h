@@ -11,8 +11,8 @@ public:
                           float defaultValue);
     IntegerSynthParameter(const IntegerSynthParameter& other) = default;
 
-    // "%d %s" of the value truncated toward zero and the unit, cut to fit 63
-    // characters. Any thread.
+    // "%d %s" of the value truncated toward zero (saturating at the int range,
+    // 0 for NaN) and the unit, cut to fit 63 characters. Any thread.
     std::string getDisplay() const override;
     // Floors v (floorf), then clamps it as SynthParameter::setValue. Any thread.
     void setValue(float v) override;

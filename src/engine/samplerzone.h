@@ -25,8 +25,10 @@ public:
     SamplerZone(const SamplerZone&) = delete;
     SamplerZone& operator=(const SamplerZone&) = delete;
 
-    // Takes ownership of `sample`, deleting the one held before.
+    // Takes ownership of `sample`, deleting the one held before. Before the
+    // zone is installed only.
     void setSample(Sample* sample);
+    // Stores the root key as given. Before the zone is installed only.
     void setRootKey(int32_t rootKey) { m_rootKey = rootKey; }
 
     Sample* m_pSample = nullptr; // owned; may be null

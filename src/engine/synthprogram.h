@@ -32,6 +32,8 @@ public:
     // program's, whose old objects are deleted last to first.
     void copyFrom(const SynthProgram& source);
 
+    // Renames the program (the host's text already cut to its limit). Host,
+    // editor or constructing thread; no lock.
     void setName(const std::string& name) { m_name = name; }
     // The program's own list (not a copy), indexed by the host's parameter index.
     std::vector<SynthParameter*>& getParameters() { return m_parameters; }
