@@ -103,13 +103,6 @@ TEST(EventTick, EveryEventIsReleasedExactlyOnce) {
     }
 }
 
-TEST(EventTick, TickOnAnEmptyOrNullQueueDoesNothing) {
-    RecordingEngine engine;
-    engine.process(nullptr, nullptr, 64);
-    eventQueueTick(nullptr);
-    EXPECT_TRUE(engine.calls.empty());
-}
-
 TEST(SynthEventPool, HandsOutEachSlotOnceAndTakesItBack) {
     RecordingEngine engine;
     SynthEventPool pool(2);

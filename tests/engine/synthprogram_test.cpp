@@ -27,14 +27,6 @@ TEST(ParameterMapping, FloorMappingsOverFunkinessRange) {
     EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.9f), floorToNormalized(-3.0f, 3.0f, 2.0f));
 }
 
-TEST(ParameterMapping, LinearMappingsRoundTrip) {
-    EXPECT_EQ(linearFromNormalized(-3.0f, 3.0f, 0.25f), -1.5f);
-    EXPECT_EQ(linearToNormalized(-3.0f, 3.0f, -1.5f), 0.25f);
-    EXPECT_EQ(linearFromNormalized(2.0f, 10.0f, 0.0f), 2.0f);
-    EXPECT_EQ(linearFromNormalized(2.0f, 10.0f, 1.0f), 10.0f);
-    EXPECT_EQ(linearToNormalized(2.0f, 10.0f, 12.0f), 1.25f); // not clamped
-}
-
 TEST(SynthParameter, SetValueClamps) {
     const struct {
         float in;
@@ -88,19 +80,6 @@ TEST(SynthParameter, DisplayTexts) {
         EXPECT_EQ(text.back(), 'u');
     }
     EXPECT_EQ(plain(1.0f, longUnit.c_str()), "1.00 " + longUnit.substr(0, 58));
-}
-
-TEST(SynthParameter, DefaultsAndConstruction) {
-    SynthParameter p;
-    EXPECT_EQ(p.m_name, "Unnamed Parameter");
-    EXPECT_EQ(p.m_unit, "");
-    EXPECT_EQ(p.m_min, 0.0f);
-    EXPECT_EQ(p.m_max, 1.0f);
-    EXPECT_EQ(p.m_fromNormalized, &linearFromNormalized);
-    IntegerSynthParameter i("Funkiness", "osc", -3.0f, 3.0f, 1.5f);
-    EXPECT_EQ(i.m_value, 1.5f); // the default is not floored
-    EXPECT_EQ(i.m_default, 1.5f);
-    EXPECT_EQ(i.m_toNormalized, &floorToNormalized);
 }
 
 // Records the order in which parameters are destroyed.
