@@ -38,6 +38,9 @@ void ExchangeViewAnimation::placeNewView(float pos) {
 }
 
 void ExchangeViewAnimation::animationStart(CView*, IdStringPtr) {
+    // The old view may have been moving until now (an exchange that was still
+    // running ends when this one starts): its place counts from here.
+    m_destination = m_oldView->getViewSize();
     placeNewView(0.f);
 }
 

@@ -1,0 +1,87 @@
+#include "guitestsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace VSTGUI;
+
+namespace {
+
+TEST(CBitmap, EmbeddedImagesAreFoundByNameWithoutRegardToCase) {
+    guitest::registerTestImage("TESTBITMAP_ONE.PNG",
+                               guitest::makeSolidPng(7, 3, CColor(10, 20, 30)));
+    for (const char* name : {"testbitmap_one.png", "TESTBITMAP_ONE.PNG", "TestBitmap_One.png"}) {
+        CBitmap* bitmap = new CBitmap(CResourceDescription(name));
+        ASSERT_NE(bitmap->getPlatformBitmap(), nullptr) << name;
+        EXPECT_EQ(bitmap->getWidth(), 7);
+        EXPECT_EQ(bitmap->getHeight(), 3);
+        bitmap->forget();
+    }
+}
+
+TEST(CBitmap, MissingOrDamagedImagesGiveNoPlatformBitmap) {
+    std::vector<unsigned char> png = guitest::makeSolidPng(4, 4, CColor(1, 2, 3));
+    std::vector<unsigned char> truncated(png.begin(), png.begin() + png.size() / 2);
+    std::vector<unsigned char> garbage(100, 0x5a);
+    guitest::registerTestImage("testbitmap_truncated.png", truncated);
+    guitest::registerTestImage("testbitmap_garbage.png", garbage);
+    guitest::registerTestImage("testbitmap_empty.png", {});
+
+    const CResourceDescription cases[] = {CResourceDescription("testbitmap_nothere.png"),
+                                          CResourceDescription("testbitmap"),
+                                          CResourceDescription("testbitmap_truncated.png"),
+                                          CResourceDescription("testbitmap_garbage.png"),
+                                          CResourceDescription("testbitmap_empty.png"),
+                                          CResourceDescription(nullptr),
+                                          CResourceDescription(128)};
+    guitest::RecordingEditor editor;
+    CFrame* frame = new CFrame(CRect(0, 0, 10, 10), &editor);
+    frame->setBackgroundColor(CColor(0, 255, 0));
+    for (const CResourceDescription& desc : cases) {
+        CBitmap* bitmap = new CBitmap(desc);
+        EXPECT_EQ(bitmap->getPlatformBitmap(), nullptr);
+        EXPECT_FALSE(bitmap->isLoaded());
+        EXPECT_EQ(bitmap->getWidth(), 0);
+        auto* view = new CView(CRect(0, 0, 10, 10));
+        view->setBackground(bitmap);
+        bitmap->forget();
+        frame->addView(view);
+        frame->idle();
+        EXPECT_EQ(frame->getPixel(5, 5), CColor(0, 255, 0)) << "draws nothing";
+        frame->removeView(view);
+    }
+    frame->forget();
+}
+
+TEST(CBitmap, DrawsTheStripPartAtTheOffsetClippedToTheRectangle) {
+    CBitmap* strip = guitest::bitmapFromPng(guitest::makePng(4, 8, [](int x, int y) {
+        return CColor(static_cast<std::uint8_t>(y * 30), 0, x == 0 ? 255 : 0);
+    }));
+    guitest::RecordingEditor editor;
+    CFrame* frame = new CFrame(CRect(0, 0, 20, 20), &editor);
+    frame->setBackgroundColor(CColor(0, 99, 0));
+    auto* view = new CKickButton(CRect(10, 10, 14, 14), nullptr, 0, 4, strip, CPoint(0, 2));
+    strip->forget();
+    frame->addView(view);
+    frame->idle();
+    EXPECT_EQ(frame->getPixel(10, 10), CColor(60, 0, 255)) << "row 2 at the top-left";
+    EXPECT_EQ(frame->getPixel(13, 13), CColor(150, 0, 0)) << "row 5 at the bottom-right";
+    EXPECT_EQ(frame->getPixel(13, 14), CColor(0, 99, 0)) << "clipped to the view";
+    frame->forget();
+}
+
+TEST(ResourceRegistry, LaterTablesWinAndRepeatsChangeNothing) {
+    static const unsigned char a[] = {1}, b[] = {2};
+    static const EmbeddedResource first[] = {{"registry_same.png", a, 1}};
+    static const EmbeddedResource second[] = {{"REGISTRY_SAME.PNG", b, 1}};
+    registerEmbeddedResources(first, 1);
+    EXPECT_EQ(findEmbeddedResource("registry_same.png")->data, a);
+    registerEmbeddedResources(second, 1);
+    EXPECT_EQ(findEmbeddedResource("registry_same.png")->data, b);
+    registerEmbeddedResources(first, 1); // known already: keeps its place
+    EXPECT_EQ(findEmbeddedResource("registry_same.png")->data, b);
+    EXPECT_EQ(findEmbeddedResource("registry_same"), nullptr);
+    EXPECT_EQ(findEmbeddedResource(nullptr), nullptr);
+    registerEmbeddedResources(nullptr, 3);
+}
+
+} // namespace

@@ -1,0 +1,100 @@
+#include "guitestsupport.h"
+
+#include <cairo.h>
+#include <deque>
+#include <memory>
+
+namespace guitest {
+
+int ProbeView::alive = 0;
+
+std::vector<unsigned char> makePng(int width, int height,
+                                   const std::function<CColor(int x, int y)>& pixel) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        for (int x = 0; x < width; ++x) {
+            const CColor c = pixel(x, y);
+            auto pre = [&c](unsigned v) { return (v * c.alpha + 127) / 255; };
+            row[x] =
+                (uint32_t(c.alpha) << 24) | (pre(c.red) << 16) | (pre(c.green) << 8) | pre(c.blue);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    std::vector<unsigned char> png;
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* closure, const unsigned char* bytes, unsigned int length) {
+            auto* out = static_cast<std::vector<unsigned char>*>(closure);
+            out->insert(out->end(), bytes, bytes + length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+std::vector<unsigned char> makeSolidPng(int width, int height, const CColor& color) {
+    return makePng(width, height, [&color](int, int) { return color; });
+}
+
+void registerTestImage(const std::string& name, std::vector<unsigned char> png) {
+    struct Stored {
+        std::string name;
+        std::vector<unsigned char> bytes;
+        EmbeddedResource entry;
+    };
+    static std::deque<Stored> stored;
+    stored.push_back({name, std::move(png), {}});
+    Stored& s = stored.back();
+    s.entry = {s.name.c_str(), s.bytes.data(), s.bytes.size()};
+    registerEmbeddedResources(&s.entry, 1);
+}
+
+CBitmap* bitmapFromPng(const std::vector<unsigned char>& png) {
+    return new CBitmap(png.data(), png.size());
+}
+
+ProbeView::ProbeView(const CRect& size, CMouseEventResult downAnswer)
+    : CView(size), downAnswer(downAnswer) {
+    ++alive;
+}
+
+ProbeView::~ProbeView() {
+    --alive;
+}
+
+CMouseEventResult ProbeView::onMouseDown(CPoint& where, const CButtonState&) {
+    events.push_back({"down", where});
+    return downAnswer;
+}
+
+CMouseEventResult ProbeView::onMouseUp(CPoint& where, const CButtonState&) {
+    events.push_back({"up", where});
+    if (onUp)
+        onUp();
+    return kMouseEventHandled;
+}
+
+CMouseEventResult ProbeView::onMouseMoved(CPoint& where, const CButtonState&) {
+    events.push_back({"moved", where});
+    return kMouseEventHandled;
+}
+
+bool ProbeView::onWheel(const CPoint& where, const float&, const CButtonState&) {
+    events.push_back({"wheel", where});
+    return true;
+}
+
+CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    CPoint p(x, y);
+    const CMouseEventResult down = frame->onMouseDown(p, CButtonState(buttons));
+    CPoint q(x, y);
+    frame->onMouseUp(q, CButtonState(buttons));
+    return down;
+}
+
+} // namespace guitest

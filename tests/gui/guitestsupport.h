@@ -1,0 +1,88 @@
+// Shared pieces of the toolkit's tests: PNG images made in memory, a probe
+// view that records what reaches it, recorders for listeners and editors,
+// and a clock the tests step by hand.
+#pragma once
+
+#include "gui/vstgui.h"
+#include "gui/vstguieditorinterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace guitest {
+
+using namespace VSTGUI;
+
+// A PNG file of width x height whose pixel (x, y) has the colour pixel(x, y).
+std::vector<unsigned char> makePng(int width, int height,
+                                   const std::function<CColor(int x, int y)>& pixel);
+
+// A PNG of one colour.
+std::vector<unsigned char> makeSolidPng(int width, int height, const CColor& color);
+
+// Registers a PNG under a name for the rest of the test program (the bytes
+// are kept alive here).
+void registerTestImage(const std::string& name, std::vector<unsigned char> png);
+
+// A bitmap straight from PNG bytes (one reference, the caller's).
+CBitmap* bitmapFromPng(const std::vector<unsigned char>& png);
+
+// A view that records the mouse events it receives and how many of its kind
+// are alive, answering mouse-downs as told.
+class ProbeView : public CView {
+public:
+    struct Event {
+        const char* kind;
+        CPoint where;
+    };
+
+    explicit ProbeView(const CRect& size, CMouseEventResult downAnswer = kMouseEventHandled);
+    ~ProbeView() override;
+
+    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
+
+    std::vector<Event> events;
+    CMouseEventResult downAnswer;
+    std::function<void()> onUp; // runs inside onMouseUp when set
+
+    static int alive;
+};
+
+class RecordingListener : public CControlListener {
+public:
+    void valueChanged(CControl* control) override { values.push_back(control->getValue()); }
+    void controlBeginEdit(CControl*) override { ++begins; }
+    void controlEndEdit(CControl*) override { ++ends; }
+
+    std::vector<float> values;
+    int begins = 0;
+    int ends = 0;
+};
+
+// An editor as the frame sees it: records begin/end edits by tag.
+class RecordingEditor : public VSTGUIEditorInterface {
+public:
+    void beginEdit(int32 index) override { log.push_back("begin " + std::to_string(index)); }
+    void endEdit(int32 index) override { log.push_back("end " + std::to_string(index)); }
+    bool beforeSizeChange(const CRect&, const CRect&) override { return allowResize; }
+
+    std::vector<std::string> log;
+    bool allowResize = true;
+};
+
+struct ManualClock {
+    uint64_t now = 1000;
+    std::function<uint64_t()> source() {
+        return [this] { return now; };
+    }
+};
+
+// Sends a full click (down, up) at a point of the frame.
+CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+
+} // namespace guitest
