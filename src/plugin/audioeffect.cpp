@@ -3,6 +3,7 @@
 #include "plugin/aeffeditor.h"
 #include "plugin/vsttext.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -109,7 +110,9 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         return 0;
     case effSetProgram:
         // Only an upper bound: a negative program is the plug-in's to refuse.
-        if (value < numPrograms) {
+        // A value beyond 32 bits is refused too, or cutting it could turn a
+        // host's garbage into a valid index.
+        if (value < numPrograms && value >= INT32_MIN) {
             setProgram(static_cast<VstInt32>(value));
         }
         return 0;

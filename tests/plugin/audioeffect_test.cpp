@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -115,6 +116,8 @@ TEST(AudioEffect, DispatcherTable) {
         {effSetProgram, 0, kPrograms, false, 0, 0, 0, ""},
         {effSetProgram, 0, -1, false, 0, 0, 0, "setProgram(-1)"},
         {effSetProgram, 0, VstIntPtr(1) << 32, false, 0, 0, 0, ""},
+        {effSetProgram, 0, -(VstIntPtr(1) << 32) + 2, false, 0, 0, 0, ""},
+        {effSetProgram, 0, INT32_MIN, false, 0, 0, 0, "setProgram(-2147483648)"},
         {effSetProgramName, 0, 0, true, 0, 0, 0, "setProgramName(text)"},
         {effSetProgramName, 0, 0, false, 0, 0, 0, ""},
         {effGetProgramName, 0, 0, true, 0, 0, 0, "getProgramName()"},
