@@ -1,5 +1,6 @@
 // The minimal VST 2.4 host: lists what a plug-in offers, or renders a
 // Standard MIDI File or the built-in demo phrase through it into a WAV file.
+#include "editorwindow.h"
 #include "renderer.h"
 #include "vstplugin.h"
 
@@ -24,7 +25,8 @@ void usage() {
                  "  vsthost info PLUGIN.so\n"
                  "  vsthost render PLUGIN.so (--demo | --midi FILE.mid) --out FILE.wav\n"
                  "          [--block FRAMES] [--program INDEX] [--rate HZ] [--tail SECONDS]\n"
-                 "          [--quiet]\n");
+                 "          [--quiet]\n"
+                 "  vsthost editor PLUGIN.so [--program INDEX] [--seconds SECONDS] [--quiet]\n");
 }
 
 std::string fourCharacters(VstInt32 id) {
@@ -147,6 +149,7 @@ int main(int argc, char** argv) {
     std::string outPath;
     bool demo = false;
     bool quiet = false;
+    double editorSeconds = 0;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -170,13 +173,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--tail" && hasValue && parseNumber(argv[++i], number) && number >= 0 &&
                    number <= 600) {
             options.tailSeconds = number;
+        } else if (arg == "--seconds" && hasValue && parseNumber(argv[++i], number) &&
+                   number >= 0) {
+            editorSeconds = number;
         } else {
             std::fprintf(stderr, "vsthost: unknown or invalid option %s\n", arg.c_str());
             usage();
             return 2;
         }
     }
-    if (command != "info" && command != "render") {
+    if (command != "info" && command != "render" && command != "editor") {
         usage();
         return 2;
     }
@@ -219,6 +225,12 @@ int main(int argc, char** argv) {
         const int status = info(plugin);
         std::fflush(g_report);
         return status;
+    }
+    if (command == "editor") {
+        if (options.program >= 0 && options.program < plugin.effect()->numPrograms) {
+            plugin.dispatch(effSetProgram, 0, options.program);
+        }
+        return runEditorWindow(plugin, editorSeconds, g_report);
     }
 
     const RenderResult result = renderPerformance(plugin, performance, options);
