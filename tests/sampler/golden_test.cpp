@@ -1,0 +1,107 @@
+// A fixed scenario rendered at several block sizes and compared with
+// committed fingerprints of the exact output, so that no change alters the
+// sound unnoticed. After an intended change of the sound, print the new
+// fingerprints with tests/sampler/print-golden.sh and commit them.
+
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "engine/samplerengine.h"
+#include "platform/registry.h"
+#include "samplertestutil.h"
+
+using namespace samplertest;
+
+namespace {
+
+struct Event {
+    int frame;
+    uint8_t status, data1, data2;
+};
+
+// Overlapping notes on both pitch paths, below and far above the roots, a
+// note struck again, note-offs, all-notes-off and a key without a zone.
+const Event EVENTS[] = {
+    {0, 0x90, 48, 100},    {100, 0x90, 55, 90},    {700, 0x90, 36, 80},   {1500, 0x90, 72, 100},
+    {1600, 0x90, 85, 70},  {2000, 0x80, 48, 0},    {2600, 0x90, 60, 60},  {3000, 0x90, 55, 0},
+    {3500, 0x90, 100, 90}, {4000, 0x80, 36, 0},    {4200, 0x90, 48, 100}, {4300, 0x90, 48, 100},
+    {5000, 0xB0, 123, 0},  {5500, 0x90, 67, 100},  {5501, 0x90, 20, 100}, {6000, 0x80, 67, 0},
+    {7000, 0x90, 59, 100}, {7100, 0x90, 127, 100}, {7900, 0x80, 59, 0},
+};
+constexpr int FRAMES = 8192;
+
+int16_t voiceA(int k) {
+    // A bright, slightly detuned saw pair from integer arithmetic only.
+    return static_cast<int16_t>(((k * 331) % 2000 - 1000) * 9 + ((k * 347) % 2000 - 1000) * 6);
+}
+int16_t voiceARight(int k) {
+    return static_cast<int16_t>(((k * 331) % 2000 - 1000) * 14);
+}
+int16_t voiceB(int k) {
+    const int tri = (k * 97) % 4000;
+    return static_cast<int16_t>((tri < 2000 ? tri - 1000 : 3000 - tri) * 20 - (k % 7) * 300);
+}
+
+uint64_t renderScenario(int blockSize) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("sounds"));
+    writeWave(dir.file("sounds/a.wav"), frames(12000, voiceA, voiceARight));
+    std::vector<int16_t> b = frames(6000, voiceB, voiceB);
+    b.push_back(1234); // an odd float count
+    writeWave(dir.file("sounds/b.wav"), b);
+    writePack(dir.file("sounds/Our Favorites.jsfb"),
+              makePack({{0, 59, 48, "a.wav", 2.0f, 30.0f, 0.6f, 40.0f},
+                        {60, 126, 72, "b.wav", 0.0f, 10.0f, 0.8f, 5.0f},
+                        {21, 19, 20, "a.wav"}}));
+    registry_test::setString("SOFTWARE\\Kestrovalian\\Amber Threshold", "InstallDir", dir.path());
+    auto engine = std::make_unique<SamplerEngine>();
+    registry_test::reset();
+    engine->setProgram(0);
+
+    std::vector<float> output;
+    std::vector<float> left(static_cast<std::size_t>(blockSize));
+    std::vector<float> right(static_cast<std::size_t>(blockSize));
+    for (int start = 0; start < FRAMES; start += blockSize) {
+        for (const Event& e : EVENTS) {
+            if (e.frame >= start && e.frame < start + blockSize) {
+                engine->handleMidi(e.status, e.data1, e.data2, e.frame - start);
+            }
+        }
+        float* outputs[2] = {left.data(), right.data()};
+        engine->process(nullptr, outputs, blockSize);
+        for (int i = 0; i < blockSize; ++i) {
+            output.push_back(left[static_cast<std::size_t>(i)]);
+            output.push_back(right[static_cast<std::size_t>(i)]);
+        }
+    }
+    EXPECT_TRUE(allFinite(output));
+    return fingerprint(output);
+}
+
+TEST(SamplerGolden, FixedScenarioAtSeveralBlockSizes) {
+    const struct {
+        int blockSize;
+        uint64_t fingerprint;
+    } golden[] = {
+        {1, 0x5532f0925c4a291eull},
+        {64, 0xd0e0f1b076892b1eull},
+        {512, 0xcb9b63b84c925657ull},
+    };
+    const bool printing = std::getenv("AMBER_PRINT_GOLDEN") != nullptr;
+    for (const auto& g : golden) {
+        const uint64_t actual = renderScenario(g.blockSize);
+        if (printing) {
+            std::fprintf(stderr, "GOLDEN {%d, 0x%016" PRIx64 "ull},\n", g.blockSize, actual);
+            continue;
+        }
+        EXPECT_EQ(actual, g.fingerprint)
+            << "block size " << g.blockSize << ": the sound changed (see print-golden.sh)";
+    }
+}
+
+} // namespace

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Prints the fingerprints of the golden scenario as the current code renders
+# it, to be pasted into golden_test.cpp after an intended change of the sound.
+# Usage: tests/sampler/print-golden.sh [build folder]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build}
+cmake --build "$build" --target sampler_golden_tests >/dev/null
+AMBER_PRINT_GOLDEN=1 "$build/tests/sampler/sampler_golden_tests" 2>&1 >/dev/null | sed -n 's/^GOLDEN //p'
