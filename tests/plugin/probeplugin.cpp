@@ -1,0 +1,57 @@
+// A tiny VST 2.4 instrument for testing hosts: it marks every note-on at its
+// sample offset with a 1 on the left channel and writes the current program
+// number on the right channel, so a test can read back exactly where a host
+// delivered its events and program changes.
+#include "plugin/audioeffectx.h"
+
+namespace {
+
+class ProbePlugin : public AudioEffectX {
+public:
+    explicit ProbePlugin(audioMasterCallback host) : AudioEffectX(host, 8, 1) {
+        setNumInputs(0);
+        setNumOutputs(2);
+        isSynth(true);
+        setUniqueID(vstFourCharacters('P', 'r', 'o', 'b'));
+    }
+
+    VstInt32 processEvents(VstEvents* events) override {
+        VstEvent* const* list = events->events;
+        for (VstInt32 i = 0; i < events->numEvents && m_count < kMax; ++i) {
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
+            if (midi->type == kVstMidiType && (midi->midiData[0] & 0xF0) == 0x90 &&
+                midi->midiData[2] != 0) {
+                m_offsets[m_count++] = midi->deltaFrames;
+            }
+        }
+        return 1;
+    }
+
+    void processReplacing(float**, float** outputs, VstInt32 frames) override {
+        for (VstInt32 i = 0; i < frames; ++i) {
+            outputs[0][i] = 0.0f;
+            outputs[1][i] = static_cast<float>(curProgram);
+        }
+        for (int i = 0; i < m_count; ++i) {
+            // An offset outside the block shows as a mark at its edge.
+            const VstInt32 at = m_offsets[i] < 0         ? 0
+                                : m_offsets[i] >= frames ? frames - 1
+                                                         : m_offsets[i];
+            outputs[0][at] += m_offsets[i] == at ? 1.0f : 100.0f;
+        }
+        m_count = 0;
+    }
+
+    VstInt32 canDo(char*) override { return 1; }
+
+private:
+    static constexpr int kMax = 1024;
+    VstInt32 m_offsets[kMax] = {};
+    int m_count = 0;
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+    return (new ProbePlugin(host))->getAeffect();
+}

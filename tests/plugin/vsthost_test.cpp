@@ -1,0 +1,323 @@
+// The minimal host: its MIDI file reader, its renderer (against a probe
+// plug-in that shows where events land), and both plug-ins it must load.
+#include "floatcompare.h"
+#include "performance.h"
+#include "renderer.h"
+#include "vstplugin.h"
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// --- Standard MIDI files, written byte by byte -----------------------------
+
+std::vector<std::uint8_t> variable(std::uint32_t value) {
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(value & 0x7F)};
+    while (value >>= 7) {
+        bytes.insert(bytes.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+    }
+    return bytes;
+}
+
+void append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
+    to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+void big(std::vector<std::uint8_t>& to, std::uint32_t value, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+        to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+std::vector<std::uint8_t> chunk(const char* id, const std::vector<std::uint8_t>& body) {
+    std::vector<std::uint8_t> bytes(id, id + 4);
+    big(bytes, static_cast<std::uint32_t>(body.size()), 4);
+    append(bytes, body);
+    return bytes;
+}
+
+std::vector<std::uint8_t> midiFile(int format, int division,
+                                   const std::vector<std::vector<std::uint8_t>>& tracks) {
+    std::vector<std::uint8_t> header;
+    big(header, static_cast<std::uint32_t>(format), 2);
+    big(header, static_cast<std::uint32_t>(tracks.size()), 2);
+    big(header, static_cast<std::uint32_t>(division), 2);
+    std::vector<std::uint8_t> file = chunk("MThd", header);
+    for (const auto& track : tracks) {
+        append(file, chunk("MTrk", track));
+    }
+    return file;
+}
+
+struct Timed {
+    double seconds;
+    int status, data1, data2;
+};
+
+std::vector<Timed> timedOf(const Performance& p) {
+    std::vector<Timed> result;
+    for (const PerformanceEvent& e : p.events) {
+        result.push_back({e.seconds, e.midi[0], e.midi[1], e.midi[2]});
+    }
+    return result;
+}
+
+TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
+    // Track 0: tempo 120 bpm, then 60 bpm from beat 2; a text event.
+    std::vector<std::uint8_t> conductor;
+    append(conductor, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}); // 500000 us
+    append(conductor, {0x00, 0xFF, 0x01, 0x03, 'a', 'b', 'c'});
+    append(conductor, variable(960));
+    append(conductor, {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}); // 1000000 us
+    append(conductor, {0x00, 0xFF, 0x2F, 0x00});
+    // Track 1: notes with running status, a SysEx, a program change.
+    std::vector<std::uint8_t> notes;
+    append(notes, {0x00, 0x91, 60, 100});
+    append(notes, variable(480));
+    append(notes, {62, 90}); // running status
+    append(notes, {0x00, 0xF0, 0x03, 0x7E, 0x00, 0xF7});
+    append(notes, variable(480));
+    append(notes, {0x81, 60, 0x40});
+    append(notes, variable(480));
+    append(notes, {0xC1, 0x05}); // one data byte
+    append(notes, {0x00, 0x91, 64, 0x00});
+    append(notes, {0x00, 0xFF, 0x2F, 0x00});
+
+    Performance p;
+    std::string error;
+    ASSERT_TRUE(parseMidiFile(midiFile(1, 480, {conductor, notes}), p, error)) << error;
+    EXPECT_EQ(p.tempo, 120.0);
+    const std::vector<Timed> events = timedOf(p);
+    const std::vector<Timed> expected = {
+        {0.0, 0x91, 60, 100}, {0.5, 0x91, 62, 90}, {1.0, 0x81, 60, 0x40},
+        {2.0, 0xC1, 5, 0},    {2.0, 0x91, 64, 0},
+    };
+    ASSERT_EQ(events.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_DOUBLE_EQ(events[i].seconds, expected[i].seconds) << i;
+        EXPECT_EQ(events[i].status, expected[i].status) << i;
+        EXPECT_EQ(events[i].data1, expected[i].data1) << i;
+        EXPECT_EQ(events[i].data2, expected[i].data2) << i;
+    }
+}
+
+TEST(MidiFile, DamagedAndForeignFiles) {
+    std::vector<std::uint8_t> track;
+    append(track, {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0});
+    const std::vector<std::uint8_t> good = midiFile(0, 96, {track});
+    Performance p;
+    std::string error;
+    ASSERT_TRUE(parseMidiFile(good, p, error));
+    EXPECT_EQ(p.events.size(), 2u);
+
+    // A track cut short keeps the events before the cut.
+    for (std::size_t cut = good.size() - 1; cut > 22; --cut) {
+        std::vector<std::uint8_t> shortened(good.begin(), good.begin() + static_cast<long>(cut));
+        EXPECT_TRUE(parseMidiFile(shortened, p, error)) << cut;
+        EXPECT_LE(p.events.size(), 2u);
+    }
+    const std::vector<std::pair<std::vector<std::uint8_t>, const char*>> refused = {
+        {{}, "empty"},
+        {{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E', 0, 0}, "not MIDI"},
+        {midiFile(2, 96, {track}), "format 2"},
+        {midiFile(0, 0xE728, {track}), "SMPTE timing"},
+        {midiFile(0, 0, {track}), "zero division"},
+        {std::vector<std::uint8_t>(good.begin(), good.begin() + 10), "header cut"},
+    };
+    for (const auto& [bytes, why] : refused) {
+        EXPECT_FALSE(parseMidiFile(bytes, p, error)) << why;
+        EXPECT_FALSE(error.empty()) << why;
+    }
+    EXPECT_FALSE(readMidiFile("/nonexistent/file.mid", p, error));
+}
+
+TEST(DemoPhrase, FourPartsInOrder) {
+    const Performance p = demoPhrase();
+    std::vector<int> programs;
+    for (std::size_t i = 0; i < p.events.size(); ++i) {
+        if (i > 0) {
+            EXPECT_LE(p.events[i - 1].seconds, p.events[i].seconds);
+        }
+        if (p.events[i].program >= 0) {
+            programs.push_back(p.events[i].program);
+        }
+    }
+    // Drum kit, bass, lead and pad from the factory list.
+    EXPECT_EQ(programs, (std::vector<int>{4, 39, 13, 73}));
+    EXPECT_GT(p.length(), 10.0);
+    EXPECT_LT(p.length(), 30.0);
+}
+
+// --- The renderer against the probe ----------------------------------------
+
+TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
+    const double rate = 44100.0;
+    const std::vector<int> frames = {0, 1, 511, 512, 1000, 1023, 4095, 5000};
+    Performance p;
+    for (int frame : frames) {
+        PerformanceEvent e;
+        e.seconds = frame / rate;
+        e.midi[0] = 0x90;
+        e.midi[1] = 60;
+        e.midi[2] = 100;
+        p.events.push_back(e);
+        if (frame == 1023) {
+            PerformanceEvent change;
+            change.seconds = 3000 / rate;
+            change.program = 5;
+            change.label = "five";
+            p.events.push_back(change);
+        }
+    }
+    std::stable_sort(p.events.begin(), p.events.end(),
+                     [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
+
+    std::vector<float> expectedLeft(6000, 0.0f);
+    std::vector<float> expectedRight(6000, 2.0f);
+    for (int frame : frames) {
+        expectedLeft[static_cast<std::size_t>(frame)] = 1.0f;
+    }
+    std::fill(expectedRight.begin() + 3000, expectedRight.end(), 5.0f);
+
+    for (VstInt32 blockSize : {1, 7, 64, 512, 1000, 8192}) {
+        VstPlugin plugin(AMBER_PROBE_PLUGIN);
+        ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
+        RenderOptions options;
+        options.blockSize = blockSize;
+        options.program = 2;
+        options.tailSeconds = (6000 - 5000) / rate;
+        const RenderResult result = renderPerformance(plugin, p, options);
+        ASSERT_EQ(result.channels, 2);
+        ASSERT_EQ(result.frames, 6000);
+        std::vector<float> left;
+        std::vector<float> right;
+        for (std::int64_t f = 0; f < result.frames; ++f) {
+            left.push_back(result.interleaved[static_cast<std::size_t>(2 * f)]);
+            right.push_back(result.interleaved[static_cast<std::size_t>(2 * f + 1)]);
+        }
+        EXPECT_TRUE(samplesEqual(expectedLeft, left)) << "block size " << blockSize;
+        EXPECT_TRUE(samplesEqual(expectedRight, right)) << "block size " << blockSize;
+        EXPECT_EQ(result.parts, std::vector<std::string>{"five"});
+        EXPECT_EQ(result.peak, 5.0);
+    }
+}
+
+TEST(Renderer, ManyEventsInOneBlock) {
+    Performance p;
+    for (int i = 0; i < 2000; ++i) {
+        PerformanceEvent e;
+        e.seconds = (i % 100) / 44100.0;
+        e.midi[0] = 0x90;
+        e.midi[1] = 60;
+        e.midi[2] = 1;
+        p.events.push_back(e);
+    }
+    std::stable_sort(p.events.begin(), p.events.end(),
+                     [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
+    VstPlugin plugin(AMBER_PROBE_PLUGIN);
+    ASSERT_TRUE(plugin.isLoaded());
+    RenderOptions options;
+    options.blockSize = 4096;
+    options.tailSeconds = 0.01;
+    const RenderResult result = renderPerformance(plugin, p, options);
+    double marks = 0;
+    for (std::int64_t f = 0; f < result.frames; ++f) {
+        marks += result.interleaved[static_cast<std::size_t>(2 * f)];
+    }
+    // Every event arrived, none outside its block.
+    EXPECT_EQ(marks, 2000.0);
+}
+
+TEST(Renderer, WritesAWaveFileThatReadsBack) {
+    VstPlugin plugin(AMBER_PROBE_PLUGIN);
+    ASSERT_TRUE(plugin.isLoaded());
+    Performance p;
+    PerformanceEvent e;
+    e.seconds = 0.01;
+    e.midi[0] = 0x90;
+    e.midi[1] = 60;
+    e.midi[2] = 100;
+    p.events.push_back(e);
+    RenderOptions options;
+    options.program = 3;
+    options.tailSeconds = 0.05;
+    const RenderResult result = renderPerformance(plugin, p, options);
+    char path[] = "/tmp/amber-vsthost-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::string error;
+    ASSERT_TRUE(writeWaveFile(path, result, options.sampleRate, error)) << error;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path, SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<float> back(result.interleaved.size());
+    EXPECT_EQ(sf_readf_float(file, back.data(), result.frames), result.frames);
+    sf_close(file);
+    std::remove(path);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_TRUE(samplesEqual(result.interleaved, back));
+    EXPECT_FALSE(writeWaveFile("/nonexistent/dir/out.wav", result, 44100.0, error));
+}
+
+// --- The plug-ins the host must load ---------------------------------------
+
+TEST(HostLoads, AmberThreshold) {
+    VstPlugin plugin(AMBER_PLUGIN_LIBRARY);
+    ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
+    EXPECT_EQ(plugin.entryName(), "VSTPluginMain");
+    EXPECT_EQ(plugin.effect()->numPrograms, 177);
+    EXPECT_EQ(plugin.text(effGetEffectName), "Amber Threshold");
+    RenderOptions options;
+    options.tailSeconds = 0.5;
+    const RenderResult result = renderPerformance(plugin, demoPhrase(), options);
+    EXPECT_EQ(result.nonFinite, 0);
+    EXPECT_EQ(result.parts.size(), 4u);
+    EXPECT_GT(hostState().timeRequestCount, 0);
+    if (result.peak == 0.0) {
+        GTEST_SKIP() << "the factory sound set is not beside the library";
+    }
+    EXPECT_GT(result.rms, 0.01);
+}
+
+TEST(HostLoads, ThirdPartySynth) {
+    const char* path = "/usr/lib/vst/Nekobi-vst.so";
+    if (access(path, R_OK) != 0) {
+        GTEST_SKIP() << path << " is not installed (Debian package dpf-plugins-vst)";
+    }
+    VstPlugin plugin(path);
+    ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
+    EXPECT_NE(plugin.effect()->flags & effFlagsIsSynth, 0);
+    EXPECT_FALSE(plugin.text(effGetEffectName).empty());
+    EXPECT_GT(plugin.effect()->numParams, 0);
+    Performance p = demoPhrase();
+    RenderOptions options;
+    options.tailSeconds = 0.5;
+    const RenderResult result = renderPerformance(plugin, p, options);
+    EXPECT_EQ(result.nonFinite, 0);
+    EXPECT_GT(result.peak, 0.0);
+}
+
+TEST(HostLoads, MissingLibraryOrEntry) {
+    VstPlugin missing("/nonexistent/plugin.so");
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_NE(missing.error().find("cannot open"), std::string::npos);
+    VstPlugin notAPlugin("libc.so.6");
+    EXPECT_FALSE(notAPlugin.isLoaded());
+    EXPECT_NE(notAPlugin.error().find("neither"), std::string::npos);
+    hostState().versionAnswer = 0;
+    VstPlugin refused(AMBER_PLUGIN_LIBRARY);
+    hostState().versionAnswer = kVstVersion;
+    EXPECT_FALSE(refused.isLoaded());
+}
+
+} // namespace
