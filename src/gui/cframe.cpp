@@ -204,9 +204,16 @@ void CFrame::idle() {
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
     m_lastMouse = where;
-    // A second button pressed during a press belongs to that press.
-    if (getMouseDownView() != nullptr)
-        return kMouseEventHandled;
+    if (getMouseDownView() != nullptr) {
+        const int32 pressed = buttons & (kLButton | kMButton | kRButton);
+        // Another button pressed while one is held belongs to the running press.
+        if ((pressed & (pressed - 1)) != 0)
+            return kMouseEventHandled;
+        // A single button pressed again means the release of the last press
+        // never came (the window lost it): end that press here first.
+        CPoint up(where.x + m_size.left, where.y + m_size.top);
+        CViewContainer::onMouseUp(up, buttons);
+    }
     CPoint p(where.x + m_size.left, where.y + m_size.top);
     return CViewContainer::onMouseDown(p, buttons);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace VSTGUI;
 using guitest::ProbeView;
 
@@ -81,6 +83,19 @@ TEST_F(ViewTree, PressedViewReceivesMovesAndReleaseWherever) {
     EXPECT_STREQ(pressed->events[3].kind, "up");
     EXPECT_EQ(pressed->events[3].where, CPoint(130, 30));
     EXPECT_TRUE(other->events.empty());
+}
+
+TEST_F(ViewTree, SecondButtonBelongsToThePressAndALostReleaseIsMadeUp) {
+    auto* view = new ProbeView(CRect(10, 10, 50, 50));
+    frame->addView(view);
+    CPoint p(20, 20);
+    frame->onMouseDown(p, kLButton);
+    frame->onMouseDown(p, kLButton | kRButton); // right pressed while left is held
+    ASSERT_EQ(view->events.size(), 1u);
+    frame->onMouseDown(p, kLButton); // the left release was lost
+    ASSERT_EQ(view->events.size(), 3u);
+    EXPECT_STREQ(view->events[1].kind, "up");
+    EXPECT_STREQ(view->events[2].kind, "down");
 }
 
 TEST_F(ViewTree, UnhandledMouseDownCapturesNothing) {
@@ -225,6 +240,27 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlaces) {
                             {110, 60, green}, {119, 69, green}, {120, 70, blue}, {109, 60, blue}};
     for (const Probe& p : probes)
         EXPECT_EQ(frame->getPixel(p.x, p.y), p.expected) << p.x << "," << p.y;
+
+    // The picture written to a file is the one drawn.
+    const std::string path = ::testing::TempDir() + "viewtree_frame.png";
+    ASSERT_TRUE(frame->writePNG(path.c_str()));
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<unsigned char> png(1 << 16);
+    png.resize(std::fread(png.data(), 1, png.size(), file));
+    std::fclose(file);
+    std::remove(path.c_str());
+    CBitmap* written = guitest::bitmapFromPng(png);
+    auto* copy = new CView(CRect(0, 0, 200, 100));
+    copy->setBackground(written);
+    written->forget();
+    frame->removeAll();
+    frame->setBackground(nullptr);
+    frame->addView(copy);
+    frame->idle();
+    for (const Probe& p : probes)
+        EXPECT_EQ(frame->getPixel(p.x, p.y), p.expected) << "written " << p.x << "," << p.y;
+    EXPECT_FALSE(frame->writePNG("/nonexistent-folder/x.png"));
 }
 
 } // namespace
