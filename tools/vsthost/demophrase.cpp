@@ -18,7 +18,6 @@ constexpr int kOpenHat = 52;
 
 constexpr double kTempo = 112.0;
 constexpr double kBeat = 60.0 / kTempo;
-constexpr double kBar = 4 * kBeat;
 
 class PhraseBuilder {
 public:
