@@ -162,29 +162,54 @@ TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
     TempDir dir;
     constexpr int FRAMES = 100;
     const auto zone = makeZone(dir, frames(FRAMES, ramp, rampRight), 60);
-    for (const int semitones : {-19, -7, 0, 5, 12, 13, 30}) {
+    // Blocks of 16 frames also start the last block of the pitch-up path
+    // with fewer floats left than its counting pass looks at.
+    for (const int blockSize : {512, 16}) {
+        for (const int semitones : {-19, -7, 0, 5, 12, 13, 30}) {
+            SCOPED_TRACE(std::to_string(semitones) + " semitones, block " +
+                         std::to_string(blockSize));
+            SamplerVoice voice;
+            voice.setZone(zone.get());
+            voice.trigger(60 + semitones);
+            int blocks = 0;
+            while (voice.isActive() && blocks < 200) {
+                const int remaining = 2 * FRAMES - voice.m_iPlayPosOffset;
+                int rendered = 0;
+                const auto mix = renderBlock(voice, blockSize, &rendered);
+                EXPECT_EQ(rendered, std::min(blockSize, (remaining + 1) / 2));
+                EXPECT_TRUE(allFinite(mix));
+                for (std::size_t i = 2 * static_cast<std::size_t>(rendered); i < mix.size(); ++i) {
+                    ASSERT_EQ(mix[i], 0.0f) << "wrote beyond the frames it reports, at " << i;
+                }
+                ++blocks;
+            }
+            EXPECT_FALSE(voice.isActive());
+            if (blockSize == 512) {
+                if (semitones >= 0) {
+                    EXPECT_EQ(blocks, 1)
+                        << "at or above the root the sample ends in its first block";
+                } else {
+                    EXPECT_GT(blocks, 1) << "below the root the rest plays over later blocks";
+                }
+            }
+        }
+    }
+}
+
+// The counting pass of the pitch-up path looks up to 64 floats ahead of the
+// play position; a sample shorter than that must still be read only inside.
+TEST(SamplerVoiceEnd, ShortSampleFarAboveItsRoot) {
+    TempDir dir;
+    const auto zone = makeZone(dir, frames(20, ramp, rampRight), 60);
+    for (const int semitones : {1, 30, 48, 60}) {
         SCOPED_TRACE(semitones);
         SamplerVoice voice;
         voice.setZone(zone.get());
         voice.trigger(60 + semitones);
-        int blocks = 0;
-        while (voice.isActive() && blocks < 100) {
-            const int remaining = 2 * FRAMES - voice.m_iPlayPosOffset;
-            int rendered = 0;
-            const auto mix = renderBlock(voice, 512, &rendered);
-            EXPECT_EQ(rendered, std::min(512, (remaining + 1) / 2));
-            EXPECT_TRUE(allFinite(mix));
-            for (std::size_t i = 2 * static_cast<std::size_t>(rendered); i < mix.size(); ++i) {
-                ASSERT_EQ(mix[i], 0.0f) << "wrote beyond the frames it reports, at " << i;
-            }
-            ++blocks;
-        }
-        EXPECT_FALSE(voice.isActive());
-        if (semitones >= 0) {
-            EXPECT_EQ(blocks, 1) << "at or above the root the sample ends in its first block";
-        } else {
-            EXPECT_GT(blocks, 1) << "below the root the rest plays over later blocks";
-        }
+        int rendered = 0;
+        const auto mix = renderBlock(voice, 64, &rendered);
+        EXPECT_EQ(rendered, 20);
+        EXPECT_TRUE(allFinite(mix));
     }
 }
 
