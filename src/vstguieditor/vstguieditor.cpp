@@ -12,6 +12,7 @@
 #include "plugin/vstinterface.h"
 #include "vstguieditor/bottleview.h"
 #include "vstguieditor/callbackbutton.h"
+#include "vstguieditor/helpoverlay.h"
 
 #include <cassert>
 #include <cmath>
@@ -380,4 +381,23 @@ float VSTGuiEditor::parameterFromNormalized(VstInt32 index, float value) {
     }
     const SynthParameter* p = m_parameters[static_cast<std::size_t>(index)];
     return p->m_fromNormalized(p->m_min, p->m_max, value);
+}
+
+void VSTGuiEditor::showHelp() {
+    // A second overlay would hide the first one's pointer: it could then never
+    // be dismissed.
+    if (!frame || m_pHelpOverlay) {
+        return;
+    }
+    m_pHelpOverlay = new HelpOverlay(m_editorRect, this);
+    frame->addView(m_pHelpOverlay);
+}
+
+void VSTGuiEditor::hideHelp() {
+    if (!frame || !m_pHelpOverlay) {
+        return;
+    }
+    frame->removeView(m_pHelpOverlay, true);
+    m_pHelpOverlay = nullptr;
+    frame->setDirty(true);
 }

@@ -86,6 +86,11 @@ public:
     // The value that parameter index takes for the host value value (0 for an
     // index outside the parameters). Any thread.
     float parameterFromNormalized(VstInt32 index, float value);
+    // Shows the help overlay above every view (nothing without a window, or
+    // while it is shown already).
+    void showHelp();
+    // Removes and releases the help overlay; nothing when none is shown.
+    void hideHelp();
     // Forgets every knob and label (their views belong to the window).
     void resetControls();
 
