@@ -10,9 +10,15 @@ VSTGuiVSTInterface::VSTGuiVSTInterface(audioMasterCallback audioMaster, SynthEng
                                        VstInt32 uniqueId)
     : VstInterface(audioMaster, engine, uniqueId) {
     amber::registerInstrumentImages();
-    // The editor registers itself through setEditor; storing it again also
-    // covers a failed allocation, which leaves the plug-in without editor.
-    AEffEditor* newEditor = new (std::nothrow) VSTGuiEditor(this);
+    // The editor registers itself through setEditor while it is built; storing
+    // the outcome again also clears a registration that a failed construction
+    // left behind, so the plug-in then works without editor.
+    AEffEditor* newEditor = nullptr;
+    try {
+        newEditor = new VSTGuiEditor(this);
+    } catch (const std::bad_alloc&) {
+        newEditor = nullptr;
+    }
     setEditor(newEditor);
 }
 
