@@ -63,6 +63,9 @@ void free(void* p) {
 }
 }
 namespace {
+void release(void* p) {
+    __libc_free(p);
+}
 void* uncountedMalloc(std::size_t size) {
     return __libc_malloc(size);
 }
@@ -77,6 +80,10 @@ void* __real_calloc(std::size_t, std::size_t);
 void* __real_realloc(void*, std::size_t);
 void* __real_aligned_alloc(std::size_t, std::size_t);
 int __real_posix_memalign(void**, std::size_t, std::size_t);
+void __real_free(void*);
+void __wrap_free(void* p) {
+    __real_free(p);
+}
 void* __wrap_malloc(std::size_t size) {
     count();
     return __real_malloc(size);
@@ -99,6 +106,9 @@ int __wrap_posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 }
 }
 namespace {
+void release(void* p) {
+    __real_free(p);
+}
 void* uncountedMalloc(std::size_t size) {
     return __real_malloc(size);
 }
@@ -137,28 +147,28 @@ void* operator new[](std::size_t size, std::align_val_t alignment) {
     return operator new(size, alignment);
 }
 void operator delete(void* p) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    release(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
+    release(p);
 }
 
 using namespace samplertest;
@@ -166,12 +176,16 @@ using namespace samplertest;
 namespace {
 
 TEST(SamplerAllocations, CounterSeesAllocations) {
+    // Through volatile pointers, so that the optimiser keeps both allocations.
+    static int* volatile object;
+    static void* volatile block;
     g_allocations = 0;
     g_counting = true;
-    auto probe = std::make_unique<int>(3);
-    void* raw = std::malloc(16);
+    object = new int(3);
+    block = std::malloc(16);
     g_counting = false;
-    std::free(raw);
+    delete object;
+    std::free(block);
     EXPECT_EQ(g_allocations.load(), 2) << "the counter must see new and malloc";
 }
 
