@@ -120,21 +120,42 @@ void CViewContainer::clearMouseDownView() {
     }
 }
 
+std::vector<CView*> CViewContainer::takeHitViews(const CPoint& where) const {
+    std::vector<CView*> hit;
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
+        CView* v = *it;
+        if (v->isVisible() && v->getMouseEnabled() && v->hitTest(where)) {
+            v->remember();
+            hit.push_back(v);
+        }
+    }
+    return hit;
+}
+
 CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const CButtonState& buttons) {
     CPoint local(where.x - m_size.left, where.y - m_size.top);
-    CView* v = getViewAt(local);
-    if (v == nullptr)
-        return kMouseEventNotHandled;
-    // The view may remove itself (or be removed) while it handles the event.
-    v->remember();
-    CMouseEventResult result = v->onMouseDown(local, buttons);
-    if (result == kMouseEventHandled && isChild(v)) {
-        clearMouseDownView();
-        v->remember();
-        m_pMouseDownView = v;
+    // A view that does not take the press (a picture, a right click on a
+    // button) leaves it to the views beneath it. Each hit view is held while
+    // the others handle the event, as a handler may remove views.
+    const std::vector<CView*> hit = takeHitViews(local);
+    CMouseEventResult result = kMouseEventNotHandled;
+    for (CView* v : hit) {
+        if (result != kMouseEventNotHandled || !isChild(v))
+            continue;
+        CPoint p = local;
+        const CMouseEventResult answer = v->onMouseDown(p, buttons);
+        if (answer == kMouseEventNotHandled || answer == kMouseEventNotImplemented)
+            continue;
+        result = answer;
+        if (answer == kMouseEventHandled && isChild(v)) {
+            clearMouseDownView();
+            v->remember();
+            m_pMouseDownView = v;
+        }
     }
-    v->forget();
-    return result == kMouseEventNotImplemented ? kMouseEventNotHandled : result;
+    for (CView* v : hit)
+        v->forget();
+    return result;
 }
 
 CMouseEventResult CViewContainer::onMouseUp(CPoint& where, const CButtonState& buttons) {
@@ -161,13 +182,17 @@ CMouseEventResult CViewContainer::onMouseMoved(CPoint& where, const CButtonState
 
 bool CViewContainer::onWheel(const CPoint& where, const float& distance,
                              const CButtonState& buttons) {
-    CPoint local(where.x - m_size.left, where.y - m_size.top);
-    CView* v = getViewAt(local);
-    if (v == nullptr)
-        return false;
-    v->remember();
-    const bool handled = v->onWheel(local, distance, buttons);
-    v->forget();
+    const CPoint local(where.x - m_size.left, where.y - m_size.top);
+    // As a press: the wheel goes down through the views under the pointer
+    // until one takes it.
+    const std::vector<CView*> hit = takeHitViews(local);
+    bool handled = false;
+    for (CView* v : hit) {
+        if (!handled && isChild(v))
+            handled = v->onWheel(local, distance, buttons);
+    }
+    for (CView* v : hit)
+        v->forget();
     return handled;
 }
 

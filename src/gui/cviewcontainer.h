@@ -45,8 +45,10 @@ public:
     // Draws the background colour and bitmap over the container's rectangle.
     virtual void drawBackgroundRect(CDrawContext* context, const CRect& rect);
 
-    // Gives the event to the topmost child under the pointer (positions are
-    // translated to the children's coordinates). The child that handles a
+    // Offers a mouse-down or a wheel turn to the children under the pointer,
+    // topmost first, until one handles it (positions are translated to the
+    // children's coordinates); a child that answers not handled (or not
+    // implemented) passes it on to the ones beneath. The child that handles a
     // mouse-down receives the moves and the mouse-up of that press wherever
     // the pointer goes.
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
@@ -65,6 +67,9 @@ public:
 
 protected:
     void clearMouseDownView();
+    // The visible, mouse-enabled children under the point (container
+    // coordinates), topmost first, each with a reference the caller drops.
+    std::vector<CView*> takeHitViews(const CPoint& where) const;
 
     std::vector<CView*> m_children;
     CColor m_backgroundColor = kTransparentCColor;

@@ -35,9 +35,6 @@ const char* const kExchangeAnimationName = "ExchangeViewAnimation";
 
 BottleView::BottleView(const CRect& size, CFrame* pParent, CBitmap* pBackground, int32 numRows)
     : CViewContainer(size, pParent, pBackground) {
-    // A picture only: the window places the knob and its labels inside this
-    // view's rectangle, underneath it, and their clicks must reach them.
-    setMouseEnabled(false);
     m_numRows = numRows > 0 ? numRows : 0;
     m_bottleKinds.assign(static_cast<std::size_t>(m_numRows), std::string());
     for (const BottleKind& kind : kBottleKinds) {

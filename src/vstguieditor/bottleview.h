@@ -9,8 +9,9 @@
 // row over the container's background, with a shine picture kept above it.
 // A change of row slides the new bottle in over the old one in 200 ms, from
 // the left when going back and from the right when going forward; the old
-// bottle is released when the slide ends. Header rows show no bottle. The
-// view takes no mouse input, so views beneath it stay usable.
+// bottle is released when the slide ends. Header rows show no bottle. None
+// of its pictures handles the mouse, so presses and wheel turns go on to the
+// views beneath it (the knob and its labels lie inside its rectangle).
 // GUI thread only (construction, changes and the animation's steps).
 class BottleView : public VSTGUI::CViewContainer {
 public:

@@ -69,6 +69,8 @@ ProbeView::~ProbeView() {
 
 CMouseEventResult ProbeView::onMouseDown(CPoint& where, const CButtonState&) {
     events.push_back({"down", where});
+    if (onDown)
+        onDown();
     return downAnswer;
 }
 
@@ -86,7 +88,7 @@ CMouseEventResult ProbeView::onMouseMoved(CPoint& where, const CButtonState&) {
 
 bool ProbeView::onWheel(const CPoint& where, const float&, const CButtonState&) {
     events.push_back({"wheel", where});
-    return true;
+    return wheelAnswer;
 }
 
 CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons) {

@@ -48,7 +48,9 @@ public:
 
     std::vector<Event> events;
     CMouseEventResult downAnswer;
-    std::function<void()> onUp; // runs inside onMouseUp when set
+    bool wheelAnswer = true;
+    std::function<void()> onDown; // runs inside onMouseDown when set
+    std::function<void()> onUp;   // runs inside onMouseUp when set
 
     static int alive;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 using namespace VSTGUI;
 using guitest::ProbeView;
@@ -106,6 +107,67 @@ TEST_F(ViewTree, UnhandledMouseDownCapturesNothing) {
     EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventNotHandled);
     ASSERT_EQ(view->events.size(), 1u);
     EXPECT_STREQ(view->events[0].kind, "down");
+}
+
+TEST_F(ViewTree, UnhandledMouseDownAndWheelGoOnToTheViewsBeneath) {
+    // From the bottom: a view that takes everything, a picture (a container
+    // whose only child takes nothing) and a view that declines both.
+    auto* beneath = new ProbeView(CRect(10, 10, 110, 90));
+    auto* picture = new CViewContainer(CRect(20, 20, 100, 80));
+    picture->addView(new CView(CRect(0, 0, 80, 60)));
+    auto* decliner = new ProbeView(CRect(30, 30, 90, 70), kMouseEventNotHandled);
+    decliner->wheelAnswer = false;
+    frame->addView(beneath);
+    frame->addView(picture);
+    frame->addView(decliner);
+    auto kinds = [](const ProbeView* v) {
+        std::string k;
+        for (const auto& e : v->events)
+            k += std::string(e.kind) + " ";
+        return k;
+    };
+
+    CPoint down(50, 40), move(200, 5), up(200, 5);
+    EXPECT_EQ(frame->onMouseDown(down, kLButton), kMouseEventHandled);
+    frame->onMouseMoved(move, kLButton);
+    EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventHandled);
+    EXPECT_EQ(kinds(decliner), "down ");
+    ASSERT_EQ(kinds(beneath), "down moved up ");
+    EXPECT_EQ(beneath->events[0].where, CPoint(50, 40));
+
+    beneath->events.clear();
+    decliner->events.clear();
+    EXPECT_TRUE(frame->onWheel(CPoint(50, 40), 1.f, 0));
+    EXPECT_EQ(kinds(decliner), "wheel ");
+    EXPECT_EQ(kinds(beneath), "wheel ");
+
+    // When no view under the pointer takes it, nobody has it.
+    beneath->downAnswer = kMouseEventNotImplemented;
+    beneath->wheelAnswer = false;
+    CPoint again(50, 40), release(50, 40);
+    EXPECT_EQ(frame->onMouseDown(again, kLButton), kMouseEventNotHandled);
+    EXPECT_FALSE(frame->onWheel(CPoint(50, 40), 1.f, 0));
+    beneath->events.clear();
+    frame->onMouseUp(release, kLButton);
+    EXPECT_TRUE(beneath->events.empty()) << "no press was taken";
+}
+
+TEST_F(ViewTree, DecliningViewMayRemoveViewsWhileThePressGoesOn) {
+    auto* beneath = new ProbeView(CRect(0, 0, 100, 100));
+    auto* removedBelow = new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled);
+    auto* top = new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled);
+    frame->addView(beneath);
+    frame->addView(removedBelow);
+    frame->addView(top);
+    top->onDown = [this, top, removedBelow] {
+        frame->removeView(removedBelow, true);
+        frame->removeView(top, true);
+    };
+    CPoint p(50, 50);
+    EXPECT_EQ(frame->onMouseDown(p, kLButton), kMouseEventHandled);
+    EXPECT_EQ(ProbeView::alive, 1) << "the removed views are released after the press";
+    ASSERT_EQ(beneath->events.size(), 1u);
+    EXPECT_EQ(frame->getMouseDownView(), beneath);
 }
 
 TEST_F(ViewTree, ChangeViewZOrderPlacesTheViewAtTheIndex) {

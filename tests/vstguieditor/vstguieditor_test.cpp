@@ -223,6 +223,17 @@ TEST_F(EditorTest, KnobDragAutomatesParameterZeroAndShowsItsDisplay) {
     EXPECT_EQ(text(editor()->getParamDisplays()[0]), "3 osc");
 }
 
+TEST_F(EditorTest, WheelOverTheKnobStepsItThroughTheBottlesRectangle) {
+    open();
+    host->clearCalls();
+    // The bottle view lies on top of the knob; it takes no wheel turns.
+    EXPECT_TRUE(host->frame()->onWheel(kKnobCentre, 1.f, CButtonState()));
+    EXPECT_GT(editor()->getKnobs()[0]->getValue(), 0.5f);
+    ASSERT_EQ(host->countCalls(audioMasterAutomate), 1);
+    EXPECT_EQ(host->calls().front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(host->calls().back().opcode, audioMasterEndEdit);
+}
+
 TEST_F(EditorTest, HostParameterAndProgramChangesMoveOnlyKnobAndValue) {
     open();
     AEffect* effect = host->effect();
