@@ -3,6 +3,7 @@
 #include "gui/cdrawcontext.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace VSTGUI {
 namespace {
@@ -117,6 +118,10 @@ CCoord CScrollView::getMaxScrollOffset() const {
 }
 
 void CScrollView::setScrollOffset(CCoord offset) {
+    // A NaN offset would survive the clamp and turn every row lookup into an
+    // undefined conversion.
+    if (std::isnan(offset))
+        return;
     offset = std::clamp<CCoord>(offset, 0, getMaxScrollOffset());
     if (offset == m_scrollOffset)
         return;

@@ -58,7 +58,8 @@ public:
 
     // How far the content is scrolled up, 0 to getMaxScrollOffset().
     CCoord getScrollOffset() const { return m_scrollOffset; }
-    // Scrolls to offset, clamped to the content; redraws when it moved.
+    // Scrolls to offset, clamped to the content; redraws when it moved. A
+    // NaN offset changes nothing.
     void setScrollOffset(CCoord offset);
     CCoord getMaxScrollOffset() const;
     // The content's height; the default is the view's own height.

@@ -74,6 +74,9 @@ TEST_F(DataBrowserTest, WheelScrollsThreeRowsPerNotchWithinTheList) {
         EXPECT_TRUE(frame->onWheel(CPoint(50, 100), s.distance, 0));
         EXPECT_EQ(browser->getScrollOffset(), s.offset) << s.distance;
     }
+    // A distance that is no number leaves the list where it is.
+    frame->onWheel(CPoint(50, 100), std::nanf(""), 0);
+    EXPECT_EQ(browser->getScrollOffset(), max);
     guitest::click(frame, 50, 25); // the first visible row is now the 158th
     EXPECT_EQ(browser->getSelectedRow(), 157);
 }
