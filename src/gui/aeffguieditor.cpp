@@ -117,6 +117,10 @@ bool AEffGUIEditor::postParameter(VstInt32 index, float value) {
     return m_inbox.post(index, value);
 }
 
+void AEffGUIEditor::discardPostedParameter(VstInt32 index) {
+    m_inbox.discard(index);
+}
+
 void AEffGUIEditor::claimGuiThread() {
     m_guiThread.store(std::this_thread::get_id(), std::memory_order_release);
 }

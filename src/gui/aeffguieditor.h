@@ -61,6 +61,10 @@ public:
     // thread at the next idle (latest value per index; indices outside 0 to
     // ParameterInbox::kCapacity - 1 are dropped, answering false).
     bool postParameter(VstInt32 index, float value);
+    // GUI thread: forgets a value of index still waiting from another thread.
+    // An override of setParameter calls it when it shows a value at once, so
+    // that the older waiting value does not replace it at the next idle.
+    void discardPostedParameter(VstInt32 index);
 
 protected:
     // The calling thread becomes the GUI thread.

@@ -17,4 +17,9 @@ bool ParameterInbox::post(int32 index, float value) {
     return true;
 }
 
+void ParameterInbox::discard(int32 index) {
+    if (index >= 0 && index < kCapacity)
+        m_slots[static_cast<std::size_t>(index)].pending.store(false, std::memory_order_relaxed);
+}
+
 } // namespace VSTGUI

@@ -36,6 +36,10 @@ public:
         return count;
     }
 
+    // Any thread, wait-free: forgets the value of index still waiting, if any
+    // (the caller has a newer one).
+    void discard(int32 index);
+
     // True while some posted value waits for the GUI thread.
     bool hasPending() const { return m_anyPending.load(std::memory_order_acquire); }
 

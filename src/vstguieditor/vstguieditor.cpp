@@ -303,6 +303,9 @@ void VSTGuiEditor::setParameter(VstInt32 index, float value) {
         postParameter(index, value);
         return;
     }
+    // This value is newer than one another thread left for the next idle
+    // (for example before the window opened, or before a program change).
+    discardPostedParameter(index);
     if (!frame || index < 0 || index >= parameterCount() || std::isnan(value)) {
         return;
     }

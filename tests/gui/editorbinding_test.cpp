@@ -158,6 +158,16 @@ TEST(ParameterInbox, DrainsTheLatestValueOfEachIndexInIndexOrder) {
     EXPECT_EQ(got, (std::vector<std::pair<int32, float>>{
                        {2, 0.2f}, {5, 0.3f}, {ParameterInbox::kCapacity - 1, 0.4f}}));
     EXPECT_FALSE(inbox.hasPending());
+
+    // A discarded value never arrives; the others still do.
+    inbox.post(1, 0.6f);
+    inbox.post(3, 0.7f);
+    inbox.discard(1);
+    inbox.discard(-1);
+    inbox.discard(ParameterInbox::kCapacity);
+    got.clear();
+    EXPECT_EQ(inbox.drain([&](int32 i, float v) { got.emplace_back(i, v); }), 1);
+    EXPECT_EQ(got, (std::vector<std::pair<int32, float>>{{3, 0.7f}}));
 }
 
 } // namespace

@@ -281,6 +281,33 @@ TEST_F(EditorTest, ParameterFromAnotherThreadWaitsForTheNextIdle) {
     EXPECT_EQ(text(editor()->getParamDisplays()[0]), "2 osc");
 }
 
+TEST_F(EditorTest, WaitingValueFromAnotherThreadNeverReplacesANewerOne) {
+    AEffect* effect = host->effect();
+    auto automateElsewhere = [effect](float value) {
+        std::thread automation([effect, value] { effect->setParameter(effect, 0, value); });
+        automation.join();
+    };
+    auto changeProgram = [this](int program) {
+        CaptureStdout();
+        host->dispatch(effSetProgram, 0, program);
+        GetCapturedStdout();
+    };
+    // Posted while the window is closed; the host then changes program on its
+    // GUI thread, and the window opens with the new program's value.
+    automateElsewhere(0.9f);
+    changeProgram(40);
+    open();
+    host->idle();
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
+
+    // Posted while the window is open, then overtaken on the GUI thread.
+    automateElsewhere(0.1f);
+    changeProgram(41);
+    host->idle();
+    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
+    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+}
+
 TEST_F(EditorTest, ListSelectionLoadsAnimatesNamesAndUpdatesTheHost) {
     open();
     host->clearCalls();
