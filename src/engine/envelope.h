@@ -8,8 +8,6 @@
 // Threads: audio thread. No allocation.
 class Envelope {
 public:
-    virtual ~Envelope() = default;
-
     // Advances the time by dt and returns the value there.
     virtual float process(double dt) = 0;
     // True while the envelope sounds (attack to the end of its release).
@@ -18,6 +16,8 @@ public:
     virtual void noteOn(double gain) = 0;
     // Starts the release from time 0.
     virtual void noteOff() = 0;
+    // Declared after the four operations so that they keep the first slots.
+    virtual ~Envelope() = default;
 };
 
 // Linear attack, decay, sustain and release over four settings that the key

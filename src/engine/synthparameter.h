@@ -29,7 +29,6 @@ public:
     // Copies all fields, the mapping functions included.
     SynthParameter(const SynthParameter& other) = default;
     SynthParameter& operator=(const SynthParameter&) = delete;
-    virtual ~SynthParameter() = default;
 
     // "%.2f %s" of the value and the unit, cut to fit 63 characters. Any thread.
     virtual std::string getDisplay() const;
@@ -38,6 +37,8 @@ public:
     virtual void setValue(float v);
     // A new parameter of the same class with the same fields; the caller owns it.
     virtual SynthParameter* clone() const;
+    // Declared after the three operations so that they keep the first slots.
+    virtual ~SynthParameter() = default;
 
     ParameterMapping m_fromNormalized;
     ParameterMapping m_toNormalized;
