@@ -24,7 +24,7 @@ int32_t LinearResampler::process(float* accumL, float* accumR, int32_t semitones
     if (m_needNext) {
         m_prevL = m_curL;
         m_prevR = m_curR;
-        // Written so that a NaN step also counts as too few floats.
+        // An infinite step asks for more floats than any source holds.
         if (!(skip + 2.0 <= static_cast<double>(available)) || source == nullptr) {
             std::puts("should only happen at very end");
             return 0;

@@ -88,6 +88,16 @@ TEST(ADSR, ZeroReleaseEndsAtOnce) {
     EXPECT_FALSE(env.isActive());
 }
 
+TEST(ADSR, TimeAddsUpInDoublePrecision) {
+    const double params[4] = {3.0, 1.0, 1.0, 1.0};
+    ADSR env(params);
+    env.noteOn(1.0);
+    const std::vector<float> values = run(env, 0.1, 10);
+    // Ten steps of 0.1 make 0.99999999999999989 in double; summed in float
+    // they would make 1.0000001 and the value 0x1.555558p-2.
+    EXPECT_EQ(values.back(), 0x1.555556p-2f);
+}
+
 TEST(ADSR, ReadsTheZoneSettingsAtEveryCall) {
     double params[4] = {10.0, 1.0, 1.0, 1.0};
     ADSR env(params);

@@ -83,6 +83,7 @@ TEST(LinearResampler, WholeStepsConsumeWholeFrames) {
             }
         }
         ASSERT_GE(threeFrameCalls.size(), 3u);
+        EXPECT_EQ(threeFrameCalls[0], 52); // once the phase has crept up to 1.0
         for (std::size_t k = 1; k < threeFrameCalls.size(); ++k) {
             EXPECT_EQ(threeFrameCalls[k] - threeFrameCalls[k - 1], 52);
         }
@@ -91,6 +92,41 @@ TEST(LinearResampler, WholeStepsConsumeWholeFrames) {
     const Output run = resample(r, 3.0, std::vector<float>(2000, 0.0f), 100);
     EXPECT_EQ(run.consumed, std::vector<int32_t>(100, 6));
     EXPECT_NEAR(r.m_phase, 2.0 / 3.0, 1e-12);
+}
+
+// Exact outputs where the precision of each step shows: a float smoother,
+// interpolation or accumulation in float, or a step from pow in double would
+// each change at least one value of one of these runs.
+TEST(LinearResampler, PrecisionOfEachStep) {
+    std::vector<float> source;
+    for (int k = 0; k < 64; ++k) {
+        const float value = 0.1f * static_cast<float>(k + 1) + 0.013f * static_cast<float>(k * k);
+        source.push_back(value);
+        source.push_back(-value);
+    }
+    const struct {
+        int32_t semitones;
+        double rate;
+        float accumulator;
+        std::vector<float> left;
+    } cases[] = {
+        {0, 0.3, 0.1f, {0x1.0a3d7p-3f, 0x1.47ae14p-3f, 0x1.851eb8p-3f, 0x1.c7e282p-3f}},
+        {0, 1.7, 0.0f, {0x1.47ae14p-5f, 0x1.5182aap-3f, 0x1.873ffcp-2f, 0x1.6494d6p-1f}},
+        {7, 0.5, 0.0f, {0x1.32da72p-4f, 0x1.401ec8p-3f, 0x1.faab4cp-3f, 0x1.67f75p-2f}},
+    };
+    for (const auto& c : cases) {
+        LinearResampler r;
+        std::vector<float> left;
+        int32_t position = 0;
+        for (std::size_t i = 0; i < c.left.size(); ++i) {
+            float l = c.accumulator;
+            float rr = 0.0f;
+            position += r.process(&l, &rr, c.semitones, c.rate, source.data() + position,
+                                  static_cast<int32_t>(source.size()) - position);
+            left.push_back(l);
+        }
+        EXPECT_TRUE(floatsEqual(c.left, left)) << c.semitones << " semitones, rate " << c.rate;
+    }
 }
 
 TEST(LinearResampler, ExhaustedSourceAddsNothing) {

@@ -27,6 +27,21 @@ TEST(ParameterMapping, FloorMappingsOverFunkinessRange) {
     EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.9f), floorToNormalized(-3.0f, 3.0f, 2.0f));
 }
 
+TEST(ParameterMapping, LinearMappingsInSinglePrecision) {
+    // At these values rounding every step to float differs from rounding a
+    // double result once.
+    EXPECT_EQ(linearFromNormalized(-3.0f, 3.0f, 0.7f), 0x1.33333p+0f);
+    EXPECT_EQ(linearToNormalized(-3.0f, 3.0f, 1.7f), 0x1.91111p-1f);
+    // (min, max, value), and neither direction clamps.
+    EXPECT_EQ(linearFromNormalized(2.0f, 4.0f, 0.25f), 2.5f);
+    EXPECT_EQ(linearFromNormalized(0.0f, 1.0f, 2.0f), 2.0f);
+    EXPECT_EQ(linearToNormalized(2.0f, 4.0f, 2.5f), 0.25f);
+    EXPECT_EQ(linearToNormalized(0.0f, 10.0f, -5.0f), -0.5f);
+    const SynthParameter plain;
+    EXPECT_EQ(plain.m_fromNormalized, &linearFromNormalized);
+    EXPECT_EQ(plain.m_toNormalized, &linearToNormalized);
+}
+
 TEST(SynthParameter, SetValueClamps) {
     const struct {
         float in;
