@@ -78,7 +78,7 @@ public:
 };
 
 // Bytes of a WAV file, built field by field so that tests can break any one.
-struct WaveSpec {
+struct WaveFields {
     std::string riffId = "RIFF";
     std::string waveId = "WAVE";
     std::string fmtId = "fmt ";
@@ -120,7 +120,7 @@ inline std::vector<uint8_t> chunk(const std::string& id, const std::vector<uint8
     return out;
 }
 
-inline std::vector<uint8_t> buildWave(const WaveSpec& s) {
+inline std::vector<uint8_t> buildWave(const WaveFields& s) {
     std::vector<uint8_t> body = s.dataBytesOverride;
     if (body.empty()) {
         for (int16_t v : s.samples) {

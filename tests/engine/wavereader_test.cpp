@@ -15,7 +15,7 @@ using enginetest::chunk;
 using enginetest::floatsEqual;
 using enginetest::splitLines;
 using enginetest::TempFile;
-using enginetest::WaveSpec;
+using enginetest::WaveFields;
 
 struct Loaded {
     int32_t result;
@@ -53,9 +53,9 @@ float v(int16_t s) {
 }
 
 TEST(WaveReader, DecodesSixteenBitStereo) {
-    WaveSpec spec;
-    spec.samples = {0, 1, -1, 32767, -32768, 12345};
-    const Loaded loaded = loadBytes(buildWave(spec));
+    WaveFields fields;
+    fields.samples = {0, 1, -1, 32767, -32768, 12345};
+    const Loaded loaded = loadBytes(buildWave(fields));
     ASSERT_EQ(loaded.result, 0) << loaded.err;
     EXPECT_TRUE(loaded.aligned);
     EXPECT_TRUE(
@@ -101,12 +101,12 @@ TEST(WaveReader, AcceptedVariants) {
         {"one byte", {}, {}, {9}, {}, {}, nullptr},
     };
     for (const auto& c : cases) {
-        WaveSpec spec;
-        spec.preChunks = c.preChunks;
-        spec.samples = c.samples;
-        spec.dataBytesOverride = c.rawData;
-        spec.trailing = c.trailing;
-        const Loaded loaded = loadBytes(buildWave(spec));
+        WaveFields fields;
+        fields.preChunks = c.preChunks;
+        fields.samples = c.samples;
+        fields.dataBytesOverride = c.rawData;
+        fields.trailing = c.trailing;
+        const Loaded loaded = loadBytes(buildWave(fields));
         ASSERT_EQ(loaded.result, 0) << c.what << ": " << loaded.err;
         EXPECT_TRUE(floatsEqual(c.floats, loaded.floats)) << c.what;
         if (c.bytesReadLine != nullptr) {
@@ -117,11 +117,11 @@ TEST(WaveReader, AcceptedVariants) {
 }
 
 TEST(WaveReader, DataChunkLongerThanTheFileEndsInZeros) {
-    WaveSpec spec;
-    spec.samples = {1000, 2000, 3000};
-    spec.dataBytesOverride = {0xE8, 0x03, 0xD0, 0x07, 0xB8}; // last value cut after its low byte
-    spec.dataSizeOverride = 100;
-    const Loaded loaded = loadBytes(buildWave(spec));
+    WaveFields fields;
+    fields.samples = {1000, 2000, 3000};
+    fields.dataBytesOverride = {0xE8, 0x03, 0xD0, 0x07, 0xB8}; // last value cut after its low byte
+    fields.dataSizeOverride = 100;
+    const Loaded loaded = loadBytes(buildWave(fields));
     ASSERT_EQ(loaded.result, 0) << loaded.err;
     std::vector<float> expected(50, 0.0f);
     expected[0] = v(1000);
@@ -134,52 +134,52 @@ TEST(WaveReader, DataChunkLongerThanTheFileEndsInZeros) {
 
 TEST(WaveReader, OtherLayoutsAreRefused) {
     const auto with = [](auto change) {
-        WaveSpec spec;
-        spec.samples = {1, 2, 3, 4};
-        change(spec);
-        return buildWave(spec);
+        WaveFields fields;
+        fields.samples = {1, 2, 3, 4};
+        change(fields);
+        return buildWave(fields);
     };
     const std::vector<uint8_t> cue = chunk("cue ", std::vector<uint8_t>(4, 0));
-    const std::vector<uint8_t> good = with([](WaveSpec&) {});
+    const std::vector<uint8_t> good = with([](WaveFields&) {});
     const struct {
         const char* what;
         std::vector<uint8_t> bytes;
     } cases[] = {
-        {"RIFF id", with([](WaveSpec& s) { s.riffId = "RIFX"; })},
-        {"WAVE id", with([](WaveSpec& s) { s.waveId = "AVI "; })},
-        {"fmt id", with([](WaveSpec& s) { s.fmtId = "junk"; })},
-        {"fmt size 18", with([](WaveSpec& s) {
+        {"RIFF id", with([](WaveFields& s) { s.riffId = "RIFX"; })},
+        {"WAVE id", with([](WaveFields& s) { s.waveId = "AVI "; })},
+        {"fmt id", with([](WaveFields& s) { s.fmtId = "junk"; })},
+        {"fmt size 18", with([](WaveFields& s) {
              s.fmtSize = 18;
              s.fmtExtra = {0, 0};
          })},
-        {"float format", with([](WaveSpec& s) { s.format = 3; })},
-        {"extensible format", with([](WaveSpec& s) { s.format = 0xFFFE; })},
-        {"mono", with([](WaveSpec& s) {
+        {"float format", with([](WaveFields& s) { s.format = 3; })},
+        {"extensible format", with([](WaveFields& s) { s.format = 0xFFFE; })},
+        {"mono", with([](WaveFields& s) {
              s.channels = 1;
              s.byteRate = 88200;
              s.blockAlign = 2;
          })},
-        {"48000 Hz", with([](WaveSpec& s) {
+        {"48000 Hz", with([](WaveFields& s) {
              s.rate = 48000;
              s.byteRate = 192000;
          })},
-        {"byte rate", with([](WaveSpec& s) { s.byteRate = 1; })},
-        {"block align", with([](WaveSpec& s) { s.blockAlign = 2; })},
-        {"24 bits", with([](WaveSpec& s) { s.bits = 24; })},
-        {"LIST chunk", with([](WaveSpec& s) {
+        {"byte rate", with([](WaveFields& s) { s.byteRate = 1; })},
+        {"block align", with([](WaveFields& s) { s.blockAlign = 2; })},
+        {"24 bits", with([](WaveFields& s) { s.bits = 24; })},
+        {"LIST chunk", with([](WaveFields& s) {
              s.preChunks = {chunk("LIST", {1, 2, 3, 4})};
          })},
-        {"two cue chunks", with([&](WaveSpec& s) {
+        {"two cue chunks", with([&](WaveFields& s) {
              s.preChunks = {cue, cue};
          })},
-        {"cue then LIST", with([&](WaveSpec& s) {
+        {"cue then LIST", with([&](WaveFields& s) {
              s.preChunks = {cue, chunk("LIST", {})};
          })},
-        {"cue past the end", with([](WaveSpec& s) {
+        {"cue past the end", with([](WaveFields& s) {
              s.preChunks = {{'c', 'u', 'e', ' ', 0xFF, 0xFF, 0, 0}};
          })},
-        {"data of 2 GiB", with([](WaveSpec& s) { s.dataSizeOverride = 0x80000000LL; })},
-        {"data of 4 GiB", with([](WaveSpec& s) { s.dataSizeOverride = 0xFFFFFFFFLL; })},
+        {"data of 2 GiB", with([](WaveFields& s) { s.dataSizeOverride = 0x80000000LL; })},
+        {"data of 4 GiB", with([](WaveFields& s) { s.dataSizeOverride = 0xFFFFFFFFLL; })},
         {"empty file", {}},
         {"cut in RIFF header", std::vector<uint8_t>(good.begin(), good.begin() + 11)},
         {"cut in fmt chunk", std::vector<uint8_t>(good.begin(), good.begin() + 35)},
@@ -198,9 +198,9 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
 }
 
 TEST(WaveReader, StreamLimitOnDataSize) {
-    WaveSpec spec;
-    spec.samples = {1, 2, 3, 4};
-    const std::vector<uint8_t> bytes = buildWave(spec);
+    WaveFields fields;
+    fields.samples = {1, 2, 3, 4};
+    const std::vector<uint8_t> bytes = buildWave(fields);
     for (uint32_t limit : {8u, 9u}) {
         std::FILE* f = fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb");
         ASSERT_NE(f, nullptr);
@@ -215,9 +215,9 @@ TEST(WaveReader, StreamLimitOnDataSize) {
 }
 
 TEST(Sample, ReportsLoadingOnStandardOutput) {
-    WaveSpec spec;
-    spec.samples = {10, 20, 30, 40};
-    TempFile file("sample.wav", buildWave(spec));
+    WaveFields fields;
+    fields.samples = {10, 20, 30, 40};
+    TempFile file("sample.wav", buildWave(fields));
     ::testing::internal::CaptureStdout();
     {
         const Sample sample(file.path);
