@@ -173,7 +173,9 @@ bool VstInterface::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
 }
 
 bool VstInterface::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
-    if (index >= m_pSynthEngine->m_numOutputs || !properties) {
+    // A negative index names no output either; describing it as "Vstx 0" or
+    // worse would report a pin that does not exist.
+    if (index < 0 || index >= m_pSynthEngine->m_numOutputs || !properties) {
         return false;
     }
     constexpr VstInt32 kLabelMax = 63;

@@ -48,7 +48,8 @@ public:
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterName(VstInt32 index, char* text) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
-    // "Vstx <n>" for output n - 1; false past the engine's outputs.
+    // "Vstx <n>" for output n - 1; false for an index that names no output
+    // (negative or past the engine's outputs), the record then untouched.
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
     VstInt32 getNumMidiInputChannels() override;
     VstInt32 getNumMidiOutputChannels() override;
