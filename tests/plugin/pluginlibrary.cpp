@@ -66,15 +66,25 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
 }
 
 std::string textResult(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 limit,
-                       bool& intact, VstIntPtr value) {
-    std::vector<char> buffer(static_cast<std::size_t>(limit) + 1 + 64, '#');
-    buffer[0] = '\0';
+                       bool& intact, VstIntPtr value, bool* padded) {
+    const std::size_t size = static_cast<std::size_t>(limit) + 1;
+    std::vector<char> buffer(size + 64, '#');
+    if (!padded) {
+        buffer[0] = '\0';
+    }
     dispatch(effect, opcode, index, value, buffer.data());
     intact = true;
-    for (std::size_t i = static_cast<std::size_t>(limit) + 1; i < buffer.size(); ++i) {
+    for (std::size_t i = size; i < buffer.size(); ++i) {
         intact = intact && buffer[i] == '#';
     }
-    return std::string(buffer.data(), strnlen(buffer.data(), static_cast<std::size_t>(limit) + 1));
+    const std::size_t length = strnlen(buffer.data(), size);
+    if (padded) {
+        *padded = length < size;
+        for (std::size_t i = length; i < size; ++i) {
+            *padded = *padded && buffer[i] == '\0';
+        }
+    }
+    return std::string(buffer.data(), length);
 }
 
 CapturedStdout::CapturedStdout() {

@@ -40,9 +40,11 @@ VstIntPtr closeInstance(AEffect* effect);
 VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                    void* ptr = nullptr, float opt = 0.0f);
 // A text result with a guard area behind the buffer's limit + 1 bytes;
-// `intact` tells whether the guard survived.
+// `intact` tells whether the guard survived. With `padded`, the buffer starts
+// with no NUL at all and `padded` tells whether every byte from the text's
+// end up to and including the one at the limit is NUL.
 std::string textResult(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 limit,
-                       bool& intact, VstIntPtr value = 0);
+                       bool& intact, VstIntPtr value = 0, bool* padded = nullptr);
 
 // Standard output of the whole process between construction and text(),
 // where the instrument writes its diagnostic lines.
