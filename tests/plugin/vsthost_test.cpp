@@ -3,6 +3,7 @@
 #include "floatcompare.h"
 #include "performance.h"
 #include "renderer.h"
+#include "soundsetpresence.h"
 #include "vstplugin.h"
 
 #include <gtest/gtest.h>
@@ -283,7 +284,7 @@ TEST(HostLoads, AmberThreshold) {
     EXPECT_EQ(result.nonFinite, 0);
     EXPECT_EQ(result.parts.size(), 4u);
     EXPECT_GT(hostState().timeRequestCount, 0);
-    if (result.peak == 0.0) {
+    if (!soundSetBeside(AMBER_PLUGIN_LIBRARY)) {
         GTEST_SKIP() << "the factory sound set is not beside the library";
     }
     EXPECT_GT(result.rms, 0.01);
