@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -322,6 +323,158 @@ TEST(AudioEffectX, HostRequests) {
     for (const auto& request : host.withOpcode(audioMasterGetTime)) {
         EXPECT_EQ(request.value, kVstTempoValid);
         EXPECT_EQ(request.effect, record);
+    }
+}
+
+// Every host request of both base classes: the opcode and the arguments the
+// host sees, how the answer becomes the result, and the default without a
+// host. The host's answers have bits beyond the low 32: a request that should
+// read the whole answer ("not 0", exactly 1, a reference) and one that should
+// cut it to 32 bits give different results for them.
+TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
+    constexpr VstIntPtr kHigh = VstIntPtr(1) << 32;
+    constexpr VstIntPtr kAnswer = kHigh | 5;
+    char scratch[8] = {};
+    void* const p = scratch;
+    const auto pointer = [](const void* result) { return reinterpret_cast<VstIntPtr>(result); };
+    struct Case {
+        const char* name;
+        VstInt32 opcode;
+        VstInt32 index;
+        VstIntPtr value;
+        bool withPtr;
+        float opt;
+        VstIntPtr answer;
+        VstIntPtr withHost;
+        VstIntPtr withoutHost;
+        std::function<VstIntPtr(RecordingEffectX&)> call;
+    };
+    const Case cases[] = {
+        {"getMasterVersion", audioMasterVersion, 0, 0, false, 0, kAnswer, 5, 1,
+         [](RecordingEffectX& x) { return x.getMasterVersion(); }},
+        {"getCurrentUniqueId", audioMasterCurrentId, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getCurrentUniqueId(); }},
+        {"masterIdle", audioMasterIdle, 0, 0, false, 0, kAnswer, 0, 0,
+         [](RecordingEffectX& x) { return x.masterIdle(), VstIntPtr(0); }},
+        {"isInputConnected", audioMasterPinConnected, 3, 0, false, 0, kHigh, 1, 1,
+         [](RecordingEffectX& x) { return VstIntPtr(x.isInputConnected(3)); }},
+        {"isOutputConnected", audioMasterPinConnected, 4, 1, false, 0, kHigh, 1, 1,
+         [](RecordingEffectX& x) { return VstIntPtr(x.isOutputConnected(4)); }},
+        {"setParameterAutomated", audioMasterAutomate, 2, 0, false, 0.25f, kAnswer, 0, 0,
+         [](RecordingEffectX& x) { return x.setParameterAutomated(2, 0.25f), VstIntPtr(0); }},
+        {"wantEvents", audioMasterWantMidi, 0, 7, false, 0, kAnswer, 0, 0,
+         [](RecordingEffectX& x) { return x.wantEvents(7), VstIntPtr(0); }},
+        {"getTimeInfo", audioMasterGetTime, 0, kVstTempoValid, false, 0, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getTimeInfo(kVstTempoValid)); }},
+        {"sendVstEventsToHost", audioMasterProcessEvents, 0, 0, true, 0, kHigh | 1, 0, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(x.sendVstEventsToHost(static_cast<VstEvents*>(p)));
+         }},
+        {"tempoAt", audioMasterTempoAt, 0, 99, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.tempoAt(99); }},
+        {"getNumAutomatableParameters", audioMasterGetNumAutomatableParameters, 0, 0, false, 0,
+         kAnswer, 5, 0, [](RecordingEffectX& x) { return x.getNumAutomatableParameters(); }},
+        {"getParameterQuantization", audioMasterGetParameterQuantization, 0, 0, false, 0, kAnswer,
+         5, 0, [](RecordingEffectX& x) { return x.getParameterQuantization(); }},
+        {"ioChanged", audioMasterIOChanged, 0, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.ioChanged()); }},
+        {"needIdle", audioMasterNeedIdle, 0, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.needIdle()); }},
+        {"sizeWindow", audioMasterSizeWindow, 578, 356, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.sizeWindow(578, 356)); }},
+        {"updateBlockSize", audioMasterGetBlockSize, 0, 0, false, 0, kAnswer, 5, 1024,
+         [](RecordingEffectX& x) { return x.updateBlockSize(); }},
+        {"getInputLatency", audioMasterGetInputLatency, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getInputLatency(); }},
+        {"getOutputLatency", audioMasterGetOutputLatency, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getOutputLatency(); }},
+        {"getPreviousPlug", audioMasterGetPreviousPlug, 0, 0, false, 0, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getPreviousPlug(3)); }},
+        {"getNextPlug", audioMasterGetNextPlug, 0, 0, false, 0, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getNextPlug(3)); }},
+        {"willProcessReplacing", audioMasterWillReplaceOrAccumulate, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.willProcessReplacing(); }},
+        {"getCurrentProcessLevel", audioMasterGetCurrentProcessLevel, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getCurrentProcessLevel(); }},
+        {"getAutomationState", audioMasterGetAutomationState, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getAutomationState(); }},
+        {"offlineStart", audioMasterOfflineStart, 2, 3, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(x.offlineStart(static_cast<VstAudioFile*>(p), 3, 2));
+         }},
+        {"offlineRead", audioMasterOfflineRead, 1, kVstOfflinePeak, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(
+                 x.offlineRead(static_cast<VstOfflineTask*>(p), kVstOfflinePeak, true));
+         }},
+        {"offlineWrite", audioMasterOfflineWrite, 0, kVstOfflineMarker, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(x.offlineWrite(static_cast<VstOfflineTask*>(p), kVstOfflineMarker));
+         }},
+        {"offlineGetCurrentPass", audioMasterOfflineGetCurrentPass, 0, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return x.offlineGetCurrentPass(); }},
+        {"offlineGetCurrentMetaPass", audioMasterOfflineGetCurrentMetaPass, 0, 0, false, 0, kHigh,
+         1, 0, [](RecordingEffectX& x) { return x.offlineGetCurrentMetaPass(); }},
+        {"setOutputSamplerate", audioMasterSetOutputSampleRate, 0, 0, false, 22050.0f, kAnswer, 0,
+         0, [](RecordingEffectX& x) { return x.setOutputSamplerate(22050.0f), VstIntPtr(0); }},
+        {"getOutputSpeakerArrangement", audioMasterGetOutputSpeakerArrangement, 0, 0, false, 0,
+         kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getOutputSpeakerArrangement()); }},
+        {"getHostVendorString", audioMasterGetVendorString, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) { return VstIntPtr(x.getHostVendorString(scratch)); }},
+        {"getHostProductString", audioMasterGetProductString, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) { return VstIntPtr(x.getHostProductString(scratch)); }},
+        {"getHostVendorVersion", audioMasterGetVendorVersion, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getHostVendorVersion(); }},
+        {"hostVendorSpecific", audioMasterVendorSpecific, 7, 9, true, 0.5f, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return x.hostVendorSpecific(7, 9, p, 0.5f); }},
+        {"canHostDo", audioMasterCanDo, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) { return x.canHostDo(scratch); }},
+        {"getHostLanguage", audioMasterGetLanguage, 0, 0, false, 0, kAnswer, 5, 0,
+         [](RecordingEffectX& x) { return x.getHostLanguage(); }},
+        {"openWindow", audioMasterOpenWindow, 0, 0, true, 0, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.openWindow(static_cast<VstWindow*>(p))); }},
+        {"closeWindow", audioMasterCloseWindow, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) { return VstIntPtr(x.closeWindow(static_cast<VstWindow*>(p))); }},
+        {"getDirectory", audioMasterGetDirectory, 0, 0, false, 0, kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getDirectory()); }},
+        {"updateDisplay", audioMasterUpdateDisplay, 0, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.updateDisplay()); }},
+        {"beginEdit", audioMasterBeginEdit, 12345, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.beginEdit(12345)); }},
+        {"endEdit", audioMasterEndEdit, 12345, 0, false, 0, kHigh, 1, 0,
+         [](RecordingEffectX& x) { return VstIntPtr(x.endEdit(12345)); }},
+        {"openFileSelector", audioMasterOpenFileSelector, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(x.openFileSelector(static_cast<VstFileSelect*>(p)));
+         }},
+        {"closeFileSelector", audioMasterCloseFileSelector, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) {
+             return VstIntPtr(x.closeFileSelector(static_cast<VstFileSelect*>(p)));
+         }},
+        {"getChunkFile", audioMasterGetChunkFile, 0, 0, true, 0, kHigh, 1, 0,
+         [&](RecordingEffectX& x) { return VstIntPtr(x.getChunkFile(p)); }},
+        {"getInputSpeakerArrangement", audioMasterGetInputSpeakerArrangement, 0, 0, false, 0,
+         kAnswer, kAnswer, 0,
+         [&](RecordingEffectX& x) { return pointer(x.getInputSpeakerArrangement()); }},
+    };
+    for (const Case& c : cases) {
+        {
+            RecordingHost host;
+            host.answers[c.opcode] = c.answer;
+            RecordingEffectX effect(RecordingHost::callback, 1, 1);
+            EXPECT_EQ(c.call(effect), c.withHost) << c.name;
+            ASSERT_EQ(host.requests.size(), 1u) << c.name;
+            const HostRequest& r = host.requests[0];
+            EXPECT_EQ(r.effect, effect.getAeffect()) << c.name;
+            EXPECT_EQ(r.opcode, c.opcode) << c.name;
+            EXPECT_EQ(r.index, c.index) << c.name;
+            EXPECT_EQ(r.value, c.value) << c.name;
+            EXPECT_EQ(r.ptr, c.withPtr ? p : nullptr) << c.name;
+            EXPECT_EQ(r.opt, c.opt) << c.name;
+        }
+        RecordingEffectX effect(nullptr, 1, 1);
+        EXPECT_EQ(c.call(effect), c.withoutHost) << c.name << " without a host";
     }
 }
 
