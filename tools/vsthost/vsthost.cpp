@@ -165,7 +165,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--block" && hasValue && parseNumber(argv[++i], number) && number >= 1 &&
                    number <= 1 << 20) {
             options.blockSize = static_cast<VstInt32>(number);
-        } else if (arg == "--program" && hasValue && parseNumber(argv[++i], number)) {
+        } else if (arg == "--program" && hasValue && parseNumber(argv[++i], number) &&
+                   number >= -1 && number <= 1 << 30) {
             options.program = static_cast<int>(number);
         } else if (arg == "--rate" && hasValue && parseNumber(argv[++i], number) &&
                    number >= 1000 && number <= 768000) {
