@@ -58,6 +58,8 @@ TEST_F(PluginLibrary, Record) {
     EXPECT_EQ(e->flags & (effFlagsCanReplacing | effFlagsIsSynth),
               effFlagsCanReplacing | effFlagsIsSynth);
     EXPECT_EQ(e->flags & ~(effFlagsCanReplacing | effFlagsIsSynth | effFlagsHasEditor), 0);
+    // The instance comes with its editor, which registered itself.
+    EXPECT_EQ(e->flags, 0x111);
     EXPECT_EQ(e->version, 1);
     EXPECT_EQ(dispatch(e, effGetVstVersion), 2400);
     EXPECT_EQ(dispatch(e, effGetPlugCategory), kPlugCategSynth);
