@@ -5,10 +5,11 @@
 
 class AudioEffect;
 
-// Builds one complete instrument instance (engine, plug-in object) for the
-// host callback audioMaster and returns the plug-in object, which the host
-// owns until effClose; null when it cannot be built. Runs on the host's
-// loading thread and reads the first program's sample pack before returning.
+// Builds one complete instrument instance (engine, plug-in object and its
+// editor) for the host callback audioMaster and returns the plug-in object,
+// which the host owns until effClose and which owns the other two; null when
+// it cannot be built. Runs on the host's loading thread and reads the first
+// program's sample pack before returning.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 extern "C" {
