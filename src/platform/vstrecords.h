@@ -445,7 +445,10 @@ static_assert(offsetof(AEffect, processDoubleReplacing) == 128);
 static_assert(offsetof(AEffect, future) == 136);
 
 static_assert(sizeof(VstEvent) == 32);
+static_assert(offsetof(VstEvent, byteSize) == 4);
 static_assert(offsetof(VstEvent, deltaFrames) == 8);
+static_assert(offsetof(VstEvent, flags) == 12);
+static_assert(offsetof(VstEvent, data) == 16);
 static_assert(sizeof(VstMidiEvent) == 32);
 static_assert(offsetof(VstMidiEvent, type) == 0);
 static_assert(offsetof(VstMidiEvent, byteSize) == 4);
@@ -456,6 +459,8 @@ static_assert(offsetof(VstMidiEvent, noteOffset) == 20);
 static_assert(offsetof(VstMidiEvent, midiData) == 24);
 static_assert(offsetof(VstMidiEvent, detune) == 28);
 static_assert(offsetof(VstMidiEvent, noteOffVelocity) == 29);
+static_assert(offsetof(VstMidiEvent, reserved1) == 30);
+static_assert(offsetof(VstMidiEvent, reserved2) == 31);
 static_assert(sizeof(VstEvents) == 32);
 static_assert(offsetof(VstEvents, numEvents) == 0);
 static_assert(offsetof(VstEvents, reserved) == 8);
@@ -478,12 +483,16 @@ static_assert(offsetof(VstTimeInfo, samplesToNextClock) == 80);
 static_assert(offsetof(VstTimeInfo, flags) == 84);
 
 static_assert(sizeof(VstPinProperties) == 128);
+static_assert(offsetof(VstPinProperties, label) == 0);
 static_assert(offsetof(VstPinProperties, flags) == 64);
 static_assert(offsetof(VstPinProperties, arrangementType) == 68);
 static_assert(offsetof(VstPinProperties, shortLabel) == 72);
 static_assert(offsetof(VstPinProperties, future) == 80);
 
 static_assert(sizeof(VstSpeakerProperties) == 112);
+static_assert(offsetof(VstSpeakerProperties, azimuth) == 0);
+static_assert(offsetof(VstSpeakerProperties, elevation) == 4);
+static_assert(offsetof(VstSpeakerProperties, radius) == 8);
 static_assert(offsetof(VstSpeakerProperties, reserved) == 12);
 static_assert(offsetof(VstSpeakerProperties, name) == 16);
 static_assert(offsetof(VstSpeakerProperties, type) == 80);
@@ -498,5 +507,6 @@ static_assert(offsetof(ERect, bottom) == 4);
 static_assert(offsetof(ERect, right) == 6);
 
 static_assert(sizeof(VstKeyCode) == 8);
+static_assert(offsetof(VstKeyCode, character) == 0);
 static_assert(offsetof(VstKeyCode, virt) == 4);
 static_assert(offsetof(VstKeyCode, modifier) == 5);
