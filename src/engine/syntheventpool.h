@@ -46,7 +46,6 @@ public:
 
     // Events made and not yet released. Any thread that does not race the pool.
     int32_t liveCount() const { return m_capacity - m_freeCount; }
-    int32_t capacity() const { return m_capacity; }
 
 private:
     struct alignas(std::max({alignof(EngineNoteOnEvent), alignof(EngineNoteOffEvent),
