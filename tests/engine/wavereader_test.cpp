@@ -236,6 +236,7 @@ TEST(Sample, ReportsLoadingOnStandardOutput) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Failed to load " + missing + "\n");
     EXPECT_EQ(none.m_pData, nullptr);
     EXPECT_EQ(none.numSamples(), 0);
+    EXPECT_EQ(load(missing).result, WAVE_READ_CANNOT_OPEN);
 }
 
 TEST(SamplerZone, KeepsItsValuesAndSurvivesAMissingFile) {
