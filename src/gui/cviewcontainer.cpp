@@ -103,15 +103,6 @@ void CViewContainer::draw(CDrawContext* context) {
     context->restoreGlobalState();
 }
 
-CView* CViewContainer::getViewAt(const CPoint& where) const {
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
-        CView* v = *it;
-        if (v->isVisible() && v->getMouseEnabled() && v->hitTest(where))
-            return v;
-    }
-    return nullptr;
-}
-
 void CViewContainer::clearMouseDownView() {
     if (m_pMouseDownView != nullptr) {
         CView* v = m_pMouseDownView;

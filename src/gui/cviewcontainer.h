@@ -59,22 +59,20 @@ public:
     bool attached(CView* parent) override;
     bool removed(CView* parent) override;
 
-    // The topmost visible, mouse-enabled child under the point (container
-    // coordinates), or null.
-    CView* getViewAt(const CPoint& where) const;
     // The child that took the current press, or null.
     CView* getMouseDownView() const { return m_pMouseDownView; }
 
 protected:
     void clearMouseDownView();
-    // The visible, mouse-enabled children under the point (container
-    // coordinates), topmost first, each with a reference the caller drops.
-    std::vector<CView*> takeHitViews(const CPoint& where) const;
 
     std::vector<CView*> m_children;
     CColor m_backgroundColor = kTransparentCColor;
 
 private:
+    // The visible, mouse-enabled children under the point (container
+    // coordinates), topmost first, each with a reference the caller drops.
+    std::vector<CView*> takeHitViews(const CPoint& where) const;
+
     CView* m_pMouseDownView = nullptr;
 };
 
