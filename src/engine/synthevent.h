@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/eventringbuffer.h"
 
@@ -67,6 +68,7 @@ struct PendingEvent {
     int32_t deltaFrames; // frames still to wait
     SynthEvent* event;   // owned by the queue while queued
 };
+static_assert(std::is_trivially_copyable_v<PendingEvent>, "the ring copies its slots as bytes");
 
 // The per-frame tick handed to the sampler core with the queue as argument.
 using EventTickFunction = void (*)(EventRingBuffer* queue);
