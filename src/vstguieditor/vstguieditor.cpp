@@ -205,6 +205,9 @@ bool VSTGuiEditor::open(void* ptr) {
 }
 
 void VSTGuiEditor::walkWidgetTable(const std::vector<WidgetSpec>& table, CBitmap* knobStrip) {
+    if (!frame) {
+        return;
+    }
     int32 handled = 0;
     for (const WidgetSpec& spec : table) {
         if (spec.type == "END") {

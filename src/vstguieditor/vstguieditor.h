@@ -93,6 +93,13 @@ public:
     void hideHelp();
     // Forgets every knob and label (their views belong to the window).
     void resetControls();
+    // Adds the parameter views that table describes to the open window, up to
+    // its first "END" row, and keeps each in its control list; after each row
+    // prints how many rows were handled, before that an error line for a row
+    // of unknown type. A row whose index names no parameter adds nothing.
+    // open() walks the instrument's own table. GUI thread; nothing without a
+    // window.
+    void walkWidgetTable(const std::vector<WidgetSpec>& table, VSTGUI::CBitmap* knobStrip);
 
     // What the window shows, for tests and tools. GUI thread.
     const std::vector<VSTGUI::CAnimKnob*>& getKnobs() const { return m_knobs; }
@@ -112,7 +119,6 @@ private:
     VSTGUI::int32 parameterCount() const;
     // The display text of parameter index of the engine's current program.
     std::string parameterDisplay(VSTGUI::int32 index) const;
-    void walkWidgetTable(const std::vector<WidgetSpec>& table, VSTGUI::CBitmap* knobStrip);
     void addCallbackButton(const VSTGUI::CRect& size, VSTGUI::CBitmap* image,
                            std::function<void()> action);
 

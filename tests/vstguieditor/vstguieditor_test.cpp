@@ -96,6 +96,21 @@ TEST_F(EditorTest, OpenPrintsTheWidgetWalkAndShowsTheStartState) {
     EXPECT_EQ(text(editor()->getParamDisplays().at(0)), "0 osc");
 }
 
+TEST_F(EditorTest, WidgetWalkReportsUnknownTypesAndStopsAtTheEnd) {
+    open();
+    const std::vector<VSTGuiEditor::WidgetSpec> table = {
+        {"CSlider", 0, CRect(0, 0, 10, 10)},
+        {"CKnob", 7, CRect(0, 0, 10, 10)}, // names no parameter
+        {"END", 0, CRect()},
+        {"CKnob", 0, CRect(0, 0, 10, 10)},
+    };
+    CaptureStdout();
+    editor()->walkWidgetTable(table, nullptr);
+    EXPECT_EQ(GetCapturedStdout(), "Error: Unknown VST widget type!\n1\n2\n");
+    EXPECT_EQ(host->frame()->getNbViews(), 16);
+    EXPECT_EQ(editor()->getKnobs().size(), 1u);
+}
+
 TEST_F(EditorTest, ViewsHaveTheirPlacesAndAddingOrder) {
     open();
     struct Expected {
