@@ -14,14 +14,24 @@ namespace {
 // rather than from the sample, whose data may end within the window.
 const float COUNT_WINDOW_SILENCE[SAMPLER_VOICE_COUNT_WINDOW] = {};
 
-constexpr int32_t MAX_SEMITONES = 240;
+// Far above the root the upsampling factor would not fit an int32. Every
+// factor above 32 makes the counting pass find nothing to consume, so such a
+// note sounds the same (silence) as one this far up.
+constexpr int64_t MAX_SEMITONES_UP = 240;
+
+// Whole frames only: a trailing lone float (an odd float count) could never be
+// fetched, and the voice would wait for it to be consumed forever.
+int32_t playableFloats(const Sample* sample) {
+    return sample != nullptr ? sample->numSamples() & ~1 : 0;
+}
 
 } // namespace
 
 SamplerVoice::PitchPlan SamplerVoice::pitchPlan(int32_t note, int32_t rootKey) {
-    // In 64 bits: a pack may give any int32 as root key.
+    // In 64 bits: a pack may give any int32 as root key. Far below the root
+    // the ratio only approaches 0, which the one-stage path plays as it is.
     const int64_t semitones =
-        std::clamp<int64_t>(static_cast<int64_t>(note) - rootKey, -MAX_SEMITONES, MAX_SEMITONES);
+        std::min<int64_t>(static_cast<int64_t>(note) - rootKey, MAX_SEMITONES_UP);
     PitchPlan plan{};
     plan.ratio = static_cast<double>(
         std::pow(2.0f, static_cast<float>(static_cast<double>(semitones) / 12.0)));
@@ -87,9 +97,7 @@ int32_t SamplerVoice::render(float* mix, int32_t numFrames, EventTickFunction ti
     assert(numFrames >= 0 && numFrames <= SAMPLER_VOICE_MAX_FRAMES);
     numFrames = std::clamp(numFrames, 0, SAMPLER_VOICE_MAX_FRAMES);
 
-    // Only whole frames play: a trailing lone float (an odd float count) could
-    // never be fetched, and the voice would wait for it to be consumed forever.
-    const int32_t usable = m_pSample->numSamples() & ~1;
+    const int32_t usable = playableFloats(m_pSample);
     const int32_t remaining = std::max(usable - m_iPlayPosOffset, 0);
     const int32_t count = remaining < 2 * numFrames ? remaining : 2 * numFrames;
     const int32_t frames = (count + 1) / 2;
@@ -164,13 +172,16 @@ int32_t SamplerVoice::render(float* mix, int32_t numFrames, EventTickFunction ti
         ++m_framesSinceTrigger;
     }
 
+    // The tick may have bound this voice to another zone meanwhile: the end
+    // tests look at the sample it holds now.
+    const int32_t endFloats = playableFloats(m_pSample);
     if (!plan.twoStage) {
         m_iPlayPosOffset += position;
-        if (m_iPlayPosOffset >= usable) {
+        if (m_iPlayPosOffset >= endFloats) {
             setActive(false);
         }
     }
-    if (m_iPlayPosOffset == usable || m_pEnvelope == nullptr || !m_pEnvelope->isActive()) {
+    if (m_iPlayPosOffset == endFloats || m_pEnvelope == nullptr || !m_pEnvelope->isActive()) {
         setActive(false);
     }
     return frames;

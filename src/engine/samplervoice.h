@@ -41,8 +41,8 @@ public:
         int32_t upsampleFactor; // ceil(ratio), for the two-stage path
         double upsampleRate;    // ratio / upsampleFactor, for the two-stage path
     };
-    // The plan for `note` over `rootKey`. Distances beyond 240 semitones play
-    // as 240 (silence either way). Any thread.
+    // The plan for `note` over `rootKey`. A note more than 240 semitones above
+    // its root plays as one 240 above (silence either way). Any thread.
     static PitchPlan pitchPlan(int32_t note, int32_t rootKey);
 
     // Inactive, no zone, root key 60, three fresh resamplers. The pitch-up

@@ -82,6 +82,14 @@ TEST(SamplerVoicePitch, FactorsAndRates) {
         EXPECT_TRUE(std::isfinite(plan.ratio));
         EXPECT_GE(plan.upsampleFactor, 1);
     }
+    // Far below its root a note keeps its own ratio, however small.
+    for (const int root : {300, 400, 2000}) {
+        SCOPED_TRACE(root);
+        const auto plan = SamplerVoice::pitchPlan(0, root);
+        EXPECT_FALSE(plan.twoStage);
+        EXPECT_EQ(plan.ratio,
+                  static_cast<double>(std::pow(2.0f, static_cast<float>(-root / 12.0))));
+    }
 }
 
 // The sample is read at 2^(s/12) of its own rate, on both paths.
@@ -312,6 +320,35 @@ TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
     EXPECT_EQ(voice.render(mix.data(), 32, &TickProbe::tick, nullptr), 0);
     EXPECT_FALSE(voice.isActive()) << "a sample without data ends the voice at once";
     EXPECT_TRUE(floatsEqual(std::vector<float>(64, 0.0f), mix));
+}
+
+SamplerVoice* g_reboundVoice = nullptr;
+SamplerZone* g_emptyZone = nullptr;
+
+// The pitch-up path can run out of sample before its frames are output; a
+// note that the tick then starts on this very voice is judged by its own
+// sample at the end of the block: one without data ends the voice there.
+TEST(SamplerVoiceState, NoteStartedByItsOwnTickMeetsTheEndTestsOfItsSample) {
+    TempDir dir;
+    const auto zone = makeZone(dir, frames(20, ramp, rampRight), 60);
+    SamplerZone empty(0, 127, 0, 127, 60, dir.file("absent.wav"));
+    SamplerVoice voice;
+    voice.setZone(zone.get());
+    voice.trigger(72);
+    g_reboundVoice = &voice;
+    g_emptyZone = &empty;
+    TickProbe::reset();
+    TickProbe::actionAt = 5;
+    TickProbe::action = [] {
+        ASSERT_FALSE(g_reboundVoice->isActive()) << "the upsampling pass ran out of sample";
+        g_reboundVoice->setZone(g_emptyZone);
+        g_reboundVoice->trigger(64);
+    };
+    std::vector<float> mix(64 * 2, 0.0f);
+    EXPECT_EQ(voice.render(mix.data(), 64, &TickProbe::tick, nullptr), 20);
+    EXPECT_EQ(TickProbe::calls, 20);
+    EXPECT_FALSE(voice.isActive());
+    EXPECT_TRUE(allFinite(mix));
 }
 
 } // namespace
