@@ -14,17 +14,11 @@
 
 namespace {
 
-// Envelope settings arrive from files. Values the envelope was never meant
-// for become the nearest it can play: non-finite times and levels would make
-// the voice output NaN or infinity, a negative time would run the envelope
-// backwards, and a sustain level above 1 would amplify beyond full scale.
-double envelopeTime(float value, float fallback) {
-    if (std::isnan(value)) {
-        return fallback;
-    }
-    return std::max(static_cast<double>(value), 0.0);
-}
-
+// The sustain level scales the sample directly: one outside 0..1 would
+// amplify beyond full scale or invert the sound, and one that is not a number
+// or infinite would make the voice output NaN. The times need no such care:
+// whatever their value, the envelope's comparisons keep its output between 0
+// and the sustain level or 1.
 double sustainLevel(float value) {
     if (std::isnan(value)) {
         return 1.0;
@@ -59,10 +53,10 @@ void Sampler::loadSamplePack(const Kestrovalian::SamplePack& pack, std::string f
             record.start_key(), record.end_key(), record.start_vel(), record.end_vel(),
             record.root_key(), folder + "/" + record.filename());
         const Kestrovalian::SamplePack_Zone_ADSRParams& adsr = record.adsr_params();
-        zone->m_adsrParams[0] = envelopeTime(adsr.attack_time(), 1.0f);
-        zone->m_adsrParams[1] = envelopeTime(adsr.decay_time(), 2.0f);
+        zone->m_adsrParams[0] = static_cast<double>(adsr.attack_time());
+        zone->m_adsrParams[1] = static_cast<double>(adsr.decay_time());
         zone->m_adsrParams[2] = sustainLevel(adsr.sustain_level());
-        zone->m_adsrParams[3] = envelopeTime(adsr.release_time(), 1.0f);
+        zone->m_adsrParams[3] = static_cast<double>(adsr.release_time());
         SamplerZone* const installed = zone.get();
         m_zones.push_back(std::move(zone));
         const int32_t low = clampKey(record.start_key());

@@ -153,9 +153,10 @@ TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
     EXPECT_TRUE(rig.sampler.isReady());
 }
 
-// Envelope settings from a file that the envelope cannot play become the
-// nearest it can: the voice's output stays finite and within full scale.
-TEST(SamplePackLoader, UnplayableEnvelopeSettingsAreTamed) {
+// Envelope settings from a file: a sustain level outside 0..1 (or no number)
+// becomes the nearest level the envelope can play; the times stay as they
+// are, since any time keeps the envelope's output finite and within range.
+TEST(SamplePackLoader, UnplayableSustainLevelsAreTamedTimesKept) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     struct Case {
@@ -163,17 +164,24 @@ TEST(SamplePackLoader, UnplayableEnvelopeSettingsAreTamed) {
         double expected[4];
     };
     const Case cases[] = {
-        {nan, nan, nan, nan, {1.0, 2.0, 1.0, 1.0}},
-        {-3.0f, -1.0f, 7.0f, -2.0f, {0.0, 0.0, 1.0, 0.0}},
+        {nan, nan, nan, nan, {nan, nan, 1.0, nan}},
+        {-3.0f, -1.0f, 7.0f, -2.0f, {-3.0, -1.0, 1.0, -2.0}},
         {0.5f, 0.25f, -0.5f, inf, {0.5, 0.25, 0.0, inf}},
         {0.0f, 0.0f, -inf, 0.0f, {0.0, 0.0, 0.0, 0.0}},
+        {inf, -inf, inf, 1e-45f, {inf, -inf, 1.0, static_cast<double>(1e-45f)}},
+        {-inf, inf, 0.5f, -inf, {-inf, inf, 0.5, -inf}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.a) + " " + std::to_string(c.d) + " " + std::to_string(c.s) +
+                     " " + std::to_string(c.r));
         Rig rig;
         rig.load(makePack({{0, 127, 60, "a.wav", c.a, c.d, c.s, c.r}}));
         const SamplerZone& zone = *rig.sampler.zones()[0];
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(zone.m_adsrParams[i], c.expected[i]) << i;
+            const double actual = zone.m_adsrParams[i];
+            EXPECT_TRUE(actual == c.expected[i] ||
+                        (std::isnan(actual) && std::isnan(c.expected[i])))
+                << i << ": " << actual;
         }
         rig.sampler.noteOn(60);
         std::vector<float> out(1024, 0.0f);
