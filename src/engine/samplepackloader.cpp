@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -68,28 +69,34 @@ void Sampler::loadSamplePack(const Kestrovalian::SamplePack& pack, std::string f
     m_ready.store(true, std::memory_order_release);
 }
 
-void Sampler::loadSamplePackFile(std::string path, std::string folder) {
-    std::printf("Loading sample pack from file: %s\n", path.c_str());
+bool Sampler::installPackFile(const std::string& path, std::string folder) {
+    // A folder opens as a stream here and would read as an empty pack,
+    // silencing every key; it is no more a pack than a missing file is.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return false;
+    }
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in.good()) {
-        std::printf("Failed to open sample pack: %s\n", path.c_str());
-        return;
+        return false;
     }
     Kestrovalian::SamplePack pack;
     readSamplePack(in, pack); // a damaged pack installs what was read
     loadSamplePack(pack, std::move(folder));
+    return true;
+}
+
+void Sampler::loadSamplePackFile(std::string path, std::string folder) {
+    std::printf("Loading sample pack from file: %s\n", path.c_str());
+    if (!installPackFile(path, std::move(folder))) {
+        std::printf("Failed to open sample pack: %s\n", path.c_str());
+    }
 }
 
 void Sampler::loadDefaultSamplePack(std::string folder) {
-    const std::string path = folder + "/samplepack.jsfb";
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in.good()) {
+    if (!installPackFile(folder + "/samplepack.jsfb", folder)) {
         std::printf("Failed to open sample pack: %s\n", folder.c_str());
-        return;
     }
-    Kestrovalian::SamplePack pack;
-    readSamplePack(in, pack);
-    loadSamplePack(pack, std::move(folder));
 }
 
 struct Sampler::LoaderRequest {

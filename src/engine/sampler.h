@@ -116,6 +116,9 @@ private:
         pthread_mutex_t* m_mutex;
     };
 
+    // Reads and installs the pack at `path`; false, with nothing changed, when
+    // it cannot be opened as a file.
+    bool installPackFile(const std::string& path, std::string folder);
     struct LoaderRequest;
     static void* loaderThreadMain(void* request);
     void startLoader(std::string file, std::string folder, std::function<void()> done);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 
@@ -137,20 +138,48 @@ TEST(SamplePackLoader, EmptyGarbageAndTruncatedPacks) {
     }
 }
 
+// A pack that is missing, or a folder where the pack should be, installs
+// nothing: the zones of the previous pack keep playing.
 TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "no file");
+        Rig rig;
+        rig.load(makePack({{0, 127, 60, "a.wav"}}));
+        const SamplerZone* before = rig.sampler.zoneForKey(60);
+        ASSERT_NE(before, nullptr);
+        const std::string path = rig.dir.file("absent.jsfb");
+        if (folder) {
+            std::filesystem::create_directory(path);
+        }
+        testing::internal::CaptureStdout();
+        rig.sampler.loadSamplePackFile(path, rig.dir.path());
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed, "Loading sample pack from file: " + path +
+                               "\nFailed to open sample pack: " + path + "\n");
+        EXPECT_EQ(rig.sampler.zoneForKey(60), before);
+        EXPECT_TRUE(rig.sampler.isReady());
+    }
+}
+
+// The default pack is "samplepack.jsfb" in the folder; it prints no loading
+// line, and its failure line names the folder.
+TEST(SamplePackLoader, DefaultPackOfAFolder) {
     Rig rig;
-    rig.load(makePack({{0, 127, 60, "a.wav"}}));
-    const SamplerZone* before = rig.sampler.zoneForKey(60);
-    ASSERT_NE(before, nullptr);
     testing::internal::CaptureStdout();
-    rig.sampler.loadSamplePackFile(rig.dir.file("absent.jsfb"), rig.dir.path());
+    rig.sampler.loadDefaultSamplePack(rig.dir.path());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Failed to open sample pack: " + rig.dir.path() + "\n");
+    EXPECT_TRUE(rig.sampler.zones().empty());
+
+    writePack(rig.dir.file("samplepack.jsfb"), makePack({{40, 50, 45, "a.wav"}}));
+    testing::internal::CaptureStdout();
+    rig.sampler.loadDefaultSamplePack(rig.dir.path());
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_NE(printed.find("Loading sample pack from file: " + rig.dir.file("absent.jsfb") + "\n"),
-              std::string::npos);
-    EXPECT_NE(printed.find("Failed to open sample pack: " + rig.dir.file("absent.jsfb") + "\n"),
-              std::string::npos);
-    EXPECT_EQ(rig.sampler.zoneForKey(60), before);
-    EXPECT_TRUE(rig.sampler.isReady());
+    EXPECT_EQ(printed.find("Loading sample pack"), std::string::npos);
+    EXPECT_EQ(printed.find("Failed"), std::string::npos);
+    ASSERT_EQ(rig.sampler.zones().size(), 1u);
+    EXPECT_EQ(rig.keysOf(rig.sampler.zones()[0].get()), std::make_pair(40, 50));
+    EXPECT_NE(rig.sampler.zones()[0]->m_pSample->m_pData, nullptr);
 }
 
 // Envelope settings from a file: a sustain level outside 0..1 (or no number)
