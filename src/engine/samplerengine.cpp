@@ -124,6 +124,10 @@ void SamplerEngine::setProgram(int32_t index) {
     m_pSampler->loadSamplePackFile(path, folder);
 }
 
+void SamplerEngine::storeSampleRate(float rate) {
+    m_sampleRate = rate;
+}
+
 void SamplerEngine::noteOn(int32_t note, int32_t /*velocity*/) {
     std::printf("note on: %d\n", note);
     m_pSampler->noteOn(note);

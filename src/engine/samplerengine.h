@@ -63,6 +63,12 @@ public:
     // The sampler does not bend: does nothing.
     void pitchBend(float amount) override;
 
+    // m_sampleRate = rate: the same single store as setSampleRate, kept for
+    // callers that reach the engine as a SamplerEngine; nothing in the
+    // instrument calls it. The voices play at 44100 Hz whatever the rate says.
+    // Dispatcher thread.
+    void storeSampleRate(float rate);
+
     // The sampler core, for inspection. Any thread that does not race process.
     Sampler& sampler() { return *m_pSampler; }
 

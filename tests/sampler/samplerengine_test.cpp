@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -263,8 +264,17 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     engine->pitchBend(0.7f);
     engine->handleMidi(0xE0, 0x7F, 0x7F, 0);
     const auto bent = render(*engine, 64);
-    engine->sampler().stopAllVoices();
     EXPECT_EQ(bent[10], decoded(1000)) << "pitch bend changes nothing";
+
+    // The voices play at 44100 Hz whatever rate the host reports.
+    engine->setSampleRate(96000.0f);
+    const auto at96k = render(*engine, 64);
+    engine->storeSampleRate(22050.0f);
+    EXPECT_EQ(engine->m_sampleRate, 22050.0f);
+    const auto at22k = render(*engine, 64);
+    engine->sampler().stopAllVoices();
+    EXPECT_EQ(at96k[10], decoded(1000));
+    EXPECT_EQ(at22k[10], decoded(1000));
 }
 
 TEST_F(SamplerEngineTest, NoteOnLineEvenForADroppedNote) {
@@ -305,6 +315,46 @@ TEST_F(SamplerEngineTest, LongHostBlocks) {
     EXPECT_TRUE(floatsEqual(left, big));
     EXPECT_EQ(whole->liveEventCount(), 0) << "every event executed";
     EXPECT_NE(big[16384 + 100], 0.0f) << "the first note starts with the second piece";
+}
+
+// Every name, in order, from the categories' own description: a fixed start,
+// then for each category its header and its numbered run.
+TEST_F(SamplerEngineTest, EveryProgramNameInOrder) {
+    std::vector<std::string> expected = {"Our Favorites", "-= DRUMS =-", "Kicks",     "Snares",
+                                         "Drum Kit 1",    "Drum Kit 2",  "Drum Kit 3"};
+    const struct {
+        const char* header;
+        const char* prefix;
+        int count;
+    } runs[] = {{"-= LEADS =-", "Lead", 28},
+                {"-= BASS =-", "Bass", 32},
+                {"-= PADS =-", "Pad", 13},
+                {"-= LASERS =-", "Laser", 63},
+                {"-= OTHER =-", "Other", 28}};
+    for (const auto& run : runs) {
+        expected.push_back(run.header);
+        for (int i = 0; i < run.count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%s-%02d", run.prefix, i);
+            expected.push_back(name);
+        }
+    }
+    expected.push_back("Unnamed Program");
+
+    auto engine = std::make_unique<SamplerEngine>();
+    ASSERT_EQ(engine->m_programs.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(engine->m_programs[i].m_name, expected[i]) << "program " << i;
+    }
+    const char* const firsts[] = {"Our Favorites", "Kicks",    "Lead-00", "Bass-00",
+                                  "Pad-00",        "Laser-00", "Other-00"};
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(expected[static_cast<std::size_t>(FACTORY_CATEGORY_ROWS[c])], firsts[c]);
+    }
+    EXPECT_EQ(expected[static_cast<std::size_t>(FACTORY_HEADER_ROWS[0])], "-= DRUMS =-");
+    for (int c = 1; c < 6; ++c) {
+        EXPECT_EQ(expected[static_cast<std::size_t>(FACTORY_HEADER_ROWS[c])], runs[c - 1].header);
+    }
 }
 
 TEST(FactoryPrograms, GreetingAndNames) {
