@@ -75,7 +75,11 @@ void finish(Audio& audio, double fadeSeconds = 0.01) {
     }
 }
 
-bool writeWave(const std::string& path, const Audio& audio) {
+// Set by any worker whose WAV file could not be written: the set is then
+// incomplete, and the build must not take it for a finished one.
+std::atomic<bool> g_waveWriteFailed{false};
+
+void writeWave(const std::string& path, const Audio& audio) {
     std::vector<unsigned char> bytes(44 + audio.frames() * 4);
     auto put32 = [&](std::size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) {
@@ -110,7 +114,10 @@ bool writeWave(const std::string& path, const Audio& audio) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    if (!out.flush()) {
+        std::cerr << "amber_soundset: cannot write " << path << "\n";
+        g_waveWriteFailed = true;
+    }
 }
 
 // ---------------------------------------------------------------- DSP parts
@@ -774,5 +781,5 @@ int main(int argc, char** argv) {
     }
     std::cout << "amber_soundset: " << jobs.size() << " packs, "
               << totalBytes.load() / (1024 * 1024) << " MB of samples in " << folder << "\n";
-    return failed ? 1 : 0;
+    return failed || g_waveWriteFailed ? 1 : 0;
 }
