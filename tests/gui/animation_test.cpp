@@ -2,32 +2,29 @@
 
 #include "gui/animator.h"
 
-#include <gtest/gtest.h>
-
 using namespace VSTGUI;
-using guitest::ProbeView;
+using namespace guitest;
+using EVA = Animation::ExchangeViewAnimation;
 
 namespace {
 
 const CRect kPlace(18, 11, 145, 229); // 127 pixels wide
 
 // A container with one view in it, inside a frame whose clock the test steps.
-struct ExchangeTest : ::testing::Test {
-    ExchangeTest() {
+struct ExchangeTest : FrameTest {
+    ExchangeTest() : FrameTest(CRect(0, 0, 300, 300)) {
         frame->setTimeSource(clock.source());
         container->addView(first);
         frame->addView(container);
     }
-    ~ExchangeTest() override {
-        if (frame != nullptr)
-            frame->forget();
-    }
 
-    ProbeView* exchange(ProbeView* oldView, Animation::ExchangeViewAnimation::AnimationStyle style,
+    // Starts a 200 ms exchange of oldView for a new view in its container.
+    ProbeView* exchange(ProbeView* oldView, EVA::AnimationStyle style,
                         const char* name = "ExchangeViewAnimation") {
         auto* newView = new ProbeView(kPlace);
-        container->addAnimation(name, new Animation::ExchangeViewAnimation(oldView, newView, style),
-                                new Animation::LinearTimingFunction(200));
+        static_cast<CViewContainer*>(oldView->getParentView())
+            ->addAnimation(name, new EVA(oldView, newView, style),
+                           new Animation::LinearTimingFunction(200));
         return newView;
     }
     void at(uint64_t ms) {
@@ -35,34 +32,25 @@ struct ExchangeTest : ::testing::Test {
         frame->idle();
     }
 
-    guitest::ManualClock clock;
-    guitest::RecordingEditor editor;
-    CFrame* frame = new CFrame(CRect(0, 0, 300, 300), &editor);
+    ManualClock clock;
     CViewContainer* container = new CViewContainer(CRect(50, 50, 212, 263));
     ProbeView* first = new ProbeView(kPlace);
 };
 
 TEST_F(ExchangeTest, NewViewSlidesInOverOneWidthAndTheOldOneGoes) {
-    using EVA = Animation::ExchangeViewAnimation;
-    struct Case {
-        EVA::AnimationStyle style;
-        CCoord sign; // where the new view starts: right (+) or left (-)
-    };
-    for (const Case& c : {Case{EVA::kPushInFromRight, 1}, Case{EVA::kPushInFromLeft, -1}}) {
+    for (const auto& [style, sign] :
+         {std::pair{EVA::kPushInFromRight, 1.}, std::pair{EVA::kPushInFromLeft, -1.}}) {
         clock.now = 1000;
-        ProbeView* old = static_cast<ProbeView*>(container->getView(0));
-        ProbeView* incoming = exchange(old, c.style);
+        auto* old = static_cast<ProbeView*>(container->getView(0));
+        ProbeView* incoming = exchange(old, style);
         ASSERT_EQ(container->getNbViews(), 2);
         EXPECT_EQ(container->getView(1), incoming) << "added on top";
-        const struct {
-            uint64_t ms;
-            CCoord left;
-        } steps[] = {{0, 18 + c.sign * 127}, {100, 18 + c.sign * 63.5}, {150, 18 + c.sign * 31.75}};
-        for (const auto& s : steps) {
-            at(s.ms);
-            EXPECT_DOUBLE_EQ(incoming->getViewSize().left, s.left) << s.ms << " ms";
+        for (const auto& [ms, left] :
+             {std::pair{0, 18 + sign * 127}, {100, 18 + sign * 63.5}, {150, 18 + sign * 31.75}}) {
+            at(ms);
+            EXPECT_DOUBLE_EQ(incoming->getViewSize().left, left) << ms << " ms";
             EXPECT_EQ(incoming->getViewSize().getWidth(), 127);
-            EXPECT_TRUE(container->isChild(old)) << s.ms << " ms";
+            EXPECT_TRUE(container->isChild(old)) << ms << " ms";
             EXPECT_EQ(old->getViewSize(), kPlace) << "only the new view moves";
         }
         const int aliveBefore = ProbeView::alive;
@@ -76,7 +64,6 @@ TEST_F(ExchangeTest, NewViewSlidesInOverOneWidthAndTheOldOneGoes) {
 }
 
 TEST_F(ExchangeTest, SecondAnimationUnderTheSameNameFinishesTheFirst) {
-    using EVA = Animation::ExchangeViewAnimation;
     ProbeView* second = exchange(first, EVA::kPushInFromRight);
     auto* shine = new CView(CRect(0, 0, 160, 211));
     container->addView(shine);
@@ -102,15 +89,12 @@ TEST_F(ExchangeTest, SecondAnimationUnderTheSameNameFinishesTheFirst) {
 }
 
 TEST_F(ExchangeTest, DifferentNamesRunSideBySide) {
-    using EVA = Animation::ExchangeViewAnimation;
     auto* other = new ProbeView(kPlace);
     auto* otherContainer = new CViewContainer(CRect(0, 0, 10, 10));
     otherContainer->addView(other);
     frame->addView(otherContainer);
     exchange(first, EVA::kPushInFromRight, "a");
-    auto* next = new ProbeView(kPlace);
-    container->addAnimation("b", new EVA(other, next, EVA::kPushInFromRight),
-                            new Animation::LinearTimingFunction(200));
+    ProbeView* next = exchange(other, EVA::kPushInFromRight, "b");
     EXPECT_EQ(frame->getAnimator()->getNumAnimations(), 2u);
     at(200);
     EXPECT_FALSE(frame->getAnimator()->hasAnimations());
@@ -118,7 +102,7 @@ TEST_F(ExchangeTest, DifferentNamesRunSideBySide) {
 }
 
 TEST_F(ExchangeTest, ClosingTheFrameMidAnimationReleasesEverything) {
-    exchange(first, Animation::ExchangeViewAnimation::kPushInFromRight);
+    exchange(first, EVA::kPushInFromRight);
     at(50);
     frame->forget();
     frame = nullptr;
@@ -127,7 +111,7 @@ TEST_F(ExchangeTest, ClosingTheFrameMidAnimationReleasesEverything) {
 
 TEST_F(ExchangeTest, RedrawsAtEveryIdleWhileRunning) {
     at(0);
-    exchange(first, Animation::ExchangeViewAnimation::kPushInFromRight);
+    exchange(first, EVA::kPushInFromRight);
     uint32 drawn = frame->getRenderCount();
     for (uint64_t ms = 33; ms < 200; ms += 33) {
         at(ms);
@@ -143,9 +127,7 @@ TEST(Animation, OutsideAFrameAnAnimationEndsAtOnce) {
     auto* old = new ProbeView(kPlace);
     container->addView(old);
     auto* incoming = new ProbeView(kPlace);
-    container->addAnimation("x",
-                            new Animation::ExchangeViewAnimation(
-                                old, incoming, Animation::ExchangeViewAnimation::kPushInFromLeft),
+    container->addAnimation("x", new EVA(old, incoming, EVA::kPushInFromLeft),
                             new Animation::LinearTimingFunction(200));
     EXPECT_EQ(container->getNbViews(), 1);
     EXPECT_EQ(container->getView(0), incoming);
@@ -154,23 +136,13 @@ TEST(Animation, OutsideAFrameAnAnimationEndsAtOnce) {
     EXPECT_EQ(ProbeView::alive, 0);
 }
 
-TEST(Animation, LinearTimingFunction) {
-    Animation::LinearTimingFunction f(200);
-    const struct {
-        uint32 ms;
-        float pos;
-        bool done;
-    } cases[] = {{0, 0.f, false},
-                 {50, 0.25f, false},
-                 {199, 0.995f, false},
-                 {200, 1.f, true},
-                 {5000, 1.f, true}};
-    for (const auto& c : cases) {
-        EXPECT_FLOAT_EQ(f.getPosition(c.ms), c.pos) << c.ms;
-        EXPECT_EQ(f.isDone(c.ms), c.done) << c.ms;
-    }
-    Animation::LinearTimingFunction instant(0);
-    EXPECT_EQ(instant.getPosition(0), 1.f);
+TEST(Animation, LinearTimingFunctionEndsExactlyAtItsDuration) {
+    Animation::LinearTimingFunction f(200), instant(0);
+    EXPECT_FLOAT_EQ(f.getPosition(199), 0.995f);
+    EXPECT_FALSE(f.isDone(199));
+    EXPECT_TRUE(f.isDone(200));
+    EXPECT_EQ(f.getPosition(5000), 1.f);
+    EXPECT_EQ(instant.getPosition(0), 1.f) << "no division by a zero duration";
     EXPECT_TRUE(instant.isDone(0));
 }
 

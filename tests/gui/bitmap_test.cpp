@@ -1,14 +1,13 @@
 #include "guitestsupport.h"
 
-#include <gtest/gtest.h>
-
 using namespace VSTGUI;
+using namespace guitest;
 
 namespace {
 
 TEST(CBitmap, EmbeddedImagesAreFoundByNameWithoutRegardToCase) {
-    guitest::registerTestImage("TESTBITMAP_ONE.PNG",
-                               guitest::makeSolidPng(7, 3, CColor(10, 20, 30)));
+    registerTestImage("TESTBITMAP_ONE.PNG",
+                      makePng(7, 3, [](int, int) { return CColor(10, 20, 30); }));
     for (const char* name : {"testbitmap_one.png", "TESTBITMAP_ONE.PNG", "TestBitmap_One.png"}) {
         CBitmap* bitmap = new CBitmap(CResourceDescription(name));
         ASSERT_NE(bitmap->getPlatformBitmap(), nullptr) << name;
@@ -18,13 +17,11 @@ TEST(CBitmap, EmbeddedImagesAreFoundByNameWithoutRegardToCase) {
     }
 }
 
-TEST(CBitmap, MissingOrDamagedImagesGiveNoPlatformBitmap) {
-    std::vector<unsigned char> png = guitest::makeSolidPng(4, 4, CColor(1, 2, 3));
-    std::vector<unsigned char> truncated(png.begin(), png.begin() + png.size() / 2);
-    std::vector<unsigned char> garbage(100, 0x5a);
-    guitest::registerTestImage("testbitmap_truncated.png", truncated);
-    guitest::registerTestImage("testbitmap_garbage.png", garbage);
-    guitest::registerTestImage("testbitmap_empty.png", {});
+TEST(CBitmap, MissingOrDamagedImagesGiveNoPlatformBitmapAndDrawNothing) {
+    const std::vector<unsigned char> png = makePng(4, 4, [](int, int) { return CColor(1, 2, 3); });
+    registerTestImage("testbitmap_truncated.png", {png.begin(), png.begin() + png.size() / 2});
+    registerTestImage("testbitmap_garbage.png", std::vector<unsigned char>(100, 0x5a));
+    registerTestImage("testbitmap_empty.png", {});
 
     const CResourceDescription cases[] = {CResourceDescription("testbitmap_nothere.png"),
                                           CResourceDescription("testbitmap"),
@@ -33,7 +30,7 @@ TEST(CBitmap, MissingOrDamagedImagesGiveNoPlatformBitmap) {
                                           CResourceDescription("testbitmap_empty.png"),
                                           CResourceDescription(nullptr),
                                           CResourceDescription(128)};
-    guitest::RecordingEditor editor;
+    RecordingEditor editor;
     CFrame* frame = new CFrame(CRect(0, 0, 10, 10), &editor);
     frame->setBackgroundColor(CColor(0, 255, 0));
     for (const CResourceDescription& desc : cases) {
@@ -53,15 +50,14 @@ TEST(CBitmap, MissingOrDamagedImagesGiveNoPlatformBitmap) {
 }
 
 TEST(CBitmap, DrawsTheStripPartAtTheOffsetClippedToTheRectangle) {
-    CBitmap* strip = guitest::bitmapFromPng(guitest::makePng(4, 8, [](int x, int y) {
+    CBitmap* strip = makeBitmap(4, 8, [](int x, int y) {
         return CColor(static_cast<std::uint8_t>(y * 30), 0, x == 0 ? 255 : 0);
-    }));
-    guitest::RecordingEditor editor;
+    });
+    RecordingEditor editor;
     CFrame* frame = new CFrame(CRect(0, 0, 20, 20), &editor);
     frame->setBackgroundColor(CColor(0, 99, 0));
-    auto* view = new CKickButton(CRect(10, 10, 14, 14), nullptr, 0, 4, strip, CPoint(0, 2));
+    frame->addView(new CKickButton(CRect(10, 10, 14, 14), nullptr, 0, 4, strip, CPoint(0, 2)));
     strip->forget();
-    frame->addView(view);
     frame->idle();
     EXPECT_EQ(frame->getPixel(10, 10), CColor(60, 0, 255)) << "row 2 at the top-left";
     EXPECT_EQ(frame->getPixel(13, 13), CColor(150, 0, 0)) << "row 5 at the bottom-right";

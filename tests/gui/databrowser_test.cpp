@@ -1,10 +1,9 @@
 #include "guitestsupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 using namespace VSTGUI;
+using namespace guitest;
 
 namespace {
 
@@ -22,8 +21,8 @@ const CColor kGold(253, 203, 10), kScroller(33, 33, 33);
 
 // A list of 177 rows, 10 pixels each, in a 100 x 200 browser at (10, 20)
 // with a 16-pixel scroll bar, set up as an editor would.
-struct DataBrowserTest : ::testing::Test {
-    explicit DataBrowserTest(int32 rowHeight = 10) {
+struct DataBrowserTest : FrameTest {
+    explicit DataBrowserTest(int32 rowHeight = 10) : FrameTest(CRect(0, 0, 200, 300)) {
         for (int i = 0; i < 177; ++i)
             names.push_back("Program " + std::to_string(i));
         source = new GenericStringListDataBrowserSource(&names, &recorder);
@@ -35,10 +34,7 @@ struct DataBrowserTest : ::testing::Test {
         browser->getVerticalScrollbar()->setScrollerColor(kScroller);
         frame->addView(browser);
     }
-    ~DataBrowserTest() override { frame->forget(); }
 
-    guitest::RecordingEditor editor;
-    CFrame* frame = new CFrame(CRect(0, 0, 200, 300), &editor);
     std::vector<std::string> names;
     SelectionRecorder recorder;
     GenericStringListDataBrowserSource* source;
@@ -47,37 +43,34 @@ struct DataBrowserTest : ::testing::Test {
 
 TEST_F(DataBrowserTest, ClickSelectsTheRowUnderThePointerAndReportsOnlyChanges) {
     EXPECT_EQ(browser->getSelectedRow(), CDataBrowser::kNoSelection);
-    struct Click {
+    const struct {
         CCoord x, y;
         int32 selected;
-    };
-    const Click clicks[] = {{15, 25, 0}, {50, 59.9, 3}, {50, 59.9, 3}, {93, 60, 4}, {20, 219, 19}};
-    for (const Click& c : clicks) {
-        EXPECT_EQ(guitest::click(frame, c.x, c.y), kMouseEventHandled);
+    } clicks[] = {{15, 25, 0}, {50, 59.9, 3}, {50, 59.9, 3}, {93, 60, 4}, {20, 219, 19}};
+    for (const auto& c : clicks) {
+        EXPECT_EQ(click(frame, c.x, c.y), kMouseEventHandled);
         EXPECT_EQ(browser->getSelectedRow(), c.selected) << c.y;
     }
     EXPECT_EQ(recorder.rows, (std::vector<int32>{0, 3, 4, 19}));
-    for (auto* s : recorder.sources)
-        EXPECT_EQ(s, source);
-    EXPECT_EQ(guitest::click(frame, 50, 60, kRButton), kMouseEventNotHandled);
+    EXPECT_EQ(recorder.sources, decltype(recorder.sources)(4, source));
+    EXPECT_EQ(click(frame, 50, 60, kRButton), kMouseEventNotHandled);
     EXPECT_EQ(browser->getSelectedRow(), 19);
 }
 
 TEST_F(DataBrowserTest, WheelScrollsThreeRowsPerNotchWithinTheList) {
     const CCoord max = 177 * 10 - 200;
-    struct Step {
+    const struct {
         float distance;
         CCoord offset;
-    };
-    const Step steps[] = {{-1.f, 30}, {-2.f, 90}, {1.f, 60}, {5.f, 0}, {-1000.f, max}};
-    for (const Step& s : steps) {
+    } steps[] = {{-1.f, 30}, {-2.f, 90}, {1.f, 60}, {5.f, 0}, {-1000.f, max}};
+    for (const auto& s : steps) {
         EXPECT_TRUE(frame->onWheel(CPoint(50, 100), s.distance, 0));
         EXPECT_EQ(browser->getScrollOffset(), s.offset) << s.distance;
     }
     // A distance that is no number leaves the list where it is.
     frame->onWheel(CPoint(50, 100), std::nanf(""), 0);
     EXPECT_EQ(browser->getScrollOffset(), max);
-    guitest::click(frame, 50, 25); // the first visible row is now the 158th
+    click(frame, 50, 25); // the first visible row is now the 158th
     EXPECT_EQ(browser->getSelectedRow(), 157);
 }
 
@@ -90,15 +83,12 @@ TEST_F(DataBrowserTest, ScrollBarDragAndTrackClicksScroll) {
     EXPECT_EQ(scroller.top, 0);
 
     // Dragging the scroller over its whole travel scrolls over the whole list.
-    CPoint down(100, 25), moved(100, 25 + 200 - scroller.getHeight()), up = moved;
-    frame->onMouseDown(down, kLButton);
-    frame->onMouseMoved(moved, kLButton);
+    drag(frame, {CPoint(100, 25), CPoint(100, 25 + 200 - scroller.getHeight())});
     EXPECT_NEAR(browser->getScrollOffset(), 1570, 1e-9);
-    frame->onMouseUp(up, kLButton);
     EXPECT_EQ(recorder.rows.size(), 0u) << "scrolling selects nothing";
 
     // A click on the track above the scroller goes up one page.
-    guitest::click(frame, 100, 30);
+    click(frame, 100, 30);
     EXPECT_NEAR(browser->getScrollOffset(), 1370, 1e-9);
 }
 
@@ -147,7 +137,7 @@ TEST_F(AutoRowHeight, RowHeightComesFromTheFont) {
     EXPECT_GE(h, 12 + 2);
     EXPECT_LE(h, 20);
     EXPECT_EQ(h, std::floor(h));
-    guitest::click(frame, 50, 20 + 2.5 * h);
+    click(frame, 50, 20 + 2.5 * h);
     EXPECT_EQ(browser->getSelectedRow(), 2);
 }
 

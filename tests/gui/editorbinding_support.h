@@ -6,7 +6,6 @@
 #include "guitestsupport.h"
 #include "plugin/audioeffectx.h"
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,8 +63,8 @@ public:
     void processReplacing(float**, float**, VstInt32) override {}
 };
 
-// Opens a 100 x 50 frame with a kick button (tag 12345) at 0..20 and a knob
-// (tag 0) at 50..70; parameter values it receives on the GUI thread are kept.
+// Opens a 100 x 50 frame with a knob (tag 0) at 50..70; parameter values it
+// receives on the GUI thread are kept, others wait for the next idle.
 class TestEditor : public AEffGUIEditor {
 public:
     explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
@@ -73,10 +72,8 @@ public:
     bool open(void* ptr) override {
         AEffGUIEditor::open(ptr);
         frame = new CFrame(CRect(0, 0, 100, 50), ptr, this);
-        frame->addView(new CKickButton(CRect(0, 0, 20, 20), nullptr, 12345, nullptr));
         knob = new CAnimKnob(CRect(50, 0, 70, 20), nullptr, 0, 1, 20, nullptr);
         frame->addView(knob);
-        frame->addView(new ProbeView(CRect(80, 0, 100, 20)));
         return true;
     }
     void setParameter(VstInt32 index, float value) override {
@@ -88,7 +85,6 @@ public:
         if (frame != nullptr && index == 0)
             knob->setValue(value);
     }
-    bool isGuiThreadPublic() const { return isGuiThread(); }
 
     CAnimKnob* knob = nullptr;
     std::vector<std::pair<VstInt32, float>> applied;

@@ -37,10 +37,6 @@ std::vector<unsigned char> makePng(int width, int height,
     return png;
 }
 
-std::vector<unsigned char> makeSolidPng(int width, int height, const CColor& color) {
-    return makePng(width, height, [&color](int, int) { return color; });
-}
-
 void registerTestImage(const std::string& name, std::vector<unsigned char> png) {
     struct Stored {
         std::string name;
@@ -54,7 +50,8 @@ void registerTestImage(const std::string& name, std::vector<unsigned char> png) 
     registerEmbeddedResources(&s.entry, 1);
 }
 
-CBitmap* bitmapFromPng(const std::vector<unsigned char>& png) {
+CBitmap* makeBitmap(int width, int height, const std::function<CColor(int x, int y)>& pixel) {
+    const std::vector<unsigned char> png = makePng(width, height, pixel);
     return new CBitmap(png.data(), png.size());
 }
 
@@ -91,12 +88,40 @@ bool ProbeView::onWheel(const CPoint& where, const float&, const CButtonState&) 
     return wheelAnswer;
 }
 
-CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+std::string ProbeView::kinds() const {
+    std::string k;
+    for (const Event& e : events)
+        k += std::string(e.kind) + " ";
+    return k;
+}
+
+CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
     CPoint p(x, y);
-    const CMouseEventResult down = frame->onMouseDown(p, CButtonState(buttons));
-    CPoint q(x, y);
-    frame->onMouseUp(q, CButtonState(buttons));
-    return down;
+    return frame->onMouseDown(p, CButtonState(buttons));
+}
+
+CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    CPoint p(x, y);
+    return frame->onMouseMoved(p, CButtonState(buttons));
+}
+
+CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    CPoint p(x, y);
+    return frame->onMouseUp(p, CButtonState(buttons));
+}
+
+CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    const CMouseEventResult pressed = down(frame, x, y, buttons);
+    up(frame, x, y, buttons);
+    return pressed;
+}
+
+void drag(CFrame* frame, std::initializer_list<CPoint> path, int32 buttons) {
+    const CPoint* p = path.begin();
+    down(frame, p->x, p->y, buttons);
+    for (++p; p != path.end(); ++p)
+        moveTo(frame, p->x, p->y, buttons);
+    up(frame, (p - 1)->x, (p - 1)->y, buttons);
 }
 
 } // namespace guitest

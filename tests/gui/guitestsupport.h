@@ -1,13 +1,16 @@
 // Shared pieces of the toolkit's tests: PNG images made in memory, a probe
 // view that records what reaches it, recorders for listeners and editors,
-// and a clock the tests step by hand.
+// mouse gestures, and a clock the tests step by hand.
 #pragma once
 
 #include "gui/vstgui.h"
 #include "gui/vstguieditorinterface.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,15 +22,12 @@ using namespace VSTGUI;
 std::vector<unsigned char> makePng(int width, int height,
                                    const std::function<CColor(int x, int y)>& pixel);
 
-// A PNG of one colour.
-std::vector<unsigned char> makeSolidPng(int width, int height, const CColor& color);
-
 // Registers a PNG under a name for the rest of the test program (the bytes
 // are kept alive here).
 void registerTestImage(const std::string& name, std::vector<unsigned char> png);
 
-// A bitmap straight from PNG bytes (one reference, the caller's).
-CBitmap* bitmapFromPng(const std::vector<unsigned char>& png);
+// A bitmap of width x height coloured by pixel (one reference, the caller's).
+CBitmap* makeBitmap(int width, int height, const std::function<CColor(int x, int y)>& pixel);
 
 // A view that records the mouse events it receives and how many of its kind
 // are alive, answering mouse-downs as told.
@@ -45,6 +45,9 @@ public:
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
+
+    // The kinds of the events so far, as "down moved up ".
+    std::string kinds() const;
 
     std::vector<Event> events;
     CMouseEventResult downAnswer;
@@ -77,6 +80,19 @@ public:
     bool allowResize = true;
 };
 
+// A frame of the given size over a recording editor, released at the end.
+struct FrameTest : ::testing::Test {
+    explicit FrameTest(const CRect& size = CRect(0, 0, 200, 100))
+        : frame(new CFrame(size, &editor)) {}
+    ~FrameTest() override {
+        if (frame != nullptr)
+            frame->forget();
+    }
+
+    RecordingEditor editor;
+    CFrame* frame;
+};
+
 struct ManualClock {
     uint64_t now = 1000;
     std::function<uint64_t()> source() {
@@ -84,7 +100,13 @@ struct ManualClock {
     }
 };
 
-// Sends a full click (down, up) at a point of the frame.
+// Single mouse events at a point of the frame.
+CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+// A full click (down, up); returns what the press answered.
 CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+// A press at the first point, moves through the others, release at the last.
+void drag(CFrame* frame, std::initializer_list<CPoint> path, int32 buttons = kLButton);
 
 } // namespace guitest

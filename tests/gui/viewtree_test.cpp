@@ -1,27 +1,16 @@
 #include "guitestsupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace VSTGUI;
-using guitest::ProbeView;
+using namespace guitest;
 
 namespace {
 
-// A frame that is released at the end of each test.
-struct FrameFixture : ::testing::Test {
-    CFrame* frame = new CFrame(CRect(0, 0, 200, 100), &editor);
-    guitest::RecordingEditor editor;
-
-    ~FrameFixture() override {
-        if (frame != nullptr)
-            frame->forget();
-    }
-};
-
-using ViewTree = FrameFixture;
+using ViewTree = FrameTest;
 
 TEST_F(ViewTree, MouseDownGoesToTopmostViewUnderPointerInChildCoordinates) {
     auto* bottom = new ProbeView(CRect(10, 10, 110, 60));
@@ -33,32 +22,26 @@ TEST_F(ViewTree, MouseDownGoesToTopmostViewUnderPointerInChildCoordinates) {
     group->addView(nested);
     frame->addView(group);
 
-    struct Case {
+    const struct {
         CCoord x, y;
         ProbeView* expected;
         CPoint received;
-        CMouseEventResult result;
+    } cases[] = {
+        {80, 40, top, CPoint(80, 40)},     // overlap: the later view
+        {20, 15, bottom, CPoint(20, 15)},  // only the bottom view
+        {170, 60, nested, CPoint(20, 60)}, // through the container
+        {5, 95, nullptr, CPoint()},        // nothing there
+        {110, 30, top, CPoint(110, 30)},   // bottom's right edge is outside
     };
-    const Case cases[] = {
-        {80, 40, top, CPoint(80, 40), kMouseEventHandled},     // overlap: the later view
-        {20, 15, bottom, CPoint(20, 15), kMouseEventHandled},  // only the bottom view
-        {170, 60, nested, CPoint(20, 60), kMouseEventHandled}, // through the container
-        {5, 95, nullptr, CPoint(), kMouseEventNotHandled},     // nothing there
-        {110, 30, top, CPoint(110, 30), kMouseEventHandled},   // bottom's right edge is outside
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         for (auto* v : {bottom, top, nested})
             v->events.clear();
-        CPoint p(c.x, c.y);
-        EXPECT_EQ(frame->onMouseDown(p, kLButton), c.result) << c.x << "," << c.y;
-        CPoint q(c.x, c.y);
-        frame->onMouseUp(q, kLButton);
+        EXPECT_EQ(click(frame, c.x, c.y), c.expected ? kMouseEventHandled : kMouseEventNotHandled);
         for (auto* v : {bottom, top, nested}) {
+            ASSERT_EQ(v->kinds(), v == c.expected ? "down up " : "");
             if (v == c.expected) {
-                ASSERT_EQ(v->events.size(), 2u) << c.x << "," << c.y;
-                EXPECT_EQ(v->events[0].where, c.received) << c.x << "," << c.y;
-            } else {
-                EXPECT_TRUE(v->events.empty()) << c.x << "," << c.y;
+                EXPECT_EQ(v->events[0].where, c.received);
             }
         }
     }
@@ -69,44 +52,22 @@ TEST_F(ViewTree, PressedViewReceivesMovesAndReleaseWherever) {
     auto* other = new ProbeView(CRect(100, 10, 150, 50));
     frame->addView(pressed);
     frame->addView(other);
-
-    CPoint down(20, 20), move1(120, 30), move2(-40, 500), up(130, 30);
-    frame->onMouseDown(down, kLButton);
-    frame->onMouseMoved(move1, kLButton);
-    frame->onMouseMoved(move2, kLButton);
-    frame->onMouseUp(up, kLButton);
-    CPoint after(20, 20);
-    frame->onMouseMoved(after, 0);
-
-    ASSERT_EQ(pressed->events.size(), 4u);
-    EXPECT_STREQ(pressed->events[1].kind, "moved");
+    drag(frame, {CPoint(20, 20), CPoint(120, 30), CPoint(-40, 500), CPoint(130, 30)});
+    moveTo(frame, 20, 20, 0);
+    ASSERT_EQ(pressed->kinds(), "down moved moved moved up ");
     EXPECT_EQ(pressed->events[2].where, CPoint(-40, 500));
-    EXPECT_STREQ(pressed->events[3].kind, "up");
-    EXPECT_EQ(pressed->events[3].where, CPoint(130, 30));
+    EXPECT_EQ(pressed->events[4].where, CPoint(130, 30));
     EXPECT_TRUE(other->events.empty());
 }
 
 TEST_F(ViewTree, SecondButtonBelongsToThePressAndALostReleaseIsMadeUp) {
     auto* view = new ProbeView(CRect(10, 10, 50, 50));
     frame->addView(view);
-    CPoint p(20, 20);
-    frame->onMouseDown(p, kLButton);
-    frame->onMouseDown(p, kLButton | kRButton); // right pressed while left is held
-    ASSERT_EQ(view->events.size(), 1u);
-    frame->onMouseDown(p, kLButton); // the left release was lost
-    ASSERT_EQ(view->events.size(), 3u);
-    EXPECT_STREQ(view->events[1].kind, "up");
-    EXPECT_STREQ(view->events[2].kind, "down");
-}
-
-TEST_F(ViewTree, UnhandledMouseDownCapturesNothing) {
-    auto* view = new ProbeView(CRect(10, 10, 50, 50), kMouseEventNotHandled);
-    frame->addView(view);
-    CPoint down(20, 20), up(20, 20);
-    EXPECT_EQ(frame->onMouseDown(down, kLButton), kMouseEventNotHandled);
-    EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventNotHandled);
-    ASSERT_EQ(view->events.size(), 1u);
-    EXPECT_STREQ(view->events[0].kind, "down");
+    down(frame, 20, 20);
+    down(frame, 20, 20, kLButton | kRButton); // right pressed while left is held
+    EXPECT_EQ(view->kinds(), "down ");
+    down(frame, 20, 20); // the left release was lost
+    EXPECT_EQ(view->kinds(), "down up down ");
 }
 
 TEST_F(ViewTree, UnhandledMouseDownAndWheelGoOnToTheViewsBeneath) {
@@ -120,36 +81,29 @@ TEST_F(ViewTree, UnhandledMouseDownAndWheelGoOnToTheViewsBeneath) {
     frame->addView(beneath);
     frame->addView(picture);
     frame->addView(decliner);
-    auto kinds = [](const ProbeView* v) {
-        std::string k;
-        for (const auto& e : v->events)
-            k += std::string(e.kind) + " ";
-        return k;
-    };
 
-    CPoint down(50, 40), move(200, 5), up(200, 5);
-    EXPECT_EQ(frame->onMouseDown(down, kLButton), kMouseEventHandled);
-    frame->onMouseMoved(move, kLButton);
-    EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventHandled);
-    EXPECT_EQ(kinds(decliner), "down ");
-    ASSERT_EQ(kinds(beneath), "down moved up ");
+    EXPECT_EQ(down(frame, 50, 40), kMouseEventHandled);
+    moveTo(frame, 200, 5);
+    EXPECT_EQ(up(frame, 200, 5), kMouseEventHandled);
+    EXPECT_EQ(decliner->kinds(), "down ");
+    ASSERT_EQ(beneath->kinds(), "down moved up ");
     EXPECT_EQ(beneath->events[0].where, CPoint(50, 40));
 
     beneath->events.clear();
     decliner->events.clear();
     EXPECT_TRUE(frame->onWheel(CPoint(50, 40), 1.f, 0));
-    EXPECT_EQ(kinds(decliner), "wheel ");
-    EXPECT_EQ(kinds(beneath), "wheel ");
+    EXPECT_EQ(decliner->kinds(), "wheel ");
+    EXPECT_EQ(beneath->kinds(), "wheel ");
 
-    // When no view under the pointer takes it, nobody has it.
+    // When no view under the pointer takes it, nobody has the press.
     beneath->downAnswer = kMouseEventNotImplemented;
     beneath->wheelAnswer = false;
-    CPoint again(50, 40), release(50, 40);
-    EXPECT_EQ(frame->onMouseDown(again, kLButton), kMouseEventNotHandled);
+    EXPECT_EQ(down(frame, 50, 40), kMouseEventNotHandled);
     EXPECT_FALSE(frame->onWheel(CPoint(50, 40), 1.f, 0));
     beneath->events.clear();
-    frame->onMouseUp(release, kLButton);
-    EXPECT_TRUE(beneath->events.empty()) << "no press was taken";
+    decliner->events.clear();
+    EXPECT_EQ(up(frame, 50, 40), kMouseEventNotHandled);
+    EXPECT_TRUE(beneath->events.empty() && decliner->events.empty()) << "no press was taken";
 }
 
 TEST_F(ViewTree, DecliningViewMayRemoveViewsWhileThePressGoesOn) {
@@ -163,28 +117,42 @@ TEST_F(ViewTree, DecliningViewMayRemoveViewsWhileThePressGoesOn) {
         frame->removeView(removedBelow, true);
         frame->removeView(top, true);
     };
-    CPoint p(50, 50);
-    EXPECT_EQ(frame->onMouseDown(p, kLButton), kMouseEventHandled);
+    EXPECT_EQ(down(frame, 50, 50), kMouseEventHandled);
     EXPECT_EQ(ProbeView::alive, 1) << "the removed views are released after the press";
-    ASSERT_EQ(beneath->events.size(), 1u);
+    EXPECT_EQ(beneath->kinds(), "down ");
     EXPECT_EQ(frame->getMouseDownView(), beneath);
 }
 
+TEST_F(ViewTree, PressedViewRemovedBeforeOrDuringItsRelease) {
+    for (const bool inside : {true, false}) {
+        SCOPED_TRACE(inside);
+        auto* view = new ProbeView(CRect(0, 0, 50, 50));
+        frame->addView(view);
+        if (inside)
+            view->onUp = [this, view] { frame->removeView(view, true); };
+        down(frame, 10, 10);
+        if (!inside)
+            frame->removeView(view, true);
+        EXPECT_EQ(up(frame, 10, 10), inside ? kMouseEventHandled : kMouseEventNotHandled);
+        EXPECT_EQ(ProbeView::alive, 0);
+        EXPECT_EQ(frame->getNbViews(), 0);
+    }
+}
+
 TEST_F(ViewTree, ChangeViewZOrderPlacesTheViewAtTheIndex) {
-    struct Case {
+    const struct {
         int32 move; // which view
         int32 index;
         bool ok;
         const char* order;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, 3, true, "BCA"},                         // past the end: on top
         {0, 2, true, "BCA"},                         // the last position
         {2, 0, true, "CAB"},                         // to the bottom
         {1, 1, true, "ABC"},                         // where it is
         {0, -1, false, "ABC"}, {3, 0, false, "ABC"}, // not a child
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CView* views[4] = {new CView(CRect()), new CView(CRect()), new CView(CRect()),
                            new CView(CRect())};
         auto* container = new CViewContainer(CRect(0, 0, 10, 10));
@@ -233,28 +201,6 @@ TEST_F(ViewTree, ContainersOwnTheirChildrenByReference) {
     EXPECT_EQ(ProbeView::alive, 0);
 }
 
-TEST_F(ViewTree, ViewMayRemoveItselfWhileHandlingTheRelease) {
-    auto* view = new ProbeView(CRect(0, 0, 50, 50));
-    frame->addView(view);
-    view->onUp = [this, view] { frame->removeView(view, true); };
-    CPoint down(10, 10), up(10, 10);
-    frame->onMouseDown(down, kLButton);
-    EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventHandled);
-    EXPECT_EQ(ProbeView::alive, 0);
-    EXPECT_EQ(frame->getNbViews(), 0);
-}
-
-TEST_F(ViewTree, RemovingThePressedViewEndsThePress) {
-    auto* view = new ProbeView(CRect(0, 0, 50, 50));
-    frame->addView(view);
-    CPoint down(10, 10);
-    frame->onMouseDown(down, kLButton);
-    frame->removeView(view, true);
-    EXPECT_EQ(ProbeView::alive, 0);
-    CPoint up(10, 10);
-    EXPECT_EQ(frame->onMouseUp(up, kLButton), kMouseEventNotHandled);
-}
-
 TEST_F(ViewTree, IdleRedrawsOnlyWhenSomethingIsDirty) {
     auto* view = new CView(CRect(0, 0, 10, 10));
     frame->addView(view);
@@ -273,9 +219,9 @@ TEST_F(ViewTree, IdleRedrawsOnlyWhenSomethingIsDirty) {
     EXPECT_EQ(frame->getRenderCount(), drawn + 2);
 }
 
-TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlaces) {
+TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlacesAndWritesThePicture) {
     const CColor red(255, 0, 0), blue(0, 0, 255), green(0, 255, 0);
-    CBitmap* back = guitest::bitmapFromPng(guitest::makeSolidPng(200, 100, red));
+    CBitmap* back = makeBitmap(200, 100, [&](int, int) { return red; });
     frame->setBackground(back);
     back->forget();
     EXPECT_EQ(back->getNbReference(), 1) << "the frame keeps its own reference";
@@ -283,7 +229,7 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlaces) {
     auto* group = new CViewContainer(CRect(100, 50, 150, 100));
     group->setBackgroundColor(blue);
     auto* child = new CView(CRect(10, 10, 20, 20)); // 110..120 x 60..70 in the frame
-    CBitmap* greenBitmap = guitest::bitmapFromPng(guitest::makeSolidPng(10, 10, green));
+    CBitmap* greenBitmap = makeBitmap(10, 10, [&](int, int) { return green; });
     child->setBackground(greenBitmap);
     greenBitmap->forget();
     group->addView(child);
@@ -293,35 +239,32 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlaces) {
     hidden->setVisible(false);
     frame->addView(hidden);
 
-    frame->idle();
-    struct Probe {
+    const struct {
         int x, y;
         CColor expected;
-    };
-    const Probe probes[] = {{5, 5, red},      {99, 49, red},    {100, 50, blue}, {149, 99, blue},
-                            {110, 60, green}, {119, 69, green}, {120, 70, blue}, {109, 60, blue}};
-    for (const Probe& p : probes)
-        EXPECT_EQ(frame->getPixel(p.x, p.y), p.expected) << p.x << "," << p.y;
-
-    // The picture written to a file is the one drawn.
+    } probes[] = {{5, 5, red},      {99, 49, red},    {100, 50, blue}, {149, 99, blue},
+                  {110, 60, green}, {119, 69, green}, {120, 70, blue}, {109, 60, blue}};
     const std::string path = ::testing::TempDir() + "viewtree_frame.png";
-    ASSERT_TRUE(frame->writePNG(path.c_str()));
-    FILE* file = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::vector<unsigned char> png(1 << 16);
-    png.resize(std::fread(png.data(), 1, png.size(), file));
-    std::fclose(file);
-    std::remove(path.c_str());
-    CBitmap* written = guitest::bitmapFromPng(png);
-    auto* copy = new CView(CRect(0, 0, 200, 100));
-    copy->setBackground(written);
-    written->forget();
-    frame->removeAll();
-    frame->setBackground(nullptr);
-    frame->addView(copy);
-    frame->idle();
-    for (const Probe& p : probes)
-        EXPECT_EQ(frame->getPixel(p.x, p.y), p.expected) << "written " << p.x << "," << p.y;
+    for (const bool fromFile : {false, true}) {
+        if (fromFile) { // the picture written to a file is the one drawn
+            std::ifstream in(path, std::ios::binary);
+            const std::vector<unsigned char> png{std::istreambuf_iterator<char>(in), {}};
+            std::remove(path.c_str());
+            auto* copy = new CView(CRect(0, 0, 200, 100));
+            copy->setBackground(new CBitmap(png.data(), png.size()));
+            copy->getBackground()->forget();
+            frame->removeAll();
+            frame->setBackground(nullptr);
+            frame->addView(copy);
+        }
+        frame->idle();
+        for (const auto& p : probes)
+            EXPECT_EQ(frame->getPixel(p.x, p.y), p.expected)
+                << fromFile << " " << p.x << "," << p.y;
+        if (!fromFile) {
+            ASSERT_TRUE(frame->writePNG(path.c_str()));
+        }
+    }
     EXPECT_FALSE(frame->writePNG("/nonexistent-folder/x.png"));
 }
 

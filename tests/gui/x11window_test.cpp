@@ -4,7 +4,6 @@
 #include "guitestsupport.h"
 
 #include <cairo.h>
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include <X11/Xutil.h>
 
 using namespace VSTGUI;
+using namespace guitest;
 
 namespace {
 
@@ -49,24 +49,22 @@ struct X11Host : ::testing::Test {
         }
     }
 
-    Window makeParent(int width, int height, Visual* visual = nullptr, int depth = 0) {
-        const int screen = DefaultScreen(display);
-        Window window;
-        if (visual == nullptr) {
-            window =
-                XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, width, height, 0,
-                                    BlackPixel(display, screen), WhitePixel(display, screen));
-        } else {
-            XSetWindowAttributes a{};
-            a.colormap = XCreateColormap(display, RootWindow(display, screen), visual, AllocNone);
-            a.border_pixel = 0;
-            a.background_pixel = 0;
-            window =
-                XCreateWindow(display, RootWindow(display, screen), 0, 0, width, height, 0, depth,
-                              InputOutput, visual, CWColormap | CWBorderPixel | CWBackPixel, &a);
+    // A mapped top-level window of the given visual (the screen's without one)
+    // and a frame of the same size inside it.
+    Window openFrame(int width, int height, const XVisualInfo* info = nullptr) {
+        const Window root = DefaultRootWindow(display);
+        XSetWindowAttributes a{};
+        unsigned long mask = CWBackPixel | CWBorderPixel;
+        if (info != nullptr) {
+            a.colormap = XCreateColormap(display, root, info->visual, AllocNone);
+            mask |= CWColormap;
         }
+        const Window window = XCreateWindow(
+            display, root, 0, 0, width, height, 0, info ? info->depth : CopyFromParent, InputOutput,
+            info ? info->visual : static_cast<Visual*>(CopyFromParent), mask, &a);
         XMapRaised(display, window);
         XSync(display, False);
+        frame = new CFrame(CRect(0, 0, width, height), reinterpret_cast<void*>(window), &editor);
         return window;
     }
 
@@ -81,10 +79,13 @@ struct X11Host : ::testing::Test {
         }
         return false;
     }
+    void idleFor(int ms) {
+        idleUntil([] { return false; }, ms);
+    }
 
     Display* display = nullptr;
     CFrame* frame = nullptr;
-    guitest::RecordingEditor editor;
+    RecordingEditor editor;
 };
 
 CColor pixelOfPng(const std::string& path, int x, int y) {
@@ -92,10 +93,10 @@ CColor pixelOfPng(const std::string& path, int x, int y) {
     CColor c(0, 0, 0, 0);
     if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
         cairo_surface_flush(s);
-        const unsigned char* row =
-            cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
         uint32_t argb;
-        std::memcpy(&argb, row + 4 * x, 4);
+        std::memcpy(&argb,
+                    cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + 4 * x,
+                    4);
         c = CColor((argb >> 16) & 0xff, (argb >> 8) & 0xff, argb & 0xff, argb >> 24);
     }
     cairo_surface_destroy(s);
@@ -103,25 +104,21 @@ CColor pixelOfPng(const std::string& path, int x, int y) {
 }
 
 TEST_F(X11Host, AClickFromXdotoolReachesAButtonAndTheWindowShowsTheFrame) {
-    const Window parent = makeParent(300, 200);
-    frame = new CFrame(CRect(0, 0, 300, 200), reinterpret_cast<void*>(parent), &editor);
+    const std::string window = std::to_string(openFrame(300, 200));
     ASSERT_TRUE(frame->isWindowOpen());
     frame->setBackgroundColor(kBackground);
-    guitest::RecordingListener listener;
-    CBitmap* strip = guitest::bitmapFromPng(
-        guitest::makePng(100, 100, [](int, int y) { return y < 50 ? kReleased : kPressed; }));
+    RecordingListener listener;
+    CBitmap* strip = makeBitmap(100, 100, [](int, int y) { return y < 50 ? kReleased : kPressed; });
     frame->addView(new CKickButton(CRect(100, 50, 200, 100), &listener, 12345, strip));
     strip->forget();
-    idleUntil([] { return false; }, 300); // the first expose and drawing
+    idleFor(300); // the first expose and drawing
 
     const std::string shot = std::string(GUI_TEST_OUTPUT_DIR) + "/x11window_test.png";
     std::remove(shot.c_str());
-    const std::string window = std::to_string(parent);
     ASSERT_EQ(std::system(("/usr/bin/import -window " + window + " " + shot).c_str()), 0);
     EXPECT_EQ(pixelOfPng(shot, 10, 10),
-              CColor(kBackground.red, kBackground.green, kBackground.blue, 255));
-    EXPECT_EQ(pixelOfPng(shot, 150, 75),
-              CColor(kReleased.red, kReleased.green, kReleased.blue, 255));
+              CColor(kBackground.red, kBackground.green, kBackground.blue));
+    EXPECT_EQ(pixelOfPng(shot, 150, 75), CColor(kReleased.red, kReleased.green, kReleased.blue));
 
     ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 150 75 click 1").c_str()), 0);
     EXPECT_TRUE(idleUntil([&] { return listener.values.size() >= 2; }))
@@ -131,17 +128,14 @@ TEST_F(X11Host, AClickFromXdotoolReachesAButtonAndTheWindowShowsTheFrame) {
 }
 
 TEST_F(X11Host, TheHostDestroyingItsWindowFirstIsSurvived) {
-    const Window parent = makeParent(120, 80);
-    frame = new CFrame(CRect(0, 0, 120, 80), reinterpret_cast<void*>(parent), &editor);
+    const Window parent = openFrame(120, 80);
     ASSERT_TRUE(frame->isWindowOpen());
-    idleUntil([] { return false; }, 100);
+    idleFor(100);
     XDestroyWindow(display, parent);
     XSync(display, False);
     EXPECT_TRUE(idleUntil([this] { return !frame->isWindowOpen(); }));
     frame->addView(new CView(CRect(0, 0, 10, 10))); // and drawing goes on off-screen
     frame->idle();
-    frame->forget();
-    frame = nullptr;
 }
 
 TEST_F(X11Host, ParentsThatCannotTakeTheWindowLeaveTheFrameOffScreen) {
@@ -156,11 +150,10 @@ TEST_F(X11Host, AParentWithA32BitVisualTakesTheWindow) {
     XVisualInfo info;
     if (!XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &info))
         GTEST_SKIP() << "no 32-bit visual on this display";
-    const Window parent = makeParent(100, 60, info.visual, 32);
-    frame = new CFrame(CRect(0, 0, 100, 60), reinterpret_cast<void*>(parent), &editor);
+    const Window parent = openFrame(100, 60, &info);
     EXPECT_TRUE(frame->isWindowOpen());
     frame->setBackgroundColor(kPressed);
-    idleUntil([] { return false; }, 200);
+    idleFor(200);
     frame->forget();
     frame = nullptr;
     XDestroyWindow(display, parent);
