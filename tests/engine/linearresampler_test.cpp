@@ -9,21 +9,22 @@ namespace {
 
 using enginetest::floatsEqual;
 
-// Runs `calls` calls over an interleaved source and keeps the left outputs
-// and the floats each call consumed.
 struct Output {
     std::vector<float> left;
     std::vector<float> right;
     std::vector<int32_t> consumed;
 };
 
-Output resample(LinearResampler& r, double rate, const std::vector<float>& source, int calls) {
+// Makes `calls` calls, advancing through an interleaved source by what each
+// consumed, with both accumulators starting at `start`.
+Output resample(LinearResampler& r, int32_t semitones, double rate,
+                const std::vector<float>& source, std::size_t calls, float start = 0.0f) {
     Output run;
     int32_t position = 0;
-    for (int i = 0; i < calls; ++i) {
-        float l = 0.0f;
-        float rr = 0.0f;
-        const int32_t used = r.process(&l, &rr, 0, rate, source.data() + position,
+    for (std::size_t i = 0; i < calls; ++i) {
+        float l = start;
+        float rr = start;
+        const int32_t used = r.process(&l, &rr, semitones, rate, source.data() + position,
                                        static_cast<int32_t>(source.size()) - position);
         position += used;
         run.left.push_back(l);
@@ -33,65 +34,50 @@ Output resample(LinearResampler& r, double rate, const std::vector<float>& sourc
     return run;
 }
 
-// Frame k holds left = k + 1 and right = -(k + 1).
-std::vector<float> ramp(int frames) {
-    std::vector<float> source;
-    for (int k = 0; k < frames; ++k) {
-        source.push_back(static_cast<float>(k + 1));
-        source.push_back(-static_cast<float>(k + 1));
+// A fresh resampler's first calls. Up to step 1 it interpolates over a ramp
+// (frame k holds k + 1 and -(k + 1)); above it a constant 10 shows the 0.4
+// smoother, never a mix of two frames.
+TEST(LinearResampler, FirstCallsAtEachKindOfStep) {
+    std::vector<float> ramp;
+    for (int k = 1; k <= 8; ++k) {
+        ramp.push_back(static_cast<float>(k));
+        ramp.push_back(-static_cast<float>(k));
     }
-    return source;
-}
-
-TEST(LinearResampler, HalfStepInterpolatesBetweenFrames) {
-    LinearResampler r;
-    const Output run = resample(r, 0.5, ramp(8), 6);
-    EXPECT_TRUE(floatsEqual({0.5f, 1.0f, 1.5f, 2.0f, 2.5f, 3.0f}, run.left));
-    EXPECT_TRUE(floatsEqual({-0.5f, -1.0f, -1.5f, -2.0f, -2.5f, -3.0f}, run.right));
-    EXPECT_EQ(run.consumed, (std::vector<int32_t>{2, 0, 2, 0, 2, 0}));
-}
-
-TEST(LinearResampler, UnitStepSkipsOneFrameThenAveragesNeighbours) {
-    LinearResampler r;
-    const Output run = resample(r, 1.0, ramp(8), 5);
-    // Frames 1, then the mean of 1 and 3 (frame 2 passed over), 3 and 4, ...
-    EXPECT_TRUE(floatsEqual({1.0f, 2.0f, 3.5f, 4.5f, 5.5f}, run.left));
-    EXPECT_EQ(run.consumed, (std::vector<int32_t>{2, 4, 2, 2, 2}));
-}
-
-TEST(LinearResampler, StepsAboveOneSmoothInsteadOfInterpolating) {
-    for (double rate : {1.5, 2.0, 3.0}) {
+    const std::vector<float> ten(200, 10.0f);
+    const std::vector<float> smoothed{4.0f, 6.4f, 7.84f, 8.704f};
+    const struct {
+        double rate;
+        const std::vector<float>& source;
+        float rightSign;
+        std::vector<float> left;
+        std::vector<int32_t> consumed;
+    } cases[] = {
+        {0.5, ramp, -1.0f, {0.5f, 1.0f, 1.5f, 2.0f, 2.5f, 3.0f}, {2, 0, 2, 0, 2, 0}},
+        // The first frame, then frame 2 passed over, then means of neighbours.
+        {1.0, ramp, -1.0f, {1.0f, 2.0f, 3.5f, 4.5f, 5.5f}, {2, 4, 2, 2, 2}},
+        {1.5, ten, 1.0f, smoothed, {2, 4, 4, 4}},
+        {2.0, ten, 1.0f, smoothed, {4, 4, 4, 4}},
+        {3.0, ten, 1.0f, smoothed, {6, 6, 6, 6}},
+    };
+    for (const auto& c : cases) {
         LinearResampler r;
-        const Output run = resample(r, rate, std::vector<float>(200, 10.0f), 4);
-        EXPECT_FLOAT_EQ(run.left[0], 4.0f) << rate;
-        EXPECT_FLOAT_EQ(run.left[1], 6.4f) << rate;
-        EXPECT_FLOAT_EQ(run.left[2], 7.84f) << rate;
-        EXPECT_FLOAT_EQ(run.left[3], 8.704f) << rate;
+        const Output run = resample(r, 0, c.rate, c.source, c.left.size());
+        std::vector<float> right;
+        for (float l : c.left) {
+            right.push_back(c.rightSign * l);
+        }
+        EXPECT_TRUE(floatsEqual(c.left, run.left)) << "step " << c.rate;
+        EXPECT_TRUE(floatsEqual(right, run.right)) << "step " << c.rate;
+        EXPECT_EQ(run.consumed, c.consumed) << "step " << c.rate;
     }
 }
 
-TEST(LinearResampler, WholeStepsConsumeWholeFrames) {
-    {
-        LinearResampler r;
-        const Output run = resample(r, 2.0, std::vector<float>(2000, 0.0f), 200);
-        std::vector<int> threeFrameCalls;
-        for (int i = 0; i < 200; ++i) {
-            if (run.consumed[static_cast<std::size_t>(i)] == 6) {
-                threeFrameCalls.push_back(i);
-            } else {
-                EXPECT_EQ(run.consumed[static_cast<std::size_t>(i)], 4) << "call " << i;
-            }
-        }
-        ASSERT_GE(threeFrameCalls.size(), 3u);
-        EXPECT_EQ(threeFrameCalls[0], 52); // once the phase has crept up to 1.0
-        for (std::size_t k = 1; k < threeFrameCalls.size(); ++k) {
-            EXPECT_EQ(threeFrameCalls[k] - threeFrameCalls[k - 1], 52);
-        }
-    }
+// At step 2 the phase creeps up to 1.0, and then one call takes three frames.
+TEST(LinearResampler, StepTwoTakesThreeFramesEvery52ndCall) {
     LinearResampler r;
-    const Output run = resample(r, 3.0, std::vector<float>(2000, 0.0f), 100);
-    EXPECT_EQ(run.consumed, std::vector<int32_t>(100, 6));
-    EXPECT_NEAR(r.m_phase, 2.0 / 3.0, 1e-12);
+    std::vector<int32_t> expected(110, 4);
+    expected[52] = expected[104] = 6;
+    EXPECT_EQ(resample(r, 0, 2.0, std::vector<float>(1000, 0.0f), 110).consumed, expected);
 }
 
 // Exact outputs where the precision of each step shows: a float smoother,
@@ -116,17 +102,16 @@ TEST(LinearResampler, PrecisionOfEachStep) {
     };
     for (const auto& c : cases) {
         LinearResampler r;
-        std::vector<float> left;
-        int32_t position = 0;
-        for (std::size_t i = 0; i < c.left.size(); ++i) {
-            float l = c.accumulator;
-            float rr = 0.0f;
-            position += r.process(&l, &rr, c.semitones, c.rate, source.data() + position,
-                                  static_cast<int32_t>(source.size()) - position);
-            left.push_back(l);
-        }
-        EXPECT_TRUE(floatsEqual(c.left, left)) << c.semitones << " semitones, rate " << c.rate;
+        const Output run = resample(r, c.semitones, c.rate, source, c.left.size(), c.accumulator);
+        EXPECT_TRUE(floatsEqual(c.left, run.left)) << c.semitones << " semitones, rate " << c.rate;
     }
+}
+
+TEST(LinearResampler, AddsIntoTheAccumulators) {
+    LinearResampler r;
+    const Output run = resample(r, 0, 1.0, {0.5f, 0.5f}, 1, 0.25f);
+    EXPECT_EQ(run.left[0], 0.75f);
+    EXPECT_EQ(run.right[0], 0.75f);
 }
 
 TEST(LinearResampler, ExhaustedSourceAddsNothing) {
@@ -143,33 +128,6 @@ TEST(LinearResampler, ExhaustedSourceAddsNothing) {
     EXPECT_EQ(rr, 2.0f);
     // The fetch stays pending and succeeds once floats arrive.
     EXPECT_EQ(r.process(&l, &rr, 0, 0.0, one, 2), 2);
-}
-
-TEST(LinearResampler, SemitonesScaleTheStep) {
-    LinearResampler a;
-    LinearResampler b;
-    const std::vector<float> source = ramp(64);
-    const Output up = resample(a, 1.0, source, 20);
-    std::vector<float> viaSemitones;
-    int32_t position = 0;
-    for (int i = 0; i < 20; ++i) {
-        float l = 0.0f;
-        float rr = 0.0f;
-        position += b.process(&l, &rr, -12, 2.0, source.data() + position,
-                              static_cast<int32_t>(source.size()) - position);
-        viaSemitones.push_back(l);
-    }
-    EXPECT_TRUE(floatsEqual(up.left, viaSemitones));
-}
-
-TEST(LinearResampler, AddsIntoTheAccumulators) {
-    LinearResampler r;
-    float l = 0.25f;
-    float rr = -0.25f;
-    const float frame[2] = {0.5f, 0.5f};
-    r.process(&l, &rr, 0, 1.0, frame, 2);
-    EXPECT_EQ(l, 0.75f);
-    EXPECT_EQ(rr, 0.25f);
 }
 
 } // namespace

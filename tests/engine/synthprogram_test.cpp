@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,11 @@ TEST(ParameterMapping, FloorMappingsOverFunkinessRange) {
     for (const auto& c : fromHost) {
         EXPECT_EQ(floorFromNormalized(-3.0f, 3.0f, c.host), c.value) << c.host;
     }
-    for (int v = -3; v <= 3; ++v) {
-        const float host = floorToNormalized(-3.0f, 3.0f, static_cast<float>(v));
-        EXPECT_EQ(host, (static_cast<float>(v) + 3.0f) / 6.0f) << v;
-        EXPECT_EQ(floorFromNormalized(-3.0f, 3.0f, host), static_cast<float>(v)) << v;
+    for (float v = -3.0f; v <= 3.0f; v += 1.0f) {
+        EXPECT_EQ(floorFromNormalized(-3.0f, 3.0f, floorToNormalized(-3.0f, 3.0f, v)), v) << v;
     }
-    EXPECT_FLOAT_EQ(floorToNormalized(-3.0f, 3.0f, 2.0f), 0.8333333f);
-    EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.9f), floorToNormalized(-3.0f, 3.0f, 2.0f));
+    EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.0f), 5.0f / 6.0f);
+    EXPECT_EQ(floorToNormalized(-3.0f, 3.0f, 2.9f), 5.0f / 6.0f);
 }
 
 TEST(ParameterMapping, LinearMappingsInSinglePrecision) {
@@ -42,14 +41,15 @@ TEST(ParameterMapping, LinearMappingsInSinglePrecision) {
     EXPECT_EQ(plain.m_toNormalized, &linearToNormalized);
 }
 
+// A NaN leaves the value (the default, 1) as it was.
 TEST(SynthParameter, SetValueClamps) {
     const struct {
         float in;
         float plain;
         float integer;
-    } cases[] = {{0.5f, 0.5f, 0.0f},     {2.7f, 2.7f, 2.0f},       {-3.2f, -3.0f, -3.0f},
-                 {9.0f, 3.0f, 3.0f},     {-3.0f, -3.0f, -3.0f},    {-2.5f, -2.5f, -3.0f},
-                 {INFINITY, 3.0f, 3.0f}, {-INFINITY, -3.0f, -3.0f}};
+    } cases[] = {{0.5f, 0.5f, 0.0f},     {2.7f, 2.7f, 2.0f},        {-3.2f, -3.0f, -3.0f},
+                 {9.0f, 3.0f, 3.0f},     {-3.0f, -3.0f, -3.0f},     {-2.5f, -2.5f, -3.0f},
+                 {INFINITY, 3.0f, 3.0f}, {-INFINITY, -3.0f, -3.0f}, {NAN, 1.0f, 1.0f}};
     for (const auto& c : cases) {
         SynthParameter plain("P", "osc", -3.0f, 3.0f, 1.0f);
         IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 1.0f);
@@ -60,41 +60,31 @@ TEST(SynthParameter, SetValueClamps) {
     }
 }
 
-TEST(SynthParameter, NaNLeavesTheValue) {
-    IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 0.0f);
-    integer.setValue(2.0f);
-    integer.setValue(NAN);
-    EXPECT_EQ(integer.m_value, 2.0f);
-    integer.setValue(integer.m_fromNormalized(integer.m_min, integer.m_max, NAN));
-    EXPECT_EQ(integer.m_value, 2.0f);
-}
-
 TEST(SynthParameter, DisplayTexts) {
-    const auto plain = [](float value, const char* unit) {
-        SynthParameter p("P", unit, -1e30f, 1e30f, 0.0f);
-        p.m_value = value;
-        return p.getDisplay();
-    };
-    const auto integer = [](float value, const char* unit) {
-        IntegerSynthParameter p("I", unit, -1e30f, 1e30f, 0.0f);
-        p.m_value = value;
-        return p.getDisplay();
-    };
-    EXPECT_EQ(plain(0.5f, ""), "0.50 ");
-    EXPECT_EQ(plain(-3.0f, "osc"), "-3.00 osc");
-    EXPECT_EQ(integer(2.0f, "osc"), "2 osc");
-    EXPECT_EQ(integer(-3.0f, "osc"), "-3 osc");
-    EXPECT_EQ(integer(-2.9f, "osc"), "-2 osc"); // toward zero
-    EXPECT_EQ(integer(1e20f, ""), "2147483647 ");
-    EXPECT_EQ(integer(NAN, "x"), "0 x");
-
     const std::string longUnit(300, 'u');
-    for (const std::string& text :
-         {plain(-3e38f, longUnit.c_str()), integer(7.0f, longUnit.c_str())}) {
-        EXPECT_EQ(text.size(), 63u);
-        EXPECT_EQ(text.back(), 'u');
+    const struct {
+        bool integer;
+        float value;
+        const char* unit;
+        std::string text;
+    } cases[] = {
+        {false, 0.5f, "", "0.50 "},
+        {false, -3.0f, "osc", "-3.00 osc"},
+        {true, 2.0f, "osc", "2 osc"},
+        {true, -3.0f, "osc", "-3 osc"},
+        {true, -2.9f, "osc", "-2 osc"}, // toward zero
+        {true, 1e20f, "", "2147483647 "},
+        {true, NAN, "x", "0 x"},
+        {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)}, // cut to 63
+        {true, 7.0f, longUnit.c_str(), "7 " + longUnit.substr(0, 61)},
+    };
+    for (const auto& c : cases) {
+        const std::unique_ptr<SynthParameter> p(
+            c.integer ? new IntegerSynthParameter("I", c.unit, -1e30f, 1e30f, 0.0f)
+                      : new SynthParameter("P", c.unit, -1e30f, 1e30f, 0.0f));
+        p->m_value = c.value;
+        EXPECT_EQ(p->getDisplay(), c.text) << c.value;
     }
-    EXPECT_EQ(plain(1.0f, longUnit.c_str()), "1.00 " + longUnit.substr(0, 58));
 }
 
 // Records the order in which parameters are destroyed.
@@ -167,7 +157,6 @@ TEST(SynthProgram, CopyKeepsTheParameterKind) {
     ASSERT_EQ(copy.m_parameters.size(), 1u);
     const SynthParameter* p = copy.m_parameters[0];
     EXPECT_NE(p, source.m_parameters[0]);
-    EXPECT_NE(dynamic_cast<const IntegerSynthParameter*>(p), nullptr);
     EXPECT_EQ(p->m_fromNormalized, &floorFromNormalized);
     EXPECT_EQ(p->getDisplay(), "2 osc");
     EXPECT_EQ(p->m_name, "Funkiness");
