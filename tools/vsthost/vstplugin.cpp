@@ -57,7 +57,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr valu
         return 1;
     case audioMasterGetTime:
         ++host.timeRequestCount;
-        (void)value;
+        host.lastTimeFilter = value;
         return reinterpret_cast<VstIntPtr>(&host.timeInfo);
     case audioMasterGetSampleRate:
         return static_cast<VstIntPtr>(host.sampleRate);
@@ -133,10 +133,7 @@ VstPlugin::VstPlugin(const std::string& path) {
 }
 
 VstPlugin::~VstPlugin() {
-    if (m_effect) {
-        stop();
-        m_effect->dispatcher(m_effect, effClose, 0, 0, nullptr, 0.0f);
-    }
+    close();
     if (m_library) {
         dlclose(m_library);
     }
@@ -163,6 +160,16 @@ void VstPlugin::start(double sampleRate, VstInt32 blockSize) {
     dispatch(effMainsChanged, 0, 1);
     dispatch(effStartProcess);
     m_running = true;
+}
+
+VstIntPtr VstPlugin::close() {
+    if (!m_effect) {
+        return 0;
+    }
+    stop();
+    AEffect* effect = m_effect;
+    m_effect = nullptr;
+    return effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 void VstPlugin::stop() {

@@ -28,6 +28,8 @@ struct HostState {
     int idleCount = 0;
     int wantMidiCount = 0;
     int timeRequestCount = 0;
+    // The flags the last time request asked for.
+    VstIntPtr lastTimeFilter = 0;
 };
 
 // The one host state the callback answers from.
@@ -45,7 +47,7 @@ public:
     // Opens the library, creates an instance and opens it (effOpen). On failure isLoaded() is
     // false and error() says why. Not for the audio thread.
     explicit VstPlugin(const std::string& path);
-    // Closes the instance (effClose) and the library.
+    // Closes the instance if close() has not, then the library.
     ~VstPlugin();
     VstPlugin(const VstPlugin&) = delete;
     VstPlugin& operator=(const VstPlugin&) = delete;
@@ -67,6 +69,10 @@ public:
     void start(double sampleRate, VstInt32 blockSize);
     // Processing stopped and switched off.
     void stop();
+    // Stops and closes the instance (effClose) and returns the plug-in's
+    // answer; 0 when there is no instance (any more). The library stays open
+    // until destruction.
+    VstIntPtr close();
 
 private:
     void* m_library = nullptr;
