@@ -1,24 +1,16 @@
 // The bottle view on its own, in an off-screen window on a hand-stepped clock.
 
-#include "gui/cframe.h"
+#include "editorhost.h"
+
 #include "gui/vstgui.h"
 #include "resources/instrumentimages.h"
 #include "vstguieditor/bottleview.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 using namespace VSTGUI;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 namespace {
-
-std::string pictureOf(const CView* view) {
-    const CBitmap* bitmap = view ? view->getBackground() : nullptr;
-    return bitmap ? bitmap->getResourceDescription().u.name : "";
-}
 
 class BottleViewTest : public testing::Test {
 protected:
@@ -45,14 +37,10 @@ protected:
     // Finishes the running exchange.
     void settle() { advance(BottleView::kExchangeMs); }
     std::string next(int32 row) {
-        CaptureStdout();
-        view->nextBottle(row);
-        return GetCapturedStdout();
+        return printedBy([&] { view->nextBottle(row); });
     }
     std::string previous(int32 row) {
-        CaptureStdout();
-        view->previousBottle(row);
-        return GetCapturedStdout();
+        return printedBy([&] { view->previousBottle(row); });
     }
 
     CFrame* frame = nullptr;
@@ -105,7 +93,8 @@ TEST_F(BottleViewTest, RowsShowTheirCategorysPictures) {
     }
 }
 
-TEST_F(BottleViewTest, StartsWithRowZerosBottleUnderTheShine) {
+TEST_F(BottleViewTest, ExchangeSlidesTheNewBottleInFromTheSideOfTheChange) {
+    // At the start: row 0's bottle under the shine, inside the container.
     ASSERT_EQ(view->getNbViews(), 2);
     EXPECT_EQ(view->getView(0), view->getCurrentBottle());
     EXPECT_EQ(pictureOf(view->getCurrentBottle()), "bottle_default0.png");
@@ -113,9 +102,7 @@ TEST_F(BottleViewTest, StartsWithRowZerosBottleUnderTheShine) {
     EXPECT_EQ(view->getShine()->getViewSize(), BottleView::kShineRect);
     EXPECT_EQ(pictureOf(view->getShine()), "container_shine.png");
     EXPECT_EQ(pictureOf(view), "container1.png");
-}
 
-TEST_F(BottleViewTest, ExchangeSlidesTheNewBottleInFromTheSideOfTheChange) {
     const struct {
         bool forward;
         int32 row;
@@ -161,24 +148,29 @@ TEST_F(BottleViewTest, ChangeDuringAnExchangeFinishesItFirst) {
 }
 
 TEST_F(BottleViewTest, PrintsEachChangeAndWrapsNegativeRows) {
-    next(2);
-    settle();
-    EXPECT_EQ(next(8), "next animation: 2 to 8\n");
-    settle();
-    EXPECT_EQ(previous(2), "currentbottle idx: 2, index=2\n");
-    settle();
-    EXPECT_EQ(previous(0), "currentbottle idx: 0, index=0\n");
-    settle();
-    EXPECT_EQ(previous(-1), "currentbottle idx: 176, index=-1\n");
-    EXPECT_EQ(pictureOf(view->getCurrentBottle()), "bottle_other4.png");
-    settle();
-    EXPECT_EQ(next(-1), "next animation: 176 to 0\n");
+    const struct {
+        bool forward;
+        int32 row;
+        const char* printed;
+    } steps[] = {
+        {true, 2, "next animation: 0 to 2\n"},
+        {true, 8, "next animation: 2 to 8\n"},
+        {false, 2, "currentbottle idx: 2, index=2\n"},
+        {false, 0, "currentbottle idx: 0, index=0\n"},
+        {false, -1, "currentbottle idx: 176, index=-1\n"},
+        {true, -1, "next animation: 176 to 0\n"},
+        {true, 0, "next animation: 0 to 0\n"}, // the row already shown slides in again
+    };
+    for (const auto& s : steps) {
+        CView* shown = view->getCurrentBottle();
+        EXPECT_EQ(s.forward ? next(s.row) : previous(s.row), s.printed);
+        EXPECT_NE(view->getCurrentBottle(), shown);
+        CView* expected = view->bottleViewForRow(view->getCurrentIndex());
+        EXPECT_EQ(pictureOf(view->getCurrentBottle()), pictureOf(expected)) << s.printed;
+        expected->forget();
+        settle();
+    }
     EXPECT_EQ(view->getCurrentIndex(), 0);
-    settle();
-    // The row already shown slides in again.
-    CView* shown = view->getCurrentBottle();
-    EXPECT_EQ(next(0), "next animation: 0 to 0\n");
-    EXPECT_NE(view->getCurrentBottle(), shown);
     EXPECT_EQ(pictureOf(view->getCurrentBottle()), "bottle_default0.png");
 }
 

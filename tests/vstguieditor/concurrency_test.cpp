@@ -7,24 +7,14 @@
 #include "gui/canimknob.h"
 #include "gui/ctextlabel.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <thread>
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
-TEST(EditorConcurrency, AutomationThreadOnlyPostsWhileTheWindowIdles) {
-    CaptureStdout();
-    EditorHost host;
-    host.openEditor();
-    GetCapturedStdout();
-    VSTGuiEditor* editor = host.editor();
-
+TEST_F(EditorTest, AutomationThreadOnlyPostsWhileTheWindowIdles) {
     // The plug-in applies the value to the engine before it reaches the
     // editor; this thread stands for that second step only, so that the
     // engine's own unguarded value is not what is tested here.
+    VSTGuiEditor* const editor = this->editor();
     constexpr int kIdles = 300;
     std::atomic<int> idles{0};
     std::atomic<bool> done{false};
@@ -36,11 +26,11 @@ TEST(EditorConcurrency, AutomationThreadOnlyPostsWhileTheWindowIdles) {
         done = true;
     });
     while (!done.load()) {
-        host.idle();
+        host->idle();
         ++idles;
     }
     automation.join();
-    host.idle();
+    host->idle();
     EXPECT_FLOAT_EQ(editor->getKnobs()[0]->getValue(), 1.0f);
     EXPECT_STREQ(editor->getParamDisplays()[0]->getText(), "0 osc");
 }

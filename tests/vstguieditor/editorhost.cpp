@@ -3,7 +3,6 @@
 #include "gui/cdatabrowser.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 
 using namespace VSTGUI;
@@ -20,7 +19,7 @@ EditorHost::EditorHost() {
     unsetenv("DISPLAY");
     g_host = this;
     auto* engine = new SamplerEngine();
-    m_plugin = new VSTGuiVSTInterface(&EditorHost::hostCallback, *engine, kUniqueId);
+    m_plugin = new VSTGuiVSTInterface(&EditorHost::hostCallback, *engine, 61547);
     m_plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
     m_effect = m_plugin->getAeffect();
 }
@@ -44,7 +43,7 @@ VstIntPtr EditorHost::hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, Vs
     if (opcode == audioMasterVersion) {
         return kVstVersion;
     }
-    if (g_host) {
+    if (g_host && opcode != audioMasterIdle) {
         std::lock_guard<std::mutex> lock(g_host->m_mutex);
         g_host->m_calls.push_back({opcode, index, opt});
     }
@@ -69,34 +68,6 @@ void EditorHost::advance(std::uint64_t ms) {
     idle();
 }
 
-void EditorHost::press(double x, double y, int32 buttons) {
-    CPoint where(x, y);
-    frame()->onMouseDown(where, CButtonState(buttons));
-}
-
-void EditorHost::moveTo(double x, double y, int32 buttons) {
-    CPoint where(x, y);
-    frame()->onMouseMoved(where, CButtonState(buttons));
-}
-
-void EditorHost::release(double x, double y, int32 buttons) {
-    CPoint where(x, y);
-    frame()->onMouseUp(where, CButtonState(buttons));
-}
-
-void EditorHost::click(double x, double y) {
-    press(x, y);
-    release(x, y);
-}
-
-void EditorHost::clickListRow(int32 row) {
-    CDataBrowser* list = editor()->getProgramBrowser();
-    list->makeRowVisible(row);
-    const CRect cell = list->getRowRect(row);
-    const CRect& at = list->getViewSize();
-    click(at.left + cell.left + 10, at.top + (cell.top + cell.bottom) / 2);
-}
-
 std::vector<HostCall> EditorHost::calls() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_calls;
@@ -111,9 +82,8 @@ std::vector<VstInt32> EditorHost::callOpcodes() const {
 }
 
 int EditorHost::countCalls(VstInt32 opcode) const {
-    const auto all = calls();
-    return static_cast<int>(std::count_if(
-        all.begin(), all.end(), [opcode](const HostCall& c) { return c.opcode == opcode; }));
+    const auto all = callOpcodes();
+    return static_cast<int>(std::count(all.begin(), all.end(), opcode));
 }
 
 void EditorHost::clearCalls() {
@@ -127,4 +97,12 @@ std::string pictureOf(const CView* view) {
         return std::string();
     }
     return bitmap->getResourceDescription().u.name;
+}
+
+std::string EditorTest::clickRow(int32 row) {
+    CDataBrowser* list = editor()->getProgramBrowser();
+    list->makeRowVisible(row);
+    const CRect cell = list->getRowRect(row);
+    const CRect& at = list->getViewSize();
+    return clickAt(at.left + cell.left + 10, at.top + (cell.top + cell.bottom) / 2);
 }

@@ -3,16 +3,22 @@
 // A host for the editor tests: builds the instrument's plug-in object with
 // its editor, drives it through its AEffect record as a host does, records
 // every request the plug-in sends back, and works the editor's window
-// off-screen with synthetic mouse events and a hand-stepped clock.
+// off-screen (synthetic mouse events from guitestsupport.h) on a
+// hand-stepped clock.
 
 #include "engine/samplerengine.h"
 #include "gui/cframe.h"
+#include "guitestsupport.h"
 #include "platform/vstrecords.h"
 #include "plugin/vstguivstinterface.h"
 #include "vstguieditor/vstguieditor.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 struct HostCall {
@@ -23,15 +29,12 @@ struct HostCall {
 
 class EditorHost {
 public:
-    static constexpr VstInt32 kUniqueId = 61547;
-
     EditorHost();
     ~EditorHost();
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
 
     AEffect* effect() const { return m_effect; }
-    VSTGuiVSTInterface* plugin() const { return m_plugin; }
     VSTGuiEditor* editor() const { return static_cast<VSTGuiEditor*>(m_plugin->getEditor()); }
     VSTGUI::CFrame* frame() const { return editor()->getFrame(); }
 
@@ -48,26 +51,17 @@ public:
     // Moves the clock on and idles once.
     void advance(std::uint64_t ms);
 
-    // A left-button press and release at (x, y) in window coordinates; the
-    // release may happen elsewhere.
-    void click(double x, double y);
-    void press(double x, double y, VSTGUI::int32 buttons = VSTGUI::kLButton);
-    void moveTo(double x, double y, VSTGUI::int32 buttons = VSTGUI::kLButton);
-    void release(double x, double y, VSTGUI::int32 buttons = VSTGUI::kLButton);
-    // Clicks the middle of a row of the program list, scrolling it into view.
-    void clickListRow(VSTGUI::int32 row);
-
-    // The requests the plug-in made, oldest first; clearCalls forgets them.
+    // The requests the plug-in made, oldest first, without its idle requests;
+    // clearCalls forgets them.
     std::vector<HostCall> calls() const;
     std::vector<VstInt32> callOpcodes() const;
     int countCalls(VstInt32 opcode) const;
     void clearCalls();
 
-    // The host callback handed to the plug-in.
+private:
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                   void* ptr, float opt);
 
-private:
     mutable std::mutex m_mutex;
     std::vector<HostCall> m_calls;
     std::uint64_t m_nowMs = 1000;
@@ -77,3 +71,44 @@ private:
 
 // The name of the embedded picture a view shows, or "" without one.
 std::string pictureOf(const VSTGUI::CView* view);
+
+// Runs f and returns what the instrument printed meanwhile.
+template <typename F> std::string printedBy(F&& f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
+}
+
+// A host with the editor's window open.
+class EditorTest : public testing::Test {
+protected:
+    void SetUp() override {
+        makeHost();
+        open();
+    }
+    void makeHost() {
+        printedBy([this] { host = std::make_unique<EditorHost>(); });
+    }
+    void open() {
+        EXPECT_EQ(printedBy([this] { ASSERT_EQ(host->openEditor(), 1); }), "1\n2\n3\n");
+        ASSERT_NE(host->frame(), nullptr);
+    }
+    VSTGuiEditor* editor() { return host->editor(); }
+    VSTGUI::CFrame* frame() { return host->frame(); }
+    VstIntPtr currentProgram() { return host->dispatch(effGetProgram); }
+    void setProgram(VstIntPtr program) {
+        printedBy([&] { host->dispatch(effSetProgram, 0, program); });
+    }
+    std::string clickAt(double x, double y) {
+        return printedBy([&] { guitest::click(frame(), x, y); });
+    }
+    // Clicks the middle of a row of the program list, scrolling it into view.
+    std::string clickRow(VSTGUI::int32 row);
+
+    std::unique_ptr<EditorHost> host;
+};
+
+// The same host before its editor's window first opens.
+struct EditorBeforeOpen : EditorTest {
+    void SetUp() override { makeHost(); }
+};

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -22,22 +23,6 @@ namespace {
 
 VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-// The instrument's images named in names (all but those when except is
-// true) into table, which must outlive every lookup.
-void imagesWhere(const std::vector<std::string>& names, bool except,
-                 std::vector<VSTGUI::EmbeddedResource>& table) {
-    for (std::size_t i = 0; i < amber::kInstrumentImageCount; ++i) {
-        const VSTGUI::EmbeddedResource& image = amber::kInstrumentImageTable[i];
-        bool named = false;
-        for (const std::string& name : names) {
-            named = named || name == image.name;
-        }
-        if (named != except) {
-            table.push_back(image);
-        }
-    }
 }
 
 TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
@@ -53,21 +38,22 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
     AEffect* effect = plugin->getAeffect();
     EXPECT_EQ(effect->flags & effFlagsHasEditor, effFlagsHasEditor);
 
-    static std::vector<VSTGUI::EmbeddedResource> tables[3];
-    int stepIndex = 0;
+    // Each table must outlive every lookup.
+    static std::deque<std::vector<VSTGUI::EmbeddedResource>> tables;
     const struct {
-        std::vector<std::string> names;
-        bool except;
+        const char* name; // the image this step adds; nullptr: all but the two
         bool windowExpected;
-    } steps[] = {
-        {{"animknob.png", "background.png"}, true, false}, // all but these two
-        {{"animknob.png"}, false, false},                  // background still missing
-        {{"background.png"}, false, true},
-    };
+    } steps[] = {{nullptr, false}, {"animknob.png", false}, {"background.png", true}};
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.names.size());
-        std::vector<VSTGUI::EmbeddedResource>& table = tables[stepIndex++];
-        imagesWhere(step.names, step.except, table);
+        SCOPED_TRACE(step.name ? step.name : "the others");
+        auto& table = tables.emplace_back();
+        for (std::size_t i = 0; i < amber::kInstrumentImageCount; ++i) {
+            const std::string name = amber::kInstrumentImageTable[i].name;
+            if (step.name ? name == step.name
+                          : name != "animknob.png" && name != "background.png") {
+                table.push_back(amber::kInstrumentImageTable[i]);
+            }
+        }
         VSTGUI::registerEmbeddedResources(table.data(), table.size());
 
         CaptureStdout();
