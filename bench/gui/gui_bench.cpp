@@ -3,10 +3,12 @@
 // step of an exchange animation, and decoding a picture (done at every
 // exchange).
 #include "gui/vstgui.h"
+#include "resources/instrumentimages.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,44 +16,25 @@ using namespace VSTGUI;
 
 namespace {
 
-std::vector<unsigned char> makePng(int width, int height, unsigned seed) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(s);
-    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, width, height);
-    cairo_pattern_add_color_stop_rgba(gradient, 0, (seed % 7) / 7.0, 0.3, 0.6, 1);
-    cairo_pattern_add_color_stop_rgba(gradient, 1, 0.9, (seed % 5) / 5.0, 0.1, 0.7);
-    cairo_set_source(cr, gradient);
-    cairo_paint(cr);
-    cairo_pattern_destroy(gradient);
-    cairo_destroy(cr);
-    std::vector<unsigned char> png;
-    cairo_surface_write_to_png_stream(
-        s,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(s);
-    return png;
-}
-
 struct Window {
     Window() {
+        amber::registerInstrumentImages();
         for (int i = 0; i < 177; ++i)
             names.push_back("Program number " + std::to_string(i));
         frame = new CFrame(CRect(0, 0, 578, 356), nullptr);
-        CBitmap* back = bitmap(578, 356, 1);
+        CBitmap* back = bitmap("background.png");
         frame->setBackground(back);
         back->forget();
-        CBitmap* strip = bitmap(48, 1440, 2);
+        CBitmap* strip = bitmap("animknob.png");
         auto* knob = new CAnimKnob(CRect(296, 106, 344, 154), nullptr, 0, 30, 48, strip);
         strip->forget();
         knob->setValue(0.4f);
         frame->addView(knob);
+        const char* buttons[] = {
+            "prevprog.png", "nextprog.png", "kestrovalian.png", "at_faves.png",  "at_drums.png",
+            "at_leads.png", "at_bass.png",  "at_pads.png",      "at_lasers.png", "at_other.png"};
         for (int i = 0; i < 10; ++i) {
-            CBitmap* image = bitmap(115, 58, 3 + i);
+            CBitmap* image = bitmap(buttons[i]);
             frame->addView(
                 new CKickButton(CRect(454, 94 + 20 * i, 569, 123 + 20 * i), nullptr, 12345, image));
             image->forget();
@@ -63,7 +46,7 @@ struct Window {
             frame->addView(label);
         }
         bottles = new CViewContainer(CRect(209, 88, 371, 301));
-        CBitmap* container = bitmap(162, 213, 20);
+        CBitmap* container = bitmap("container1.png");
         bottles->setBackground(container);
         container->forget();
         bottles->addView(new CView(CRect(18, 11, 145, 229)));
@@ -80,9 +63,14 @@ struct Window {
     }
     ~Window() { frame->forget(); }
 
-    static CBitmap* bitmap(int w, int h, unsigned seed) {
-        const std::vector<unsigned char> png = makePng(w, h, seed);
-        return new CBitmap(png.data(), png.size());
+    // One of the instrument's own pictures; measuring without it would mislead.
+    static CBitmap* bitmap(const char* name) {
+        auto* b = new CBitmap(CResourceDescription(name));
+        if (!b->isLoaded()) {
+            std::fprintf(stderr, "gui_bench: no image %s\n", name);
+            std::abort();
+        }
+        return b;
     }
 
     std::vector<std::string> names;
@@ -102,11 +90,10 @@ BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMicrosecond);
 
 void BM_ExchangeAnimationAt30Hz(benchmark::State& state) {
     Window window;
-    const std::vector<unsigned char> png = makePng(127, 218, 9);
     for (auto _ : state) {
         state.PauseTiming();
         auto* next = new CView(CRect(18, 11, 145, 229));
-        CBitmap* picture = new CBitmap(png.data(), png.size());
+        CBitmap* picture = Window::bitmap("bottle_drums1.png");
         next->setBackground(picture);
         picture->forget();
         window.bottles->addAnimation("ExchangeViewAnimation",
@@ -126,9 +113,9 @@ void BM_ExchangeAnimationAt30Hz(benchmark::State& state) {
 BENCHMARK(BM_ExchangeAnimationAt30Hz)->Unit(benchmark::kMicrosecond);
 
 void BM_DecodeBottlePicture(benchmark::State& state) {
-    const std::vector<unsigned char> png = makePng(127, 218, 4);
+    amber::registerInstrumentImages();
     for (auto _ : state) {
-        CBitmap* b = new CBitmap(png.data(), png.size());
+        CBitmap* b = Window::bitmap("bottle_drums1.png");
         benchmark::DoNotOptimize(b->getPlatformBitmap());
         b->forget();
     }

@@ -15,18 +15,15 @@ CScrollbar::CScrollbar(const CRect& size, CScrollView* scrollView)
     : CView(size), m_scrollView(scrollView) {}
 
 void CScrollbar::setScrollerColor(const CColor& color) {
-    m_scrollerColor = color;
-    setDirty(true);
+    setDrawnProperty(m_scrollerColor, color);
 }
 
 void CScrollbar::setBackgroundColor(const CColor& color) {
-    m_backgroundColor = color;
-    setDirty(true);
+    setDrawnProperty(m_backgroundColor, color);
 }
 
 void CScrollbar::setFrameColor(const CColor& color) {
-    m_frameColor = color;
-    setDirty(true);
+    setDrawnProperty(m_frameColor, color);
 }
 
 CRect CScrollbar::getScrollerRect() const {

@@ -33,45 +33,27 @@ void CTextLabel::setFont(CFontRef font) {
 }
 
 void CTextLabel::setFontColor(const CColor& color) {
-    if (color != m_fontColor) {
-        m_fontColor = color;
-        setDirty(true);
-    }
+    setDrawnProperty(m_fontColor, color);
 }
 
 void CTextLabel::setBackColor(const CColor& color) {
-    if (color != m_backColor) {
-        m_backColor = color;
-        setDirty(true);
-    }
+    setDrawnProperty(m_backColor, color);
 }
 
 void CTextLabel::setFrameColor(const CColor& color) {
-    if (color != m_frameColor) {
-        m_frameColor = color;
-        setDirty(true);
-    }
+    setDrawnProperty(m_frameColor, color);
 }
 
 void CTextLabel::setHoriAlign(CHoriTxtAlign align) {
-    if (align != m_horiAlign) {
-        m_horiAlign = align;
-        setDirty(true);
-    }
+    setDrawnProperty(m_horiAlign, align);
 }
 
 void CTextLabel::setTransparency(bool val) {
-    if (val != m_transparent) {
-        m_transparent = val;
-        setDirty(true);
-    }
+    setDrawnProperty(m_transparent, val);
 }
 
 void CTextLabel::setStyle(int32 style) {
-    if (style != m_style) {
-        m_style = style;
-        setDirty(true);
-    }
+    setDrawnProperty(m_style, style);
 }
 
 void CTextLabel::draw(CDrawContext* context) {

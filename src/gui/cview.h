@@ -84,6 +84,13 @@ protected:
     friend class CViewContainer;
     void setParentView(CView* parent) { m_pParentView = parent; }
     void setParentFrame(CFrame* frame) { m_pParentFrame = frame; }
+    // Stores value in a drawn property; the view is redrawn only when it changed.
+    template <typename T> void setDrawnProperty(T& property, const T& value) {
+        if (property != value) {
+            property = value;
+            setDirty(true);
+        }
+    }
 
     CRect m_size;
 

@@ -43,19 +43,14 @@ private:
 };
 
 int32 buttonBits(unsigned int state) {
+    static constexpr struct {
+        unsigned int mask;
+        int32 bit;
+    } kBits[] = {{Button1Mask, kLButton}, {Button2Mask, kMButton}, {Button3Mask, kRButton},
+                 {ShiftMask, kShift},     {ControlMask, kControl}, {Mod1Mask, kAlt}};
     int32 bits = 0;
-    if (state & Button1Mask)
-        bits |= kLButton;
-    if (state & Button2Mask)
-        bits |= kMButton;
-    if (state & Button3Mask)
-        bits |= kRButton;
-    if (state & ShiftMask)
-        bits |= kShift;
-    if (state & ControlMask)
-        bits |= kControl;
-    if (state & Mod1Mask)
-        bits |= kAlt;
+    for (const auto& b : kBits)
+        bits |= (state & b.mask) ? b.bit : 0;
     return bits;
 }
 
