@@ -35,45 +35,44 @@ TEST(DisplayText, ExampleTables) {
     const Op Hz = &AudioEffect::Hz2string;
     const Op ms = &AudioEffect::ms2string;
     const float inf = std::numeric_limits<float>::infinity();
-    const struct {
+    // Integer parts too long for eight characters show "Huge!": cut, they
+    // would lose their leading digits and show another number.
+    struct FloatCase {
         Op op;
         double value;
         VstInt32 maxLen;
         const char* text;
-    } floats[] = {
-        {f2s, 0.0f, 8, "0.000000"},
-        {f2s, 1.5f, 8, "1.500000"},
-        {f2s, -2.25f, 8, "-2.25000"},
-        {f2s, 123.456f, 8, "123.4560"},
-        {f2s, 99.99f, 8, "99.98999"},
-        {f2s, 0.00001f, 8, "0.000009"},
-        {f2s, 1234567, 8, "1234567."},
-        {f2s, -123456, 8, "-123456."},
-        {f2s, 100000000, 8, "Huge!"},
-        {f2s, inf, 8, "Huge!"},
-        {f2s, -inf, 8, "Huge!"},
-        {f2s, 9999999, 8, "9999999."},
-        {f2s, -999999, 8, "-999999."},
-        {f2s, 1.5f, 20, "1.500000"},
-        {f2s, 123.456f, 5, "123.4"},
-        {f2s, -2.25f, 1, "-"},
-        {f2s, 1.5f, 0, ""},
-        // Integer parts too long for eight characters would lose their
-        // leading digits and show another number.
-        {f2s, 12345678, 8, "Huge!"},
-        {f2s, 99999999, 8, "Huge!"},
-        {f2s, -1234567, 8, "Huge!"},
-        {f2s, -9999999, 8, "Huge!"},
-        {f2s, std::nan(""), 8, "NaN"},
-        {dB, 0, 8, "-oo"},
-        {dB, -1, 8, "-oo"},
-        {dB, 1, 8, "0.000000"},
-        {dB, 10, 8, "20.00000"},
-        {dB, 0.5f, 8, "-6.02060"},
-        {Hz, 0, 8, "0.000000"},
-        {Hz, 100, 8, "441.0000"},
-        {ms, 441, 8, "10.00000"},
     };
+    const FloatCase floats[] = {{f2s, 0.0f, 8, "0.000000"},
+                                {f2s, 1.5f, 8, "1.500000"},
+                                {f2s, -2.25f, 8, "-2.25000"},
+                                {f2s, 123.456f, 8, "123.4560"},
+                                {f2s, 99.99f, 8, "99.98999"},
+                                {f2s, 0.00001f, 8, "0.000009"},
+                                {f2s, 1234567, 8, "1234567."},
+                                {f2s, -123456, 8, "-123456."},
+                                {f2s, 100000000, 8, "Huge!"},
+                                {f2s, inf, 8, "Huge!"},
+                                {f2s, -inf, 8, "Huge!"},
+                                {f2s, 9999999, 8, "9999999."},
+                                {f2s, -999999, 8, "-999999."},
+                                {f2s, 1.5f, 20, "1.500000"},
+                                {f2s, 123.456f, 5, "123.4"},
+                                {f2s, -2.25f, 1, "-"},
+                                {f2s, 1.5f, 0, ""},
+                                {f2s, 12345678, 8, "Huge!"},
+                                {f2s, 99999999, 8, "Huge!"},
+                                {f2s, -1234567, 8, "Huge!"},
+                                {f2s, -9999999, 8, "Huge!"},
+                                {f2s, std::nan(""), 8, "NaN"},
+                                {dB, 0, 8, "-oo"},
+                                {dB, -1, 8, "-oo"},
+                                {dB, 1, 8, "0.000000"},
+                                {dB, 10, 8, "20.00000"},
+                                {dB, 0.5f, 8, "-6.02060"},
+                                {Hz, 0, 8, "0.000000"},
+                                {Hz, 100, 8, "441.0000"},
+                                {ms, 441, 8, "10.00000"}};
     for (std::size_t i = 0; i < std::size(floats); ++i) {
         const auto& c = floats[i];
         TextEffect effect;
@@ -82,23 +81,22 @@ TEST(DisplayText, ExampleTables) {
         EXPECT_EQ(text, c.text) << "row " << i << ": " << c.value << ", " << c.maxLen;
     }
 
-    const struct {
+    struct IntCase {
         VstInt32 value;
         VstInt32 maxLen;
         const char* text;
-    } ints[] = {
-        {7, 8, "7"},
-        {-42, 8, "-42"},
-        {0, 8, "0"},
-        {99999999, 8, "99999999"},
-        {-123456789, 10, "-123456789"},
-        {100000000, 8, "Huge!"},
-        {12345, 3, "123"},
-        {1000, 8, "1000"},
-        {-999999999, 10, "-999999999"},
-        {-1000000000, 10, "Huge!"},
-        {std::numeric_limits<VstInt32>::min(), 10, "Huge!"},
     };
+    const IntCase ints[] = {{7, 8, "7"},
+                            {-42, 8, "-42"},
+                            {0, 8, "0"},
+                            {99999999, 8, "99999999"},
+                            {-123456789, 10, "-123456789"},
+                            {100000000, 8, "Huge!"},
+                            {12345, 3, "123"},
+                            {1000, 8, "1000"},
+                            {-999999999, 10, "-999999999"},
+                            {-1000000000, 10, "Huge!"},
+                            {std::numeric_limits<VstInt32>::min(), 10, "Huge!"}};
     for (const auto& c : ints) {
         TextEffect effect;
         const std::string text =

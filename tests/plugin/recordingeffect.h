@@ -1,5 +1,5 @@
 // Plug-in objects for tests: every operation a dispatcher can reach records
-// its call (name and the arguments that matter) and answers `next`.
+// its call (its name and the arguments that matter) and answers `next`.
 #pragma once
 
 #include "plugin/aeffeditor.h"
@@ -64,35 +64,35 @@ public:
         return static_cast<VstInt32>(next);
     }
 
-    void open() override { log.add("open"); }
-    void close() override { log.add("close"); }
-    void suspend() override { log.add("suspend"); }
+    void open() override { log.add(__func__); }
+    void close() override { log.add(__func__); }
+    void suspend() override { log.add(__func__); }
     void resume() override {
-        log.add("resume");
+        log.add(__func__);
         Base::resume();
     }
     void setSampleRate(float rate) override {
-        log.add("setSampleRate", rate);
+        log.add(__func__, rate);
         Base::setSampleRate(rate);
     }
     void setBlockSize(VstInt32 size) override {
-        log.add("setBlockSize", size);
+        log.add(__func__, size);
         Base::setBlockSize(size);
     }
-    void processReplacing(float**, float**, VstInt32 n) override { log.add("processReplacing", n); }
-    void setParameter(VstInt32 i, float value) override { log.add("setParameter", i, value); }
+    void processReplacing(float**, float**, VstInt32 n) override { log.add(__func__, n); }
+    void setParameter(VstInt32 i, float value) override { log.add(__func__, i, value); }
     void setProgram(VstInt32 program) override {
-        log.add("setProgram", program);
+        log.add(__func__, program);
         Base::setProgram(program);
     }
-    void setProgramName(char* name) override { log.add("setProgramName", name); }
-    void getProgramName(char*) override { log.add("getProgramName"); }
-    void getParameterLabel(VstInt32 i, char*) override { log.add("getParameterLabel", i); }
-    void getParameterDisplay(VstInt32 i, char*) override { log.add("getParameterDisplay", i); }
-    void getParameterName(VstInt32 i, char*) override { log.add("getParameterName", i); }
-    VstInt32 getChunk(void**, bool isPreset) override { return number("getChunk", isPreset); }
+    void setProgramName(char* name) override { log.add(__func__, name); }
+    void getProgramName(char*) override { log.add(__func__); }
+    void getParameterLabel(VstInt32 i, char*) override { log.add(__func__, i); }
+    void getParameterDisplay(VstInt32 i, char*) override { log.add(__func__, i); }
+    void getParameterName(VstInt32 i, char*) override { log.add(__func__, i); }
+    VstInt32 getChunk(void**, bool isPreset) override { return number(__func__, isPreset); }
     VstInt32 setChunk(void*, VstInt32 size, bool isPreset) override {
-        return number("setChunk", size, isPreset);
+        return number(__func__, size, isPreset);
     }
 };
 
@@ -105,102 +105,85 @@ public:
     RecordingEffectX(audioMasterCallback host, VstInt32 programs, VstInt32 params)
         : RecordingBase<AudioEffectX>(host, programs, params) {}
 
-    VstInt32 processEvents(VstEvents* e) override { return number("processEvents", e->numEvents); }
-    bool canParameterBeAutomated(VstInt32 i) override { return flag("canParameterBeAutomated", i); }
-    bool string2parameter(VstInt32 i, char* text) override {
-        return flag("string2parameter", i, text);
+    VstInt32 processEvents(VstEvents* e) override { return number(__func__, e->numEvents); }
+    bool canParameterBeAutomated(VstInt32 i) override { return flag(__func__, i); }
+    bool string2parameter(VstInt32 i, char* text) override { return flag(__func__, i, text); }
+    bool getProgramNameIndexed(VstInt32 cat, VstInt32 i, char*) override {
+        return flag(__func__, cat, i);
     }
-    bool getProgramNameIndexed(VstInt32 category, VstInt32 i, char*) override {
-        return flag("getProgramNameIndexed", category, i);
+    bool getInputProperties(VstInt32 i, VstPinProperties*) override { return flag(__func__, i); }
+    bool getOutputProperties(VstInt32 i, VstPinProperties*) override { return flag(__func__, i); }
+    VstPlugCategory getPlugCategory() override { return VstPlugCategory(number(__func__)); }
+    bool offlineNotify(VstAudioFile*, VstInt32 n, bool start) override {
+        return flag(__func__, n, start);
     }
-    bool getInputProperties(VstInt32 i, VstPinProperties*) override {
-        return flag("getInputProperties", i);
-    }
-    bool getOutputProperties(VstInt32 i, VstPinProperties*) override {
-        return flag("getOutputProperties", i);
-    }
-    VstPlugCategory getPlugCategory() override {
-        return static_cast<VstPlugCategory>(number("getPlugCategory"));
-    }
-    bool offlineNotify(VstAudioFile*, VstInt32 count, bool start) override {
-        return flag("offlineNotify", count, start);
-    }
-    bool offlinePrepare(VstOfflineTask*, VstInt32 n) override { return flag("offlinePrepare", n); }
-    bool offlineRun(VstOfflineTask*, VstInt32 count) override { return flag("offlineRun", count); }
-    bool processVariableIo(VstVariableIo*) override { return flag("processVariableIo"); }
+    bool offlinePrepare(VstOfflineTask*, VstInt32 n) override { return flag(__func__, n); }
+    bool offlineRun(VstOfflineTask*, VstInt32 count) override { return flag(__func__, count); }
+    bool processVariableIo(VstVariableIo*) override { return flag(__func__); }
     bool setSpeakerArrangement(VstSpeakerArrangement* in, VstSpeakerArrangement* out) override {
-        return flag("setSpeakerArrangement", in ? in->numChannels : -1,
-                    out ? out->numChannels : -1);
+        return flag(__func__, in ? in->numChannels : -1, out ? out->numChannels : -1);
     }
-    bool setBypass(bool on) override { return flag("setBypass", on); }
-    bool getEffectName(char*) override { return flag("getEffectName"); }
-    bool getVendorString(char*) override { return flag("getVendorString"); }
-    bool getProductString(char*) override { return flag("getProductString"); }
-    VstInt32 getVendorVersion() override { return number("getVendorVersion"); }
+    bool setBypass(bool on) override { return flag(__func__, on); }
+    bool getEffectName(char*) override { return flag(__func__); }
+    bool getVendorString(char*) override { return flag(__func__); }
+    bool getProductString(char*) override { return flag(__func__); }
+    VstInt32 getVendorVersion() override { return number(__func__); }
     VstIntPtr vendorSpecific(VstInt32 a, VstIntPtr b, void*, float f) override {
-        log.add("vendorSpecific", a, b, f);
+        log.add(__func__, a, b, f);
         return next;
     }
-    VstInt32 canDo(char* text) override { return number("canDo", text); }
-    VstInt32 getGetTailSize() override { return number("getGetTailSize"); }
+    VstInt32 canDo(char* text) override { return number(__func__, text); }
+    VstInt32 getGetTailSize() override { return number(__func__); }
     bool getParameterProperties(VstInt32 i, VstParameterProperties*) override {
-        return flag("getParameterProperties", i);
+        return flag(__func__, i);
     }
-    VstInt32 getVstVersion() override { return number("getVstVersion"); }
-    VstInt32 getMidiProgramName(VstInt32 channel, MidiProgramName*) override {
-        return number("getMidiProgramName", channel);
+    VstInt32 getVstVersion() override { return number(__func__); }
+    VstInt32 getMidiProgramName(VstInt32 c, MidiProgramName*) override {
+        return number(__func__, c);
     }
-    VstInt32 getCurrentMidiProgram(VstInt32 channel, MidiProgramName*) override {
-        return number("getCurrentMidiProgram", channel);
+    VstInt32 getCurrentMidiProgram(VstInt32 c, MidiProgramName*) override {
+        return number(__func__, c);
     }
-    VstInt32 getMidiProgramCategory(VstInt32 channel, MidiProgramCategory*) override {
-        return number("getMidiProgramCategory", channel);
+    VstInt32 getMidiProgramCategory(VstInt32 c, MidiProgramCategory*) override {
+        return number(__func__, c);
     }
-    bool hasMidiProgramsChanged(VstInt32 channel) override {
-        return flag("hasMidiProgramsChanged", channel);
-    }
-    bool getMidiKeyName(VstInt32 channel, MidiKeyName*) override {
-        return flag("getMidiKeyName", channel);
-    }
-    bool beginSetProgram() override { return flag("beginSetProgram"); }
-    bool endSetProgram() override { return flag("endSetProgram"); }
+    bool hasMidiProgramsChanged(VstInt32 c) override { return flag(__func__, c); }
+    bool getMidiKeyName(VstInt32 c, MidiKeyName*) override { return flag(__func__, c); }
+    bool beginSetProgram() override { return flag(__func__); }
+    bool endSetProgram() override { return flag(__func__); }
     bool getSpeakerArrangement(VstSpeakerArrangement**, VstSpeakerArrangement**) override {
-        return flag("getSpeakerArrangement");
+        return flag(__func__);
     }
-    VstInt32 getNextShellPlugin(char*) override { return number("getNextShellPlugin"); }
-    VstInt32 startProcess() override { return number("startProcess"); }
-    VstInt32 stopProcess() override { return number("stopProcess"); }
-    VstInt32 setTotalSampleToProcess(VstInt32 value) override {
-        return number("setTotalSampleToProcess", value);
-    }
-    bool setPanLaw(VstInt32 type, float val) override { return flag("setPanLaw", type, val); }
-    VstInt32 beginLoadBank(VstPatchChunkInfo*) override { return number("beginLoadBank"); }
-    VstInt32 beginLoadProgram(VstPatchChunkInfo*) override { return number("beginLoadProgram"); }
-    bool setProcessPrecision(VstInt32 p) override { return flag("setProcessPrecision", p); }
-    VstInt32 getNumMidiInputChannels() override { return number("getNumMidiInputChannels"); }
-    VstInt32 getNumMidiOutputChannels() override { return number("getNumMidiOutputChannels"); }
+    VstInt32 getNextShellPlugin(char*) override { return number(__func__); }
+    VstInt32 startProcess() override { return number(__func__); }
+    VstInt32 stopProcess() override { return number(__func__); }
+    VstInt32 setTotalSampleToProcess(VstInt32 value) override { return number(__func__, value); }
+    bool setPanLaw(VstInt32 type, float val) override { return flag(__func__, type, val); }
+    VstInt32 beginLoadBank(VstPatchChunkInfo*) override { return number(__func__); }
+    VstInt32 beginLoadProgram(VstPatchChunkInfo*) override { return number(__func__); }
+    bool setProcessPrecision(VstInt32 p) override { return flag(__func__, p); }
+    VstInt32 getNumMidiInputChannels() override { return number(__func__); }
+    VstInt32 getNumMidiOutputChannels() override { return number(__func__); }
 
     // Deprecated: no opcode may reach these.
-    VstInt32 getNumCategories() override { return number("getNumCategories"); }
-    bool copyProgram(VstInt32 destination) override { return flag("copyProgram", destination); }
-    void inputConnected(VstInt32 index, bool) override { log.add("inputConnected", index); }
-    void outputConnected(VstInt32 index, bool) override { log.add("outputConnected", index); }
-    VstInt32 reportCurrentPosition() override { return number("reportCurrentPosition"); }
+    VstInt32 getNumCategories() override { return number(__func__); }
+    bool copyProgram(VstInt32 destination) override { return flag(__func__, destination); }
+    void inputConnected(VstInt32 index, bool) override { log.add(__func__, index); }
+    void outputConnected(VstInt32 index, bool) override { log.add(__func__, index); }
+    VstInt32 reportCurrentPosition() override { return number(__func__); }
     float* reportDestinationBuffer() override {
-        log.add("reportDestinationBuffer");
+        log.add(__func__);
         return nullptr;
     }
-    void setBlockSizeAndSampleRate(VstInt32 size, float rate) override {
-        log.add("setBlockSizeAndSampleRate", size, rate);
-    }
-    bool getErrorText(char*) override { return flag("getErrorText"); }
+    void setBlockSizeAndSampleRate(VstInt32 n, float rate) override { log.add(__func__, n, rate); }
+    bool getErrorText(char*) override { return flag(__func__); }
     void* getIcon() override {
-        log.add("getIcon");
+        log.add(__func__);
         return nullptr;
     }
-    bool setViewPosition(VstInt32 x, VstInt32 y) override { return flag("setViewPosition", x, y); }
-    VstInt32 fxIdle() override { return number("fxIdle"); }
-    bool keysRequired() override { return flag("keysRequired"); }
+    bool setViewPosition(VstInt32 x, VstInt32 y) override { return flag(__func__, x, y); }
+    VstInt32 fxIdle() override { return number(__func__); }
+    bool keysRequired() override { return flag(__func__); }
 };
 
 // An editor that records what reaches it and answers `next`.
@@ -218,24 +201,23 @@ public:
     ERect rect{0, 0, 356, 578};
 
     bool getRect(ERect** r) override {
-        m_log.add("editor.getRect");
         *r = &rect;
-        return next;
+        return said(__func__);
     }
-    bool open(void* window) override { return said("editor.open", window != nullptr); }
-    void close() override { m_log.add("editor.close"); }
-    void idle() override { m_log.add("editor.idle"); }
+    bool open(void* window) override { return said(__func__, window != nullptr); }
+    void close() override { said(__func__); }
+    void idle() override { said(__func__); }
     bool onKeyDown(VstKeyCode& k) override {
-        return said("editor.onKeyDown", k.character, int(k.virt), int(k.modifier));
+        return said(__func__, k.character, int(k.virt), int(k.modifier));
     }
     bool onKeyUp(VstKeyCode& k) override {
-        return said("editor.onKeyUp", k.character, int(k.virt), int(k.modifier));
+        return said(__func__, k.character, int(k.virt), int(k.modifier));
     }
-    bool setKnobMode(VstInt32 mode) override { return said("editor.setKnobMode", mode); }
+    bool setKnobMode(VstInt32 mode) override { return said(__func__, mode); }
 
 private:
     template <class... Args> bool said(const char* name, const Args&... args) {
-        m_log.add(name, args...);
+        m_log.add(("editor." + std::string(name)).c_str(), args...);
         return next;
     }
     CallLog& m_log;

@@ -19,40 +19,26 @@ namespace {
 
 // --- Standard MIDI files, written byte by byte -----------------------------
 
-std::vector<std::uint8_t> variable(std::uint32_t value) {
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(value & 0x7F)};
-    while (value >>= 7) {
-        bytes.insert(bytes.begin(), static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
-    }
-    return bytes;
-}
+using Bytes = std::vector<std::uint8_t>;
 
-void append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
-    to.insert(to.end(), bytes.begin(), bytes.end());
-}
-
-void big(std::vector<std::uint8_t>& to, std::uint32_t value, int n) {
+// Appends value as n bytes, the most significant first.
+void big(Bytes& to, std::size_t value, int n) {
     for (int i = n - 1; i >= 0; --i) {
         to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     }
 }
 
-std::vector<std::uint8_t> chunk(const char* id, const std::vector<std::uint8_t>& body) {
-    std::vector<std::uint8_t> bytes(id, id + 4);
-    big(bytes, static_cast<std::uint32_t>(body.size()), 4);
-    append(bytes, body);
-    return bytes;
-}
-
-std::vector<std::uint8_t> midiFile(int format, int division,
-                                   const std::vector<std::vector<std::uint8_t>>& tracks) {
-    std::vector<std::uint8_t> header;
-    big(header, static_cast<std::uint32_t>(format), 2);
-    big(header, static_cast<std::uint32_t>(tracks.size()), 2);
-    big(header, static_cast<std::uint32_t>(division), 2);
-    std::vector<std::uint8_t> file = chunk("MThd", header);
-    for (const auto& track : tracks) {
-        append(file, chunk("MTrk", track));
+Bytes midiFile(int format, int division, const std::vector<Bytes>& tracks) {
+    Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
+    big(file, static_cast<std::size_t>(format), 2);
+    big(file, tracks.size(), 2);
+    big(file, static_cast<std::size_t>(division), 2);
+    for (const Bytes& track : tracks) {
+        for (char c : {'M', 'T', 'r', 'k'}) {
+            file.push_back(static_cast<std::uint8_t>(c));
+        }
+        big(file, track.size(), 4);
+        file.insert(file.end(), track.begin(), track.end());
     }
     return file;
 }
@@ -79,25 +65,17 @@ PerformanceEvent noteAt(double seconds, int velocity = 100) {
 }
 
 TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
-    // Track 0: tempo 120 bpm, then 60 bpm from beat 2; a text event.
-    std::vector<std::uint8_t> conductor;
-    append(conductor, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}); // 500000 us
-    append(conductor, {0x00, 0xFF, 0x01, 0x03, 'a', 'b', 'c'});
-    append(conductor, variable(960));
-    append(conductor, {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}); // 1000000 us
-    append(conductor, {0x00, 0xFF, 0x2F, 0x00});
-    // Track 1: notes with running status, a SysEx, a program change.
-    std::vector<std::uint8_t> notes;
-    append(notes, {0x00, 0x91, 60, 100});
-    append(notes, variable(480));
-    append(notes, {62, 90}); // running status
-    append(notes, {0x00, 0xF0, 0x03, 0x7E, 0x00, 0xF7});
-    append(notes, variable(480));
-    append(notes, {0x81, 60, 0x40});
-    append(notes, variable(480));
-    append(notes, {0xC1, 0x05}); // one data byte
-    append(notes, {0x00, 0x91, 64, 0x00});
-    append(notes, {0x00, 0xFF, 0x2F, 0x00});
+    // Track 0: tempo 120 bpm (500000 us a beat), a text event, and 60 bpm
+    // (1000000 us) after 960 ticks, a delta of two bytes (0x87 0x40).
+    const Bytes conductor = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF,
+                             0x01, 0x03, 'a',  'b',  'c',  0x87, 0x40, 0xFF, 0x51,
+                             0x03, 0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+    // Track 1, 480 ticks (0x83 0x60) apart: a note; a note in running status
+    // and a SysEx; a note-off; a program change (one data byte) and a note-on
+    // of velocity 0.
+    const Bytes notes = {0x00, 0x91, 60,   100,  0x83, 0x60, 62,   90,   0x00, 0xF0, 0x03,
+                         0x7E, 0x00, 0xF7, 0x83, 0x60, 0x81, 60,   0x40, 0x83, 0x60, 0xC1,
+                         0x05, 0x00, 0x91, 64,   0x00, 0x00, 0xFF, 0x2F, 0x00};
 
     Performance p;
     std::string error;
@@ -109,9 +87,8 @@ TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
 }
 
 TEST(MidiFile, DamagedAndForeignFiles) {
-    std::vector<std::uint8_t> track;
-    append(track, {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0});
-    const std::vector<std::uint8_t> good = midiFile(0, 96, {track});
+    const Bytes track = {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0};
+    const Bytes good = midiFile(0, 96, {track});
     Performance p;
     std::string error;
     ASSERT_TRUE(parseMidiFile(good, p, error));
@@ -119,17 +96,17 @@ TEST(MidiFile, DamagedAndForeignFiles) {
 
     // A track cut short keeps the events before the cut.
     for (std::size_t cut = good.size() - 1; cut > 22; --cut) {
-        std::vector<std::uint8_t> shortened(good.begin(), good.begin() + static_cast<long>(cut));
+        Bytes shortened(good.begin(), good.begin() + static_cast<long>(cut));
         EXPECT_TRUE(parseMidiFile(shortened, p, error)) << cut;
         EXPECT_LE(p.events.size(), 2u);
     }
-    const std::vector<std::pair<std::vector<std::uint8_t>, const char*>> refused = {
+    const std::vector<std::pair<Bytes, const char*>> refused = {
         {{}, "empty"},
         {{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E', 0, 0}, "not MIDI"},
         {midiFile(2, 96, {track}), "format 2"},
         {midiFile(0, 0xE728, {track}), "SMPTE timing"},
         {midiFile(0, 0, {track}), "zero division"},
-        {std::vector<std::uint8_t>(good.begin(), good.begin() + 10), "header cut"},
+        {Bytes(good.begin(), good.begin() + 10), "header cut"},
     };
     for (const auto& [bytes, why] : refused) {
         EXPECT_FALSE(parseMidiFile(bytes, p, error)) << why;
