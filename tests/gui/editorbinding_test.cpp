@@ -1,17 +1,89 @@
-#include "editorbinding_support.h"
+// The VST 2.4 editor binding: a plug-in object with a recording host and a
+// small editor on the binding.
+#include "gui/aeffguieditor.h"
+#include "guitestsupport.h"
+#include "plugin/audioeffectx.h"
+
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace VSTGUI;
 using namespace guitest;
 
-namespace guitest {
-TestHost* TestHost::current = nullptr;
-}
-
 namespace {
 
+struct HostCall {
+    VstInt32 opcode;
+    VstInt32 index;
+    VstIntPtr value;
+    std::string text; // the request string of audioMasterCanDo
+};
+
+// One recording host per test at a time.
+struct TestHost {
+    static inline TestHost* current = nullptr;
+    TestHost() { current = this; }
+    ~TestHost() { current = nullptr; }
+
+    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float) {
+        TestHost* h = current;
+        if (opcode == audioMasterVersion)
+            return 2400;
+        if (h == nullptr)
+            return 0;
+        h->calls.push_back({opcode, index, value,
+                            opcode == audioMasterCanDo && ptr ? static_cast<char*>(ptr) : ""});
+        if (opcode == audioMasterIdle && h->onIdle)
+            h->onIdle();
+        if (opcode == audioMasterCanDo)
+            return h->canSizeWindow;
+        return opcode == audioMasterSizeWindow ? h->sizeWindowAnswer : 0;
+    }
+
+    std::vector<HostCall> with(VstInt32 opcode) const {
+        std::vector<HostCall> out;
+        for (const HostCall& c : calls)
+            if (c.opcode == opcode)
+                out.push_back(c);
+        return out;
+    }
+
+    std::vector<HostCall> calls;
+    VstIntPtr canSizeWindow = 1;
+    VstIntPtr sizeWindowAnswer = 1;
+    std::function<void()> onIdle;
+};
+
+class TestEffect : public AudioEffectX {
+public:
+    TestEffect() : AudioEffectX(TestHost::callback, 1, 1) {}
+    void processReplacing(float**, float**, VstInt32) override {}
+};
+
+// Opens a 100 x 50 frame with a knob (tag 0) at 50..70.
+class TestEditor : public AEffGUIEditor {
+public:
+    explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
+
+    bool open(void* ptr) override {
+        AEffGUIEditor::open(ptr);
+        frame = new CFrame(CRect(0, 0, 100, 50), ptr, this);
+        knob = new CAnimKnob(CRect(50, 0, 70, 20), nullptr, 0, 1, 20, nullptr);
+        frame->addView(knob);
+        return true;
+    }
+
+    CAnimKnob* knob = nullptr;
+};
+
 struct EditorBinding : ::testing::Test {
-    EditorBinding() { editor = new TestEditor(effect); }
-    ~EditorBinding() override { delete effect; } // deletes the editor too
+    EditorBinding() {
+        editor = new TestEditor(effect);
+        editor->open(nullptr);
+    }
+    ~EditorBinding() override { delete effect; } // deletes the editor and its frame too
 
     TestHost host;
     TestEffect* effect = new TestEffect();
@@ -19,7 +91,6 @@ struct EditorBinding : ::testing::Test {
 };
 
 TEST_F(EditorBinding, IdleLetsThePluginIdleOnceEvenWhenTheHostIdlesBack) {
-    editor->open(nullptr);
     int nested = 0;
     host.onIdle = [&] {
         ++nested;
@@ -32,7 +103,6 @@ TEST_F(EditorBinding, IdleLetsThePluginIdleOnceEvenWhenTheHostIdlesBack) {
 }
 
 TEST_F(EditorBinding, FrameResizeAsksTheHost) {
-    editor->open(nullptr);
     CFrame* frame = editor->getFrame();
     const struct {
         VstIntPtr canDo, answer;
@@ -63,7 +133,6 @@ TEST_F(EditorBinding, FrameResizeAsksTheHost) {
 }
 
 TEST_F(EditorBinding, WheelGoesToTheViewUnderTheLastPointerAndKeysStayWithTheHost) {
-    editor->open(nullptr);
     EXPECT_FALSE(editor->onWheel(1.f)) << "nothing at (0, 0) takes the wheel";
     moveTo(editor->getFrame(), 60, 10, 0);
     EXPECT_TRUE(editor->onWheel(2.f));
@@ -88,10 +157,12 @@ TEST(ParameterInbox, DrainsTheLatestValueOfEachIndexInIndexOrder) {
     EXPECT_TRUE(inbox.post(5, 0.3f));
     EXPECT_TRUE(inbox.post(ParameterInbox::kCapacity - 1, 0.4f));
     EXPECT_FALSE(inbox.post(ParameterInbox::kCapacity, 0.5f));
+    EXPECT_FALSE(inbox.post(-1, 0.5f));
     EXPECT_TRUE(inbox.hasPending());
     EXPECT_EQ(drain(), 3);
     EXPECT_EQ(got, (Values{{2, 0.2f}, {5, 0.3f}, {ParameterInbox::kCapacity - 1, 0.4f}}));
     EXPECT_FALSE(inbox.hasPending());
+    EXPECT_EQ(drain(), 0) << "each value arrives once";
 
     // A discarded value never arrives; the others still do.
     inbox.post(1, 0.6f);
