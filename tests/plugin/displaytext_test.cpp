@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,80 +29,61 @@ template <class Write> std::string guardedText(VstInt32 maxLen, Write write) {
     return bytes[maxLen] == '\0' ? std::string(bytes) : "wrote past its end";
 }
 
+// The text operations under one signature, so that one table holds them all.
+struct Op {
+    static void f2s(AudioEffect& e, double v, char* t, int n) { e.float2string(float(v), t, n); }
+    static void i2s(AudioEffect& e, double v, char* t, int n) { e.int2string(VstInt32(v), t, n); }
+    static void dB(AudioEffect& e, double v, char* t, int n) { e.dB2string(float(v), t, n); }
+    static void Hz(AudioEffect& e, double v, char* t, int n) { e.Hz2string(float(v), t, n); }
+    static void ms(AudioEffect& e, double v, char* t, int n) { e.ms2string(float(v), t, n); }
+};
+
+struct TextCase {
+    void (*op)(AudioEffect&, double, char*, int);
+    double value;
+    VstInt32 maxLen;
+    const char* text;
+};
+
 TEST(DisplayText, ExampleTables) {
-    using Op = void (AudioEffect::*)(float, char*, VstInt32);
-    const Op f2s = &AudioEffect::float2string;
-    const Op dB = &AudioEffect::dB2string;
-    const Op Hz = &AudioEffect::Hz2string;
-    const Op ms = &AudioEffect::ms2string;
+    const auto f2s = Op::f2s, i2s = Op::i2s, dB = Op::dB, Hz = Op::Hz, ms = Op::ms;
     const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<TextCase> eightCharacters = {
+        {f2s, 0.0f, 8, "0.000000"},    {f2s, 1.5f, 8, "1.500000"},
+        {f2s, -2.25f, 8, "-2.25000"},  {f2s, 123.456f, 8, "123.4560"},
+        {f2s, 99.99f, 8, "99.98999"},  {f2s, 0.00001f, 8, "0.000009"},
+        {f2s, 1234567, 8, "1234567."}, {f2s, -123456, 8, "-123456."},
+        {f2s, 100000000, 8, "Huge!"},  {f2s, inf, 8, "Huge!"},
+        {f2s, -inf, 8, "Huge!"},       {f2s, 9999999, 8, "9999999."},
+        {f2s, -999999, 8, "-999999."}, {f2s, std::nan(""), 8, "NaN"}};
     // Integer parts too long for eight characters show "Huge!": cut, they
     // would lose their leading digits and show another number.
-    struct FloatCase {
-        Op op;
-        double value;
-        VstInt32 maxLen;
-        const char* text;
-    };
-    const FloatCase floats[] = {{f2s, 0.0f, 8, "0.000000"},
-                                {f2s, 1.5f, 8, "1.500000"},
-                                {f2s, -2.25f, 8, "-2.25000"},
-                                {f2s, 123.456f, 8, "123.4560"},
-                                {f2s, 99.99f, 8, "99.98999"},
-                                {f2s, 0.00001f, 8, "0.000009"},
-                                {f2s, 1234567, 8, "1234567."},
-                                {f2s, -123456, 8, "-123456."},
-                                {f2s, 100000000, 8, "Huge!"},
-                                {f2s, inf, 8, "Huge!"},
-                                {f2s, -inf, 8, "Huge!"},
-                                {f2s, 9999999, 8, "9999999."},
-                                {f2s, -999999, 8, "-999999."},
-                                {f2s, 1.5f, 20, "1.500000"},
-                                {f2s, 123.456f, 5, "123.4"},
-                                {f2s, -2.25f, 1, "-"},
-                                {f2s, 1.5f, 0, ""},
-                                {f2s, 12345678, 8, "Huge!"},
-                                {f2s, 99999999, 8, "Huge!"},
-                                {f2s, -1234567, 8, "Huge!"},
-                                {f2s, -9999999, 8, "Huge!"},
-                                {f2s, std::nan(""), 8, "NaN"},
-                                {dB, 0, 8, "-oo"},
-                                {dB, -1, 8, "-oo"},
-                                {dB, 1, 8, "0.000000"},
-                                {dB, 10, 8, "20.00000"},
-                                {dB, 0.5f, 8, "-6.02060"},
-                                {Hz, 0, 8, "0.000000"},
-                                {Hz, 100, 8, "441.0000"},
-                                {ms, 441, 8, "10.00000"}};
-    for (std::size_t i = 0; i < std::size(floats); ++i) {
-        const auto& c = floats[i];
-        TextEffect effect;
-        const std::string text = guardedText(
-            c.maxLen, [&](char* t) { (effect.*c.op)(static_cast<float>(c.value), t, c.maxLen); });
-        EXPECT_EQ(text, c.text) << "row " << i << ": " << c.value << ", " << c.maxLen;
-    }
-
-    struct IntCase {
-        VstInt32 value;
-        VstInt32 maxLen;
-        const char* text;
-    };
-    const IntCase ints[] = {{7, 8, "7"},
-                            {-42, 8, "-42"},
-                            {0, 8, "0"},
-                            {99999999, 8, "99999999"},
-                            {-123456789, 10, "-123456789"},
-                            {100000000, 8, "Huge!"},
-                            {12345, 3, "123"},
-                            {1000, 8, "1000"},
-                            {-999999999, 10, "-999999999"},
-                            {-1000000000, 10, "Huge!"},
-                            {std::numeric_limits<VstInt32>::min(), 10, "Huge!"}};
-    for (const auto& c : ints) {
-        TextEffect effect;
-        const std::string text =
-            guardedText(c.maxLen, [&](char* t) { effect.int2string(c.value, t, c.maxLen); });
-        EXPECT_EQ(text, c.text) << "int2string(" << c.value << ", " << c.maxLen << ")";
+    const std::vector<TextCase> otherLimits = {
+        {f2s, 1.5f, 20, "1.500000"}, {f2s, 123.456f, 5, "123.4"}, {f2s, -2.25f, 1, "-"},
+        {f2s, 1.5f, 0, ""},          {f2s, 12345678, 8, "Huge!"}, {f2s, 99999999, 8, "Huge!"},
+        {f2s, -1234567, 8, "Huge!"}, {f2s, -9999999, 8, "Huge!"}};
+    const std::vector<TextCase> units = {{dB, 0, 8, "-oo"},         {dB, -1, 8, "-oo"},
+                                         {dB, 1, 8, "0.000000"},    {dB, 10, 8, "20.00000"},
+                                         {dB, 0.5f, 8, "-6.02060"}, {Hz, 0, 8, "0.000000"},
+                                         {Hz, 100, 8, "441.0000"},  {ms, 441, 8, "10.00000"}};
+    const std::vector<TextCase> integers = {{i2s, 7, 8, "7"},
+                                            {i2s, -42, 8, "-42"},
+                                            {i2s, 0, 8, "0"},
+                                            {i2s, 99999999, 8, "99999999"},
+                                            {i2s, -123456789, 10, "-123456789"},
+                                            {i2s, 100000000, 8, "Huge!"},
+                                            {i2s, 12345, 3, "123"},
+                                            {i2s, 1000, 8, "1000"},
+                                            {i2s, -999999999, 10, "-999999999"},
+                                            {i2s, -1000000000, 10, "Huge!"},
+                                            {i2s, INT32_MIN, 10, "Huge!"}};
+    for (const auto* table : {&eightCharacters, &otherLimits, &units, &integers}) {
+        for (const TextCase& c : *table) {
+            TextEffect effect;
+            const std::string text =
+                guardedText(c.maxLen, [&](char* t) { c.op(effect, c.value, t, c.maxLen); });
+            EXPECT_EQ(text, c.text) << "value " << c.value << ", limit " << c.maxLen;
+        }
     }
 }
 
