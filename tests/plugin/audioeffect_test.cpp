@@ -69,18 +69,6 @@ TEST(AudioEffect, FlagSettersTouchOnlyTheirBit) {
         (effect.*setter.set)(false);
         EXPECT_EQ(e->flags, 0x5a5a & ~setter.bit) << setter.bit;
     }
-    effect.setUniqueID(61547);
-    effect.setNumInputs(0);
-    effect.setNumOutputs(6);
-    effect.setInitialDelay(64);
-    effect.setRealtimeQualities(3);
-    effect.setOfflineQualities(4);
-    EXPECT_EQ(e->uniqueID, 61547);
-    EXPECT_EQ(e->numInputs, 0);
-    EXPECT_EQ(e->numOutputs, 6);
-    EXPECT_EQ(e->initialDelay, 64);
-    EXPECT_EQ(e->realQualities, 3);
-    EXPECT_EQ(e->offQualities, 4);
 }
 
 TEST(AudioEffect, DispatcherTable) {

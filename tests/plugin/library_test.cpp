@@ -2,7 +2,6 @@
 // host drives it.
 #include "floatcompare.h"
 #include "pluginlibrary.h"
-#include "soundsetpresence.h"
 
 #include <gtest/gtest.h>
 
@@ -295,25 +294,6 @@ TEST_F(Library, TwoInstancesAreIndependent) {
     EXPECT_EQ(other.dispatch(effGetProgram), 0);
     EXPECT_EQ(firstNonFinite(render(b, 256, 256)), -1);
     EXPECT_EQ(other.close(), 1);
-}
-
-// A held note sounds through the whole road: event list, queue, voice, mix.
-TEST_F(Library, AHeldNoteSounds) {
-    dispatch(effSetProgram, 0, 13);
-    CaptureStdout();
-    const std::vector<float> out = render(e, 512 * 12, 512, {{100, midiEvent(0x90, 60, 100)}});
-    GetCapturedStdout();
-    ASSERT_EQ(firstNonFinite(out), -1);
-    double before = 0;
-    double after = 0;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        (i < 200 ? before : after) += static_cast<double>(out[i]) * out[i];
-    }
-    EXPECT_EQ(before, 0.0);
-    if (!soundSetBeside(AMBER_PLUGIN_LIBRARY)) {
-        GTEST_SKIP() << "the factory sound set is not beside the library";
-    }
-    EXPECT_GT(after, 0.0);
 }
 
 } // namespace

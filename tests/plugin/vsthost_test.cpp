@@ -229,6 +229,8 @@ TEST(Renderer, WritesAWaveFileThatReadsBack) {
 
 // --- The plug-ins the host must load ---------------------------------------
 
+// The instrument through the host: the demo phrase sounds through the whole
+// road, event lists, queue, voices and mix.
 TEST(HostLoads, AmberThreshold) {
     VstPlugin plugin(AMBER_PLUGIN_LIBRARY);
     ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
