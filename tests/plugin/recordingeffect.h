@@ -12,24 +12,20 @@
 #include <string>
 #include <vector>
 
+// The calls made, as "name(argument,argument) name()".
 class CallLog {
 public:
     template <class... Args> void add(const char* name, const Args&... args) {
         std::ostringstream text;
-        text << name << '(';
+        text << (m_text.empty() ? "" : " ") << name << '(';
         int n = 0;
         ((text << (n++ ? "," : "") << args), ...);
-        text << ')';
-        calls.push_back(text.str());
+        m_text += text.str() + ')';
     }
-    std::string joined() const {
-        std::string result;
-        for (const std::string& call : calls) {
-            result += (result.empty() ? "" : " ") + call;
-        }
-        return result;
-    }
-    std::vector<std::string> calls;
+    const std::string& joined() const { return m_text; }
+
+private:
+    std::string m_text;
 };
 
 // A plug-in of either base class with nothing of its own.
