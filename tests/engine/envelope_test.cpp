@@ -18,9 +18,9 @@ struct Note {
         EXPECT_TRUE(env.isActive());
     }
     Note(const Note&) = delete;
-    std::vector<float> run(double dt, int n) {
+    std::vector<float> run(double dt, std::size_t n) {
         std::vector<float> values;
-        for (int i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n; ++i) {
             values.push_back(env.process(dt));
         }
         return values;
@@ -29,59 +29,48 @@ struct Note {
     ADSR env{params};
 };
 
-TEST(ADSR, FirstValueAfterNoteOn) {
+// Values at equal steps from noteOn, then at equal steps from noteOff.
+TEST(ADSR, NoteAndRelease) {
     const struct {
+        const char* what;
         double a, d, s, r, gain;
-        float first;
+        double onStep;
+        std::vector<float> on;
+        double offStep;
+        std::vector<float> off;
+        bool activeAtEnd;
     } cases[] = {
-        {5.0, 1.0, 1.0, 300.0, 1.0, 0.0f}, // attack starts at 0
-        {0.0, 2.0, 0.5, 1.0, 0.8, 0.8f},   // no attack: top of the decay
-        {0.0, 0.0, 0.3, 1.0, 2.0, 0.6f},   // neither: straight to sustain
+        // clang-format off
+        {"attack starts at 0", 5, 1, 1, 300, 1.0, 0.0, {0.0f}, 0.0, {}, true},
+        {"no attack: top of the decay", 0, 2, 0.5, 1, 0.8, 0.0, {0.8f}, 0.0, {}, true},
+        {"neither: straight to sustain", 0, 0, 0.3, 1, 2.0, 0.0, {0.6f}, 0.0, {}, true},
+        // t = 1, 2 (= A: decay), 3, 4 (= A + D: sustain), 5; then t = 2 (= R) ends it.
+        {"strict boundaries", 2, 2, 0.5, 2, 0.5,
+         1.0, {0.25f, 0.5f, 0.375f, 0.25f, 0.25f}, 1.0, {0.125f, 0.0f}, false},
+        {"sustaining note", 1, 1, 0.5, 2, 1.0,
+         1.5, {0.75f, 0.5f, 0.5f}, 0.5, {0.375f, 0.25f, 0.125f, 0.0f, 0.0f}, false},
+        {"released before any value", 4, 1, 1, 1, 1.0, 0.0, {}, 0.25, {0.0f, 0.0f, 0.0f}, true},
+        {"released in the attack", 4, 1, 1, 1, 1.0, 1.0, {0.25f, 0.5f}, 0.25, {0.375f, 0.25f}, true},
+        {"zero release", 0, 0, 0.7, 0, 1.0, 1.0, {0.7f}, 0.0, {0.0f}, false},
+        // clang-format on
     };
     for (const auto& c : cases) {
         Note note(c.a, c.d, c.s, c.r, c.gain);
-        EXPECT_EQ(note.env.process(0.0), c.first) << c.a << " " << c.d;
+        EXPECT_TRUE(floatsEqual(c.on, note.run(c.onStep, c.on.size()))) << c.what;
+        if (!c.off.empty()) {
+            note.env.noteOff();
+            EXPECT_TRUE(floatsEqual(c.off, note.run(c.offStep, c.off.size()))) << c.what;
+        }
+        EXPECT_EQ(note.env.isActive(), c.activeAtEnd) << c.what;
     }
 }
 
-TEST(ADSR, ShapeWithStrictBoundaries) {
-    Note note(2.0, 2.0, 0.5, 2.0, 0.5);
-    // t = 1, 2 (= A: decay), 3, 4 (= A + D: sustain), 5.
-    EXPECT_TRUE(floatsEqual({0.25f, 0.5f, 0.375f, 0.25f, 0.25f}, note.run(1.0, 5)));
-    note.env.noteOff();
-    // From level 0.5 over R = 2: t = 1, then t = 2 (= R) ends it.
-    EXPECT_TRUE(floatsEqual({0.125f, 0.0f}, note.run(1.0, 2)));
-    EXPECT_EQ(note.env.m_state, ADSR::Idle);
-}
-
-TEST(ADSR, ReleaseOfASustainingNote) {
-    Note note(1.0, 1.0, 0.5, 2.0, 1.0);
-    note.run(1.5, 3);
-    note.env.noteOff();
-    EXPECT_TRUE(floatsEqual({0.375f, 0.25f, 0.125f, 0.0f, 0.0f}, note.run(0.5, 5)));
-    EXPECT_FALSE(note.env.isActive());
-}
-
-TEST(ADSR, ReleaseStartsFromTheLevelReached) {
-    Note early(4.0, 1.0, 1.0, 1.0, 1.0);
-    early.env.noteOff(); // before any value was computed
-    EXPECT_TRUE(floatsEqual({0.0f, 0.0f, 0.0f}, early.run(0.25, 3)));
-
+TEST(ADSR, NewNoteRestartsTheAttack) {
     Note note(4.0, 1.0, 1.0, 1.0, 1.0);
-    note.run(1.0, 2); // attack level 0.5, not 1
+    note.run(1.0, 2);
     note.env.noteOff();
-    EXPECT_TRUE(floatsEqual({0.375f, 0.25f}, note.run(0.25, 2)));
-    // A new note restarts the attack from time 0.
     note.env.noteOn(1.0);
     EXPECT_TRUE(floatsEqual({0.25f}, note.run(1.0, 1)));
-}
-
-TEST(ADSR, ZeroReleaseEndsAtOnce) {
-    Note note(0.0, 0.0, 0.7, 0.0, 1.0);
-    note.run(1.0, 1);
-    note.env.noteOff();
-    EXPECT_EQ(note.env.process(0.0), 0.0f);
-    EXPECT_FALSE(note.env.isActive());
 }
 
 TEST(ADSR, TimeAddsUpInDoublePrecision) {
