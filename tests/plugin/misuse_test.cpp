@@ -48,7 +48,7 @@ TEST_F(HostMisuse, EveryOpcodeWithEmptyArguments) {
     // Still a working instrument afterwards.
     EXPECT_EQ(e->magic, kEffectMagic);
     EXPECT_EQ(e->numPrograms, 177);
-    EXPECT_EQ(firstNonFinite(render(e, 1024, 256, {{0, midiEvent(0x90, 60, 100)}})), -1);
+    EXPECT_EQ(firstNonFinite(render(e, 1024, 256, {midiEvent(0x90, 60, 100)})), -1);
 }
 
 TEST_F(HostMisuse, OddBlockSizesRenderEveryFrame) {

@@ -68,26 +68,19 @@ inline TextResult textResult(AEffect* e, VstInt32 opcode, VstInt32 index, VstInt
 
 // Renders frames frames in blocks of blockSize, each block's buffers filled
 // with NaN first so that a sample left unwritten shows; returns interleaved
-// stereo. Timed events go to the block their frame falls in.
+// stereo. The events given go to the first block.
 inline std::vector<float> render(AEffect* e, int frames, int blockSize,
-                                 const std::vector<std::pair<int, VstMidiEvent>>& timed = {}) {
+                                 std::vector<VstMidiEvent> events = {}) {
+    if (!events.empty()) {
+        EventList list(std::move(events));
+        e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f);
+    }
     std::vector<float> out;
     std::vector<float> left(static_cast<std::size_t>(blockSize));
     std::vector<float> right(static_cast<std::size_t>(blockSize));
     float* outputs[2] = {left.data(), right.data()};
     for (int pos = 0; pos < frames; pos += blockSize) {
         const int n = std::min(blockSize, frames - pos);
-        std::vector<VstMidiEvent> events;
-        for (const auto& [frame, event] : timed) {
-            if (frame >= pos && frame < pos + n) {
-                events.push_back(event);
-                events.back().deltaFrames = frame - pos;
-            }
-        }
-        if (!events.empty()) {
-            EventList list(events);
-            e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f);
-        }
         std::fill(left.begin(), left.end(), std::nanf(""));
         std::fill(right.begin(), right.end(), std::nanf(""));
         e->processReplacing(e, nullptr, outputs, n);
