@@ -180,9 +180,14 @@ TEST_F(CTextLabelTest, DrawsTextCentredByDefaultAndRedrawsOnNewText) {
     EXPECT_EQ(frame->getRenderCount(), drawn + 1);
     EXPECT_EQ(inkColumns().first, -1);
 
+    // A new alignment alone redraws; the same one again does not.
     label->setText("MMMM");
-    label->setHoriAlign(kLeftText);
     frame->idle();
+    for (int i = 0; i < 2; ++i) {
+        label->setHoriAlign(kLeftText);
+        frame->idle();
+    }
+    EXPECT_EQ(frame->getRenderCount(), drawn + 3);
     EXPECT_LE(inkColumns().first, 3);
 }
 

@@ -201,24 +201,6 @@ TEST_F(ViewTree, ContainersOwnTheirChildrenByReference) {
     EXPECT_EQ(ProbeView::alive, 0);
 }
 
-TEST_F(ViewTree, IdleRedrawsOnlyWhenSomethingIsDirty) {
-    auto* view = new CView(CRect(0, 0, 10, 10));
-    frame->addView(view);
-    frame->idle();
-    const uint32 drawn = frame->getRenderCount();
-    EXPECT_GE(drawn, 1u);
-    frame->idle();
-    EXPECT_EQ(frame->getRenderCount(), drawn) << "nothing changed";
-    view->setDirty();
-    EXPECT_TRUE(view->isDirty());
-    frame->idle();
-    EXPECT_EQ(frame->getRenderCount(), drawn + 1);
-    EXPECT_FALSE(view->isDirty());
-    view->invalid();
-    frame->idle();
-    EXPECT_EQ(frame->getRenderCount(), drawn + 2);
-}
-
 TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlacesAndWritesThePicture) {
     const CColor red(255, 0, 0), blue(0, 0, 255), green(0, 255, 0);
     CBitmap* back = makeBitmap(200, 100, [&](int, int) { return red; });

@@ -121,10 +121,7 @@ TEST_F(BottleViewTest, ExchangeSlidesTheNewBottleInFromTheSideOfTheChange) {
 
         frame->idle();
         EXPECT_DOUBLE_EQ(incoming->getViewSize().left, c.startLeft);
-        advance(100);
-        EXPECT_DOUBLE_EQ(incoming->getViewSize().left, (c.startLeft + 18) / 2);
-        EXPECT_EQ(view->getNbViews(), 3);
-        advance(100);
+        settle();
         EXPECT_EQ(incoming->getViewSize(), BottleView::kBottleRect);
         ASSERT_EQ(view->getNbViews(), 2);
         EXPECT_EQ(view->getView(0), incoming);
