@@ -1,6 +1,8 @@
 #include "editorhost.h"
 
+#include "gui/canimknob.h"
 #include "gui/cdatabrowser.h"
+#include "gui/ctextlabel.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -105,4 +107,8 @@ std::string EditorTest::clickRow(int32 row) {
     const CRect cell = list->getRowRect(row);
     const CRect& at = list->getViewSize();
     return clickAt(at.left + cell.left + 10, at.top + (cell.top + cell.bottom) / 2);
+}
+
+EditorTest::Knob EditorTest::knob() {
+    return {editor()->getKnobs().at(0)->getValue(), editor()->getParamDisplays().at(0)->getText()};
 }

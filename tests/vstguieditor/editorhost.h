@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct HostCall {
@@ -96,6 +97,9 @@ protected:
     VSTGuiEditor* editor() { return host->editor(); }
     VSTGUI::CFrame* frame() { return host->frame(); }
     VstIntPtr currentProgram() { return host->dispatch(effGetProgram); }
+    // The knob's value and the text shown under it.
+    using Knob = std::pair<float, std::string>;
+    Knob knob();
     void setProgram(VstIntPtr program) {
         printedBy([&] { host->dispatch(effSetProgram, 0, program); });
     }

@@ -39,11 +39,9 @@ TEST_F(HelpTest, OverlayHotSpotsLeadToPagesAndBack) {
     const struct {
         double x, y;
         const char* page;
-    } clicks[] = {
-        {20, 100, "help3.png"},  {300, 100, "help2.png"}, {271, 72, "help3.png"},
-        {14, 66, "help1.png"},   {271, 223, "help4.png"}, {277, 154, "help2.png"},
-        {563, 352, "help5.png"}, {20, 0, "help1.png"},
-    };
+    } clicks[] = {{20, 100, "help3.png"},  {300, 100, "help2.png"}, {271, 72, "help3.png"},
+                  {14, 66, "help1.png"},   {271, 223, "help4.png"}, {277, 154, "help2.png"},
+                  {563, 352, "help5.png"}, {20, 0, "help1.png"}};
     EXPECT_EQ(pictureOf(overlay), "helpoverlay.png");
     for (const auto& c : clicks) {
         SCOPED_TRACE(c.page);

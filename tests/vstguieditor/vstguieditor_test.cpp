@@ -50,22 +50,19 @@ TEST_F(EditorBeforeOpen, ValueWaitingFromAnotherThreadNeverReplacesANewerOne) {
     setProgram(40);
     open();
     host->idle();
-    EXPECT_FLOAT_EQ(editor()->getKnobs().at(0)->getValue(), 0.5f);
+    EXPECT_EQ(knob(), Knob(0.5f, "0 osc"));
 
     // Posted while the window is open: shown at the next idle, not before.
     automateElsewhere(host->effect(), 0.9f);
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+    EXPECT_EQ(knob(), Knob(0.5f, "0 osc"));
     host->idle();
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.9f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "2 osc");
+    EXPECT_EQ(knob(), Knob(0.9f, "2 osc"));
 
     // Posted while the window is open, then overtaken on the GUI thread.
     automateElsewhere(host->effect(), 0.1f);
     setProgram(41);
     host->idle();
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+    EXPECT_EQ(knob(), Knob(0.5f, "0 osc"));
 }
 
 TEST_F(EditorTest, WidgetWalkReportsUnknownTypesAndStopsAtTheEnd) {
@@ -178,8 +175,7 @@ TEST_F(EditorTest, ReopeningRebuildsTheSameWindowWithoutDuplicates) {
         EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "");
         EXPECT_EQ(editor()->getBottleView()->getCurrentIndex(), 0);
         EXPECT_EQ(text(editor()->getParamLabels()[0]), "Funkiness");
-        EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
-        EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+        EXPECT_EQ(knob(), Knob(0.5f, "0 osc"));
     }
     // Closing twice, or without a window, does nothing.
     host->dispatch(effEditClose);
@@ -202,9 +198,8 @@ TEST_F(EditorTest, KnobDragAndWheelAutomateParameterZeroAndShowItsDisplay) {
         EXPECT_EQ(calls[i].index, 0);
     }
     EXPECT_FLOAT_EQ(calls[calls.size() - 2].opt, 1.0f);
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 1.0f);
+    EXPECT_EQ(knob(), Knob(1.0f, "3 osc"));
     EXPECT_FLOAT_EQ(host->effect()->getParameter(host->effect(), 0), 1.0f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "3 osc");
 
     // The bottle view lies on top of the knob; it lets wheel turns through.
     editor()->getKnobs()[0]->setValue(0.5f);
@@ -218,15 +213,13 @@ TEST_F(EditorTest, KnobDragAndWheelAutomateParameterZeroAndShowItsDisplay) {
 TEST_F(EditorTest, HostParameterAndProgramChangesMoveOnlyKnobAndValue) {
     AEffect* effect = host->effect();
     effect->setParameter(effect, 0, 0.9f);
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.9f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "2 osc");
+    EXPECT_EQ(knob(), Knob(0.9f, "2 osc"));
 
     // Program 40 keeps its own "Funkiness" at 0.
     EXPECT_EQ(printedBy([&] { host->dispatch(effSetProgram, 0, 40); }).find("clicked"),
               std::string::npos);
     EXPECT_EQ(currentProgram(), 40);
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.5f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "0 osc");
+    EXPECT_EQ(knob(), Knob(0.5f, "0 osc"));
     EXPECT_EQ(editor()->getProgramBrowser()->getSelectedRow(), CDataBrowser::kNoSelection);
     EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), "");
     EXPECT_EQ(editor()->getBottleView()->getCurrentIndex(), 0);
@@ -237,14 +230,13 @@ TEST_F(EditorTest, HostParameterAndProgramChangesMoveOnlyKnobAndValue) {
     editor()->getKnobs()[0]->setValue(0.7f);
     setProgram(-1);
     EXPECT_EQ(currentProgram(), 40);
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.0f);
-    EXPECT_EQ(text(editor()->getParamDisplays()[0]), "-3 osc");
+    EXPECT_EQ(knob(), Knob(0.0f, "-3 osc"));
 
     // Out-of-range indices and values that are no number change no view.
     effect->setParameter(effect, 1, 0.25f);
     effect->setParameter(effect, -1, 0.25f);
     editor()->setParameter(0, std::nanf(""));
-    EXPECT_FLOAT_EQ(editor()->getKnobs()[0]->getValue(), 0.0f);
+    EXPECT_EQ(knob(), Knob(0.0f, "-3 osc"));
 }
 
 TEST_F(EditorTest, ListSelectionLoadsAnimatesNamesAndUpdatesTheHost) {
@@ -283,11 +275,11 @@ TEST_F(EditorTest, NextAndPreviousStartFromTheHostsProgramAndWrap) {
         int hostProgram; // -1: leave as it is
         CPoint button;
         int expectedRow;
-    } steps[] = {
-        {kPrograms - 1, kNextButton, 0}, {-1, kPrevButton, kPrograms - 1},
-        {40, kNextButton, 41},           {40, kPrevButton, 39},
-        {-1, kNextButton, 40},
-    };
+    } steps[] = {{kPrograms - 1, kNextButton, 0},
+                 {-1, kPrevButton, kPrograms - 1},
+                 {40, kNextButton, 41},
+                 {40, kPrevButton, 39},
+                 {-1, kNextButton, 40}};
     for (const auto& step : steps) {
         SCOPED_TRACE(step.expectedRow);
         if (step.hostProgram >= 0) {
