@@ -8,11 +8,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 #include "engine/samplerengine.h"
-#include "platform/registry.h"
 #include "samplertestutil.h"
 
 using namespace samplertest;
@@ -48,20 +46,16 @@ int16_t voiceB(int k) {
 }
 
 uint64_t renderScenario(int blockSize) {
-    TempDir dir;
-    std::filesystem::create_directories(dir.file("sounds"));
-    writeWave(dir.file("sounds/a.wav"), frames(12000, voiceA, voiceARight));
+    Installation installation;
+    writeWave(installation.sound("a.wav"), frames(12000, voiceA, voiceARight));
     std::vector<int16_t> b = frames(6000, voiceB, voiceB);
     b.push_back(1234); // an odd float count
-    writeWave(dir.file("sounds/b.wav"), b);
-    writePack(dir.file("sounds/Our Favorites.jsfb"),
-              makePack({{0, 59, 48, "a.wav", 2.0f, 30.0f, 0.6f, 40.0f},
-                        {60, 126, 72, "b.wav", 0.0f, 10.0f, 0.8f, 5.0f},
-                        {21, 19, 20, "a.wav"}}));
-    registry_test::setString("SOFTWARE\\Kestrovalian\\Amber Threshold", "InstallDir", dir.path());
-    auto engine = std::make_unique<SamplerEngine>();
-    registry_test::reset();
-    engine->setProgram(0);
+    writeWave(installation.sound("b.wav"), b);
+    writePack(installation.sound("Our Favorites.jsfb"),
+              {{0, 59, 48, "a.wav", 2.0f, 30.0f, 0.6f, 40.0f},
+               {60, 126, 72, "b.wav", 0.0f, 10.0f, 0.8f, 5.0f},
+               {21, 19, 20, "a.wav"}});
+    auto engine = installation.engine();
 
     std::vector<float> output;
     std::vector<float> left(static_cast<std::size_t>(blockSize));

@@ -5,5 +5,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-cmake --build "$build" --target sampler_golden_tests >/dev/null
-AMBER_PRINT_GOLDEN=1 "$build/tests/sampler/sampler_golden_tests" 2>&1 >/dev/null | sed -n 's/^GOLDEN //p'
+cmake --build "$build" --target sampler_tests >/dev/null
+AMBER_PRINT_GOLDEN=1 "$build/tests/sampler/sampler_tests" --gtest_filter='SamplerGolden.*' 2>&1 >/dev/null | sed -n 's/^GOLDEN //p'

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/samplerengine.h"
+#include "platform/registry.h"
+
 namespace samplertest {
 
 int TickProbe::calls = 0;
@@ -71,33 +74,48 @@ std::vector<int16_t> constantFrames(int count, int16_t value) {
     return std::vector<int16_t>(static_cast<std::size_t>(count) * 2, value);
 }
 
-Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones) {
+Kestrovalian::SamplePack makePack(const std::vector<PackZone>& zones) {
     Kestrovalian::SamplePack pack;
-    for (const ZoneSpec& spec : zones) {
+    for (const PackZone& row : zones) {
         auto* zone = pack.add_zone();
-        zone->set_start_key(spec.start);
-        zone->set_end_key(spec.end);
-        zone->set_root_key(spec.root);
-        zone->set_filename(spec.file);
-        if (spec.envelope) {
-            auto* adsr = zone->mutable_adsr_params();
-            adsr->set_attack_time(spec.attack);
-            adsr->set_decay_time(spec.decay);
-            adsr->set_sustain_level(spec.sustain);
-            adsr->set_release_time(spec.release);
-        }
+        zone->set_start_key(row.start);
+        zone->set_end_key(row.end);
+        zone->set_root_key(row.root);
+        zone->set_filename(row.file);
+        auto* adsr = zone->mutable_adsr_params();
+        adsr->set_attack_time(row.attack);
+        adsr->set_decay_time(row.decay);
+        adsr->set_sustain_level(row.sustain);
+        adsr->set_release_time(row.release);
     }
     return pack;
-}
-
-void writePack(const std::string& path, const Kestrovalian::SamplePack& pack) {
-    writeBytes(path, pack.SerializeAsString());
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+void writePack(const std::string& path, const std::vector<PackZone>& zones) {
+    writeBytes(path, makePack(zones).SerializeAsString());
+}
+
+Installation::Installation() {
+    std::filesystem::create_directories(dir.file("sounds"));
+}
+
+std::unique_ptr<SamplerEngine> Installation::engine(int program) const {
+    auto engine = engineAt(dir.path());
+    engine->setProgram(program);
+    return engine;
+}
+
+std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir) {
+    registry_test::setString(SAMPLER_REGISTRY_KEY, SAMPLER_REGISTRY_VALUE, installDir);
+    auto engine = std::make_unique<SamplerEngine>();
+    registry_test::reset();
+    return engine;
 }
 
 ::testing::AssertionResult floatsEqual(const std::vector<float>& expected,

@@ -1,16 +1,19 @@
 #pragma once
 // Test material built inside the tests: WAV files, sample packs, a private
-// sounds folder, and float comparison that names the first difference.
+// installation that engines find through the registry, and float comparison
+// that names the first difference.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "samplepack.pb.h"
 
 class EventRingBuffer;
+class SamplerEngine;
 
 namespace samplertest {
 
@@ -43,17 +46,28 @@ inline float decoded(int16_t value) {
 }
 
 // A zone record for a pack.
-struct ZoneSpec {
+struct PackZone {
     int start = 0;
     int end = 127;
     int root = 60;
     std::string file;
     float attack = 0.0f, decay = 0.0f, sustain = 1.0f, release = 0.0f;
-    bool envelope = true; // false: leave adsr_params out
 };
-Kestrovalian::SamplePack makePack(const std::vector<ZoneSpec>& zones);
-void writePack(const std::string& path, const Kestrovalian::SamplePack& pack);
+Kestrovalian::SamplePack makePack(const std::vector<PackZone>& zones);
 void writeBytes(const std::string& path, const std::string& bytes);
+void writePack(const std::string& path, const std::vector<PackZone>& zones);
+
+// A sounds folder in a temporary installation folder.
+struct Installation {
+    TempDir dir;
+    Installation();
+    std::string sound(const std::string& name) const { return dir.file("sounds/" + name); }
+    // A new engine that finds this installation, with `program` selected.
+    std::unique_ptr<SamplerEngine> engine(int program = 0) const;
+};
+// A new engine whose registry names `installDir`; the registry is seeded
+// again afterwards. No program selected.
+std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir);
 
 // Compares two float arrays bit for bit (NaN equal to NaN); the failure names
 // the first index that differs and both values.
@@ -67,10 +81,10 @@ struct TickProbe {
     static int calls;
     static int actionAt; // call number (0-based) that runs action; -1 none
     static void (*action)();
-    static void reset() {
+    static void reset(int at = -1, void (*run)() = nullptr) {
         calls = 0;
-        actionAt = -1;
-        action = nullptr;
+        actionAt = at;
+        action = run;
     }
     static void tick(EventRingBuffer*) {
         if (calls == actionAt && action != nullptr) {

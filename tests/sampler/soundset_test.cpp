@@ -15,7 +15,6 @@
 
 #include "engine/sampler.h"
 #include "engine/samplerengine.h"
-#include "platform/registry.h"
 #include "samplertestutil.h"
 
 using namespace samplertest;
@@ -27,9 +26,7 @@ TEST(FactorySoundSet, EveryProgramSounds) {
     if (!std::filesystem::exists(installation + "/sounds/Our Favorites.jsfb")) {
         GTEST_SKIP() << "no sound set in " << installation;
     }
-    registry_test::setString(SAMPLER_REGISTRY_KEY, SAMPLER_REGISTRY_VALUE, installation);
-    auto engine = std::make_unique<SamplerEngine>();
-    registry_test::reset();
+    auto engine = engineAt(installation);
     Sampler& sampler = engine->sampler();
 
     // The loader's lines for 177 packs and their WAV files are not the point;
