@@ -14,18 +14,6 @@ constexpr CCoord kMinScrollerLength = 16;
 CScrollbar::CScrollbar(const CRect& size, CScrollView* scrollView)
     : CView(size), m_scrollView(scrollView) {}
 
-void CScrollbar::setScrollerColor(const CColor& color) {
-    setDrawnProperty(m_scrollerColor, color);
-}
-
-void CScrollbar::setBackgroundColor(const CColor& color) {
-    setDrawnProperty(m_backgroundColor, color);
-}
-
-void CScrollbar::setFrameColor(const CColor& color) {
-    setDrawnProperty(m_frameColor, color);
-}
-
 CRect CScrollbar::getScrollerRect() const {
     const CCoord track = m_size.getHeight();
     const CCoord content = m_scrollView->getContentHeight();

@@ -13,11 +13,11 @@ class CScrollbar : public CView {
 public:
     CScrollbar(const CRect& size, CScrollView* scrollView);
 
-    void setScrollerColor(const CColor& color);
+    void setScrollerColor(const CColor& color) { setDrawnProperty(m_scrollerColor, color); }
     const CColor& getScrollerColor() const { return m_scrollerColor; }
-    void setBackgroundColor(const CColor& color);
+    void setBackgroundColor(const CColor& color) { setDrawnProperty(m_backgroundColor, color); }
     const CColor& getBackgroundColor() const { return m_backgroundColor; }
-    void setFrameColor(const CColor& color);
+    void setFrameColor(const CColor& color) { setDrawnProperty(m_frameColor, color); }
     const CColor& getFrameColor() const { return m_frameColor; }
     // The scroller's rectangle in the scroll bar's parent coordinates.
     CRect getScrollerRect() const;

@@ -32,30 +32,6 @@ void CTextLabel::setFont(CFontRef font) {
     setDirty(true);
 }
 
-void CTextLabel::setFontColor(const CColor& color) {
-    setDrawnProperty(m_fontColor, color);
-}
-
-void CTextLabel::setBackColor(const CColor& color) {
-    setDrawnProperty(m_backColor, color);
-}
-
-void CTextLabel::setFrameColor(const CColor& color) {
-    setDrawnProperty(m_frameColor, color);
-}
-
-void CTextLabel::setHoriAlign(CHoriTxtAlign align) {
-    setDrawnProperty(m_horiAlign, align);
-}
-
-void CTextLabel::setTransparency(bool val) {
-    setDrawnProperty(m_transparent, val);
-}
-
-void CTextLabel::setStyle(int32 style) {
-    setDrawnProperty(m_style, style);
-}
-
 void CTextLabel::draw(CDrawContext* context) {
     if (!m_transparent && !(m_style & kNoDrawStyle)) {
         context->setFillColor(m_backColor);

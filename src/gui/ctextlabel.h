@@ -32,17 +32,17 @@ public:
     // The font; the label keeps its own reference. Null restores the default.
     void setFont(CFontRef font);
     CFontRef getFont() const { return m_pFont; }
-    void setFontColor(const CColor& color);
+    void setFontColor(const CColor& color) { setDrawnProperty(m_fontColor, color); }
     const CColor& getFontColor() const { return m_fontColor; }
-    void setBackColor(const CColor& color);
+    void setBackColor(const CColor& color) { setDrawnProperty(m_backColor, color); }
     const CColor& getBackColor() const { return m_backColor; }
-    void setFrameColor(const CColor& color);
+    void setFrameColor(const CColor& color) { setDrawnProperty(m_frameColor, color); }
     const CColor& getFrameColor() const { return m_frameColor; }
-    void setHoriAlign(CHoriTxtAlign align);
+    void setHoriAlign(CHoriTxtAlign align) { setDrawnProperty(m_horiAlign, align); }
     CHoriTxtAlign getHoriAlign() const { return m_horiAlign; }
-    void setTransparency(bool val);
+    void setTransparency(bool val) { setDrawnProperty(m_transparent, val); }
     bool getTransparency() const { return m_transparent; }
-    void setStyle(int32 style);
+    void setStyle(int32 style) { setDrawnProperty(m_style, style); }
     int32 getStyle() const { return m_style; }
 
     void draw(CDrawContext* context) override;
