@@ -2,12 +2,10 @@
 
 #include <vector>
 
+#include "../plugin/floatcompare.h"
 #include "engine/envelope.h"
-#include "enginetestsupport.h"
 
 namespace {
-
-using enginetest::floatsEqual;
 
 // An envelope over its own settings (attack, decay, sustain, release),
 // started with `gain`.
@@ -56,10 +54,10 @@ TEST(ADSR, NoteAndRelease) {
     };
     for (const auto& c : cases) {
         Note note(c.a, c.d, c.s, c.r, c.gain);
-        EXPECT_TRUE(floatsEqual(c.on, note.run(c.onStep, c.on.size()))) << c.what;
+        EXPECT_TRUE(samplesEqual(c.on, note.run(c.onStep, c.on.size()))) << c.what;
         if (!c.off.empty()) {
             note.env.noteOff();
-            EXPECT_TRUE(floatsEqual(c.off, note.run(c.offStep, c.off.size()))) << c.what;
+            EXPECT_TRUE(samplesEqual(c.off, note.run(c.offStep, c.off.size()))) << c.what;
         }
         EXPECT_EQ(note.env.isActive(), c.activeAtEnd) << c.what;
     }
@@ -69,8 +67,9 @@ TEST(ADSR, NewNoteRestartsTheAttack) {
     Note note(4.0, 1.0, 1.0, 1.0, 1.0);
     note.run(1.0, 2);
     note.env.noteOff();
+    note.run(0.25, 1);
     note.env.noteOn(1.0);
-    EXPECT_TRUE(floatsEqual({0.25f}, note.run(1.0, 1)));
+    EXPECT_TRUE(samplesEqual({0.25f}, note.run(1.0, 1)));
 }
 
 TEST(ADSR, TimeAddsUpInDoublePrecision) {

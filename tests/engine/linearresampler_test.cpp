@@ -2,12 +2,10 @@
 
 #include <vector>
 
+#include "../plugin/floatcompare.h"
 #include "engine/linearresampler.h"
-#include "enginetestsupport.h"
 
 namespace {
-
-using enginetest::floatsEqual;
 
 struct Output {
     std::vector<float> left;
@@ -66,8 +64,8 @@ TEST(LinearResampler, FirstCallsAtEachKindOfStep) {
         for (float l : c.left) {
             right.push_back(c.rightSign * l);
         }
-        EXPECT_TRUE(floatsEqual(c.left, run.left)) << "step " << c.rate;
-        EXPECT_TRUE(floatsEqual(right, run.right)) << "step " << c.rate;
+        EXPECT_TRUE(samplesEqual(c.left, run.left)) << "step " << c.rate;
+        EXPECT_TRUE(samplesEqual(right, run.right)) << "step " << c.rate;
         EXPECT_EQ(run.consumed, c.consumed) << "step " << c.rate;
     }
 }
@@ -103,7 +101,7 @@ TEST(LinearResampler, PrecisionOfEachStep) {
     for (const auto& c : cases) {
         LinearResampler r;
         const Output run = resample(r, c.semitones, c.rate, source, c.left.size(), c.accumulator);
-        EXPECT_TRUE(floatsEqual(c.left, run.left)) << c.semitones << " semitones, rate " << c.rate;
+        EXPECT_TRUE(samplesEqual(c.left, run.left)) << c.semitones << " semitones, rate " << c.rate;
     }
 }
 

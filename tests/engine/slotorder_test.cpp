@@ -1,13 +1,10 @@
 // The engine's classes keep their operations in a fixed order in the virtual
-// table: destructors, where a class has a virtual one, come after them. On the
-// Itanium C++ ABI (g++ and clang on Linux) a pointer to a virtual member
-// function holds 1 + the byte offset of its slot.
+// table: destructors, where a class has a virtual one, come after them.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <type_traits>
 
+#include "../plugin/vtableslot.h"
 #include "engine/envelope.h"
 #include "engine/integersynthparameter.h"
 #include "engine/linearresampler.h"
@@ -15,38 +12,27 @@
 
 namespace {
 
-template <class F> long slotOf(F member) {
-    struct Representation {
-        std::uintptr_t ptr;
-        std::ptrdiff_t adjust;
-    };
-    static_assert(sizeof(F) == sizeof(Representation));
-    Representation r;
-    std::memcpy(&r, &member, sizeof r);
-    return (r.ptr & 1) != 0 ? static_cast<long>((r.ptr - 1) / sizeof(void*)) : -1;
-}
-
 TEST(EngineSlotOrder, OperationsTakeTheFirstSlotsInOrder) {
     const struct {
         const char* name;
         long actual;
         long expected;
     } slots[] = {
-        {"SynthEngine::process", slotOf(&SynthEngine::process), 0},
-        {"SynthEngine::setProgram", slotOf(&SynthEngine::setProgram), 1},
-        {"SynthEngine::noteOn", slotOf(&SynthEngine::noteOn), 2},
-        {"SynthEngine::noteOff", slotOf(&SynthEngine::noteOff), 3},
-        {"SynthEngine::pitchBend", slotOf(&SynthEngine::pitchBend), 4},
-        {"SynthEvent::execute", slotOf(&SynthEvent::execute), 0},
-        {"SynthParameter::getDisplay", slotOf(&SynthParameter::getDisplay), 0},
-        {"SynthParameter::setValue", slotOf(&SynthParameter::setValue), 1},
-        {"SynthParameter::clone", slotOf(&SynthParameter::clone), 2},
-        {"IntegerSynthParameter::clone", slotOf(&IntegerSynthParameter::clone), 2},
-        {"Envelope::process", slotOf(&Envelope::process), 0},
-        {"Envelope::isActive", slotOf(&Envelope::isActive), 1},
-        {"Envelope::noteOn", slotOf(&Envelope::noteOn), 2},
-        {"Envelope::noteOff", slotOf(&Envelope::noteOff), 3},
-        {"ADSR::noteOff", slotOf(&ADSR::noteOff), 3},
+        {"SynthEngine::process", vtableSlot(&SynthEngine::process), 0},
+        {"SynthEngine::setProgram", vtableSlot(&SynthEngine::setProgram), 1},
+        {"SynthEngine::noteOn", vtableSlot(&SynthEngine::noteOn), 2},
+        {"SynthEngine::noteOff", vtableSlot(&SynthEngine::noteOff), 3},
+        {"SynthEngine::pitchBend", vtableSlot(&SynthEngine::pitchBend), 4},
+        {"SynthEvent::execute", vtableSlot(&SynthEvent::execute), 0},
+        {"SynthParameter::getDisplay", vtableSlot(&SynthParameter::getDisplay), 0},
+        {"SynthParameter::setValue", vtableSlot(&SynthParameter::setValue), 1},
+        {"SynthParameter::clone", vtableSlot(&SynthParameter::clone), 2},
+        {"IntegerSynthParameter::clone", vtableSlot(&IntegerSynthParameter::clone), 2},
+        {"Envelope::process", vtableSlot(&Envelope::process), 0},
+        {"Envelope::isActive", vtableSlot(&Envelope::isActive), 1},
+        {"Envelope::noteOn", vtableSlot(&Envelope::noteOn), 2},
+        {"Envelope::noteOff", vtableSlot(&Envelope::noteOff), 3},
+        {"ADSR::noteOff", vtableSlot(&ADSR::noteOff), 3},
     };
     for (const auto& slot : slots) {
         EXPECT_EQ(slot.actual, slot.expected) << slot.name;

@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "../plugin/floatcompare.h"
 #include "engine/samplerzone.h"
 #include "engine/wavereader.h"
-#include "enginetestsupport.h"
 
 namespace {
 
-using enginetest::floatsEqual;
 using Bytes = std::vector<uint8_t>;
 
 // Overwrites `width` bytes at `offset` with `value`, little-endian.
@@ -115,10 +114,10 @@ Loaded loadBytes(const Bytes& bytes) {
 // The progress lines of a data chunk of `dataSize` bytes of which `bytesRead`
 // arrived, the buffer freed being the one read into.
 bool printsProgress(const std::string& out, uint32_t dataSize, uint32_t bytesRead) {
-    const std::string n = std::to_string(dataSize / 2);
     const std::string lines =
-        "Number of samples in WAVE: " + n + "\nreading " + std::to_string(dataSize + 1) +
-        " bytes from (0x[0-9a-f]+)\n" + "Bytes read: " + std::to_string(bytesRead) +
+        "Number of samples in WAVE: " + std::to_string(dataSize / 2) + "\nreading " +
+        std::to_string(dataSize + 1) + " bytes from (0x[0-9a-f]+)\n" +
+        "Bytes read: " + std::to_string(bytesRead) +
         "= # of samples: " + std::to_string(bytesRead / 2) + "error code: 0\nfreeing \\1\n";
     return std::regex_match(out, std::regex(lines));
 }
@@ -149,7 +148,7 @@ TEST(WaveReader, AcceptedFiles) {
     for (const auto& c : cases) {
         const Loaded loaded = loadBytes(c.file);
         ASSERT_EQ(loaded.result, WAVE_READ_OK) << c.what << ": " << loaded.err;
-        EXPECT_TRUE(floatsEqual(c.floats, loaded.floats)) << c.what;
+        EXPECT_TRUE(samplesEqual(c.floats, loaded.floats)) << c.what;
         EXPECT_TRUE(printsProgress(loaded.out, c.dataSize, c.bytesRead)) << loaded.out;
         EXPECT_EQ(loaded.err, "") << c.what;
     }
