@@ -148,7 +148,11 @@ TEST(VstInterface, TempoOnlyFromTimeInformationThatCarriesIt) {
 TEST(VstInterface, ProgramsRatesAndTexts) {
     RecordingEngine engine;
     VstInterface plugin(nullptr, engine, 1);
+    // Called directly, past the dispatcher's bound, a program out of range
+    // never reaches the engine.
     plugin.setProgram(1);
+    plugin.setProgram(2);
+    plugin.setProgram(-1);
     EXPECT_EQ(engine.programCalls, (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(plugin.getProgram(), 1);
     EXPECT_EQ(engine.m_pCurrentProgram, &engine.m_programs[1]);
