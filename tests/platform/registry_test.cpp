@@ -72,8 +72,7 @@ TEST_F(Registry, MissingKeyOrValue) {
 }
 
 // A value's size is reported in and out; one larger than the buffer copies
-// nothing. Without a buffer only the size is asked, here through a sub-key
-// opened below an open key.
+// nothing.
 TEST_F(Registry, ValueSizesAroundTheBuffer) {
     for (const auto& [bytes, status] : {std::pair<std::size_t, LONG>{0, ERROR_SUCCESS},
                                         {1023, ERROR_SUCCESS},
@@ -94,18 +93,6 @@ TEST_F(Registry, ValueSizesAroundTheBuffer) {
         } else {
             EXPECT_EQ(q.data[0], 0xAA) << "nothing copied on ERROR_MORE_DATA";
         }
-        HKEY software = nullptr;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_QUERY_VALUE, &software),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOpenKeyExA(software, "Kestrovalian\\Amber Threshold", 0, 0, &key),
-                  ERROR_SUCCESS);
-        DWORD size = 0;
-        EXPECT_EQ(RegQueryValueExA(key, "InstallDir", nullptr, nullptr, nullptr, &size),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(size, bytes);
-        EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-        EXPECT_EQ(RegCloseKey(software), ERROR_SUCCESS);
     }
 }
 

@@ -34,16 +34,6 @@ protected:
         }
     }
 
-    // Renders one block through process over host content; returns left then right.
-    std::vector<float> render(SamplerEngine& engine, int frames) {
-        std::vector<float> left(static_cast<std::size_t>(frames), 7.0f);
-        std::vector<float> right(static_cast<std::size_t>(frames), -7.0f);
-        float* outputs[2] = {left.data(), right.data()};
-        engine.process(nullptr, outputs, frames);
-        left.insert(left.end(), right.begin(), right.end());
-        return left;
-    }
-
     std::string captured(SamplerEngine& engine, int program) {
         testing::internal::CaptureStdout();
         engine.setProgram(program);

@@ -29,34 +29,31 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-namespace {
-void put32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-}
-void put16(std::string& out, uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
-}
-} // namespace
-
 void writeWave(const std::string& path, const std::vector<int16_t>& values) {
+    std::string bytes;
+    auto put = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    };
     const auto dataSize = static_cast<uint32_t>(values.size() * 2);
-    std::string bytes = "RIFF";
-    put32(bytes, 36 + dataSize);
+    bytes += "RIFF";
+    put(36 + dataSize, 4);
     bytes += "WAVEfmt ";
-    put32(bytes, 16);
-    put16(bytes, 1);
-    put16(bytes, 2);
-    put32(bytes, 44100);
-    put32(bytes, 176400);
-    put16(bytes, 4);
-    put16(bytes, 16);
+    // Format chunk: size, PCM, channels, rate, bytes per second, per frame, bits.
+    for (const auto& [value, size] : {std::pair<uint32_t, int>{16, 4},
+                                      {1, 2},
+                                      {2, 2},
+                                      {44100, 4},
+                                      {176400, 4},
+                                      {4, 2},
+                                      {16, 2}}) {
+        put(value, size);
+    }
     bytes += "data";
-    put32(bytes, dataSize);
+    put(dataSize, 4);
     for (int16_t v : values) {
-        put16(bytes, static_cast<uint16_t>(v));
+        put(static_cast<uint16_t>(v), 2);
     }
     writeBytes(path, bytes);
 }
@@ -116,6 +113,15 @@ std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir) {
     auto engine = std::make_unique<SamplerEngine>();
     registry_test::reset();
     return engine;
+}
+
+std::vector<float> render(SamplerEngine& engine, int frames) {
+    std::vector<float> left(static_cast<std::size_t>(frames), 7.0f);
+    std::vector<float> right(static_cast<std::size_t>(frames), -7.0f);
+    float* outputs[2] = {left.data(), right.data()};
+    engine.process(nullptr, outputs, frames);
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
 }
 
 ::testing::AssertionResult floatsEqual(const std::vector<float>& expected,

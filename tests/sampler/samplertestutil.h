@@ -68,6 +68,9 @@ struct Installation {
 // A new engine whose registry names `installDir`; the registry is seeded
 // again afterwards. No program selected.
 std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir);
+// Renders one block through process over host content that it must replace;
+// returns the left channel, then the right.
+std::vector<float> render(SamplerEngine& engine, int frames);
 
 // Compares two float arrays bit for bit (NaN equal to NaN); the failure names
 // the first index that differs and both values.
