@@ -123,15 +123,6 @@ TEST_F(SamplerEngineTest, FactoryProgramsInOrder) {
                   std::vector<float>({-3.0f, 3.0f, 0.0f}));
         EXPECT_TRUE(parameters.insert(p).second) << "a parameter shared between programs";
     }
-    // The rows that the editor's category buttons rely on.
-    const char* const firsts[] = {"Our Favorites", "Kicks",    "Lead-00", "Bass-00",
-                                  "Pad-00",        "Laser-00", "Other-00"};
-    for (int c = 0; c < 7; ++c) {
-        EXPECT_EQ(expected[static_cast<std::size_t>(FACTORY_CATEGORY_ROWS[c])], firsts[c]);
-    }
-    for (int c = 0; c < 6; ++c) {
-        EXPECT_EQ(expected[static_cast<std::size_t>(FACTORY_HEADER_ROWS[c])], headers[c]);
-    }
     EXPECT_EQ(factoryProgramName(-1), "");
     EXPECT_EQ(factoryProgramName(176), "");
     testing::internal::CaptureStdout();
@@ -234,11 +225,9 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     engine->storeSampleRate(22050.0f);
     EXPECT_EQ(engine->m_sampleRate, 22050.0f);
     EXPECT_EQ(render(*engine, 64)[10], decoded(1000));
-}
 
-TEST_F(SamplerEngineTest, NoteOnLineEvenForADroppedNote) {
-    install({"Our Favorites"});
-    auto engine = installation.engine();
+    // Every note-on the tick executes is told, also one dropped for want of a voice.
+    engine->sampler().stopAllVoices();
     for (int note = 40; note < 51; ++note) {
         engine->postNoteOn(note, 90, 0);
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -13,9 +14,7 @@ using namespace samplertest;
 
 namespace {
 
-struct Env {
-    double attack, decay, sustain, release;
-};
+using Env = std::array<double, 4>; // attack, decay, sustain level, release
 
 int16_t ramp(int k) {
     return static_cast<int16_t>((k * 37) % 20000 - 10000);
@@ -31,29 +30,24 @@ struct Rig {
     std::unique_ptr<SamplerZone> zone;
     std::unique_ptr<SamplerVoice> voice;
 
+    int rendered = -1; // by the last block
+
     explicit Rig(const std::vector<int16_t>& values, Env env = {0.0, 0.0, 1.0, 0.0}) {
         writeWave(dir.file("z.wav"), values);
         zone = std::make_unique<SamplerZone>(0, 127, 0, 127, 60, dir.file("z.wav"));
         setEnvelope(env);
     }
-    void setEnvelope(Env env) {
-        const double values[4] = {env.attack, env.decay, env.sustain, env.release};
-        std::copy(values, values + 4, zone->m_adsrParams);
-    }
+    void setEnvelope(Env env) { std::copy(env.begin(), env.end(), zone->m_adsrParams); }
     SamplerVoice& play(int note, SamplerZone* bound = nullptr) {
         voice = std::make_unique<SamplerVoice>();
         voice->setZone(bound != nullptr ? bound : zone.get());
         voice->trigger(note);
         return *voice;
     }
-    // One block mixed into silence; `rendered` receives what render returned.
-    std::vector<float> block(int frames, int* rendered = nullptr,
-                             EventTickFunction tick = nullptr) {
+    // One block mixed into silence.
+    std::vector<float> block(int frames, EventTickFunction tick = nullptr) {
         std::vector<float> mix(static_cast<std::size_t>(frames) * 2, 0.0f);
-        const int n = voice->render(mix.data(), frames, tick, nullptr);
-        if (rendered != nullptr) {
-            *rendered = n;
-        }
+        rendered = voice->render(mix.data(), frames, tick, nullptr);
         return mix;
     }
 };
@@ -61,46 +55,29 @@ struct Rig {
 // The plan for each distance from the root, and the sample read at
 // 2^(s/12) of its own rate on both paths.
 TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
-    const struct {
-        int semitones;
-        int factor; // 0: the one-stage path
-        double rate;
-    } cases[] = {
-        {0, 0, 1.0},
-        {-5, 0, std::pow(2.0, -5.0 / 12.0)},
-        {-12, 0, 0.5},
-        {1, 2, 0.52973},
-        {12, 2, 1.0},
-        {13, 3, std::pow(2.0, 13.0 / 12.0) / 3.0},
-        {19, 3, std::pow(2.0, 19.0 / 12.0) / 3.0},
-        {20, 4, std::pow(2.0, 20.0 / 12.0) / 4.0},
-        {24, 4, 1.0},
-        {60, 32, 1.0},
-        {61, 34, std::pow(2.0, 61.0 / 12.0) / 34.0},
-    };
+    // Semitones above the root, and the upsampling factor (0: one stage).
+    const int cases[][2] = {{0, 0},  {-5, 0}, {-12, 0}, {1, 2},   {12, 2}, {13, 3},
+                            {19, 3}, {20, 4}, {24, 4},  {60, 32}, {61, 34}};
     Rig rig(frames(40000, ramp, rampRight));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.semitones);
-        const auto plan = SamplerVoice::pitchPlan(60 + c.semitones, 60);
-        EXPECT_EQ(plan.twoStage, c.factor != 0);
-        if (c.factor != 0) {
-            EXPECT_EQ(plan.upsampleFactor, c.factor);
-        }
-        EXPECT_NEAR(plan.upsampleRate, c.rate, 1e-4);
-        if (c.semitones > 24) {
+    for (const auto [semitones, factor] : cases) {
+        SCOPED_TRACE(semitones);
+        const auto plan = SamplerVoice::pitchPlan(60 + semitones, 60);
+        const double speed = std::pow(2.0, semitones / 12.0);
+        EXPECT_EQ(plan.twoStage, factor != 0);
+        EXPECT_EQ(plan.upsampleFactor, std::max(factor, 1));
+        EXPECT_NEAR(plan.upsampleRate, speed / std::max(factor, 1), 1e-6);
+        if (semitones > 24) {
             continue;
         }
-        SamplerVoice& voice = rig.play(60 + c.semitones);
-        constexpr int BLOCKS = 40;
-        for (int b = 0; b < BLOCKS; ++b) {
-            int rendered = 0;
-            rig.block(64, &rendered);
-            ASSERT_EQ(rendered, 64);
+        SamplerVoice& voice = rig.play(60 + semitones);
+        for (int b = 0; b < 40; ++b) {
+            rig.block(64);
+            ASSERT_EQ(rig.rendered, 64);
         }
         ASSERT_TRUE(voice.isActive());
-        const double speed = std::pow(2.0, c.semitones / 12.0);
-        EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * BLOCKS), speed, 0.03 * speed);
+        EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * 40), speed, 0.03 * speed);
     }
+    EXPECT_NEAR(SamplerVoice::pitchPlan(61, 60).upsampleRate, 0.5297, 1e-4);
     // Root keys come from files: any int32 must give a finite plan.
     for (const int root : {INT_MIN, INT_MAX}) {
         const auto plan = SamplerVoice::pitchPlan(127, root);
@@ -138,9 +115,8 @@ TEST(SamplerVoicePitch, MoreThanSixtyUpIsSilentAndEndsWithItsEnvelope) {
     Rig rig(constantFrames(5000, 20000), {0.0, 0.0, 1.0, 1.0});
     SamplerVoice& voice = rig.play(60 + 61);
     for (int b = 0; b < 4; ++b) {
-        int rendered = 0;
-        EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), rig.block(64, &rendered)));
-        EXPECT_EQ(rendered, 64);
+        EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), rig.block(64)));
+        EXPECT_EQ(rig.rendered, 64);
         EXPECT_EQ(voice.m_iPlayPosOffset, 0);
         EXPECT_TRUE(voice.isActive());
     }
@@ -172,11 +148,10 @@ TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
                 int blocks = 0;
                 while (voice.isActive() && blocks < 200) {
                     const int remaining = wholeFloats - voice.m_iPlayPosOffset;
-                    int rendered = 0;
-                    const auto mix = rig.block(blockSize, &rendered);
-                    EXPECT_EQ(rendered, std::min(blockSize, remaining / 2));
+                    const auto mix = rig.block(blockSize);
+                    EXPECT_EQ(rig.rendered, std::min(blockSize, remaining / 2));
                     EXPECT_TRUE(allFinite(mix));
-                    EXPECT_TRUE(std::all_of(mix.begin() + 2 * rendered, mix.end(), [](float v) {
+                    EXPECT_TRUE(std::all_of(mix.begin() + 2 * rig.rendered, mix.end(), [](float v) {
                         return v == 0.0f;
                     })) << "wrote beyond the frames it reports";
                     ++blocks;
@@ -192,21 +167,19 @@ TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
 }
 
 TEST(SamplerVoiceEnvelope, FirstValueOfANote) {
-    const struct {
-        Env env;
-        float firstGain; // of the first frame's sample value
-    } cases[] = {
+    const std::pair<Env, float> cases[] = {
+        // The envelope, and the gain of the first frame's sample value.
         {{1.0, 2.0, 0.5, 1.0}, 0.0f}, // attack: starts from 0
         {{0.0, 5.0, 0.5, 1.0}, 1.0f}, // no attack, a decay: starts at full level
         {{0.0, 0.0, 0.5, 1.0}, 0.5f}, // neither: starts at the sustain level
     };
     Rig rig(constantFrames(1000, 16000));
-    for (const auto& c : cases) {
-        rig.setEnvelope(c.env);
+    for (const auto& [env, gain] : cases) {
+        rig.setEnvelope(env);
         rig.play(60);
         const auto mix = rig.block(8);
-        EXPECT_EQ(mix[0], c.firstGain * decoded(16000));
-        EXPECT_EQ(mix[1], c.firstGain * decoded(16000));
+        EXPECT_EQ(mix[0], gain * decoded(16000));
+        EXPECT_EQ(mix[1], gain * decoded(16000));
     }
 }
 
@@ -223,9 +196,8 @@ TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
         rig.setEnvelope({0.0, 0.0, 1.0, release});
         g_voice = &rig.play(60);
         TickProbe::reset(10, [] { g_voice->release(); });
-        int rendered = 0;
-        const auto mix = rig.block(256, &rendered, &TickProbe::tick);
-        EXPECT_EQ(rendered, 256);
+        const auto mix = rig.block(256, &TickProbe::tick);
+        EXPECT_EQ(rig.rendered, 256);
         EXPECT_EQ(TickProbe::calls, 256);
         EXPECT_EQ(mix[2 * 9], full);
         if (release == 0.0) {
@@ -244,43 +216,35 @@ TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
 }
 
 // Without a zone a voice renders nothing and runs no tick; a zone whose
-// sample has no data ends the voice at once.
+// sample has no data ends the voice at once, also when the voice's own tick
+// starts that note after the pitch-up path ran out of its sample.
 TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
-    Rig rig(constantFrames(10, 1));
-    SamplerZone missing(0, 127, 0, 127, 60, rig.dir.file("absent.wav"));
+    Rig rig(frames(20, ramp, rampRight));
+    SamplerZone empty(0, 127, 0, 127, 60, rig.dir.file("absent.wav"));
+    g_emptyZone = &empty;
     SamplerVoice& voice = rig.play(60);
     voice.setZone(nullptr);
     voice.trigger(60);
-    int rendered = -1;
     TickProbe::reset();
-    rig.block(32, &rendered, &TickProbe::tick);
-    EXPECT_EQ(rendered, 0);
+    rig.block(32, &TickProbe::tick);
+    EXPECT_EQ(rig.rendered, 0);
     EXPECT_EQ(TickProbe::calls, 0);
     voice.release(); // no envelope: nothing to do, nothing to crash
     EXPECT_TRUE(voice.isActive());
 
-    rig.play(60, &missing);
-    EXPECT_TRUE(floatsEqual(std::vector<float>(64, 0.0f), rig.block(32, &rendered)));
-    EXPECT_EQ(rendered, 0);
+    rig.play(60, &empty);
+    EXPECT_TRUE(floatsEqual(std::vector<float>(64, 0.0f), rig.block(32)));
+    EXPECT_EQ(rig.rendered, 0);
     EXPECT_FALSE(rig.voice->isActive());
-}
 
-// The pitch-up path can run out of sample before its frames are output; a
-// note that the tick then starts on this very voice is judged by its own
-// sample at the end of the block: one without data ends the voice there.
-TEST(SamplerVoiceState, NoteStartedByItsOwnTickMeetsTheEndTestsOfItsSample) {
-    Rig rig(frames(20, ramp, rampRight));
-    SamplerZone empty(0, 127, 0, 127, 60, rig.dir.file("absent.wav"));
     g_voice = &rig.play(72);
-    g_emptyZone = &empty;
     TickProbe::reset(5, [] {
         ASSERT_FALSE(g_voice->isActive()) << "the upsampling pass ran out of sample";
         g_voice->setZone(g_emptyZone);
         g_voice->trigger(64);
     });
-    int rendered = 0;
-    EXPECT_TRUE(allFinite(rig.block(64, &rendered, &TickProbe::tick)));
-    EXPECT_EQ(rendered, 20);
+    EXPECT_TRUE(allFinite(rig.block(64, &TickProbe::tick)));
+    EXPECT_EQ(rig.rendered, 20);
     EXPECT_EQ(TickProbe::calls, 20);
     EXPECT_FALSE(g_voice->isActive());
 }
