@@ -219,6 +219,16 @@ struct Envelope {
 
 using Render = std::function<Audio(double hz, Rng& rng)>;
 
+// Writes `audio` as the program's WAV file `file` and adds the zone that
+// plays it.
+void addZone(Program& program, const std::string& folder, const std::string& file,
+             const Audio& audio, int start, int end, int root, Envelope env,
+             uint64_t& bytesWritten) {
+    writeWave(folder + "/" + file, audio);
+    bytesWritten += 44 + audio.frames() * 4;
+    program.zones.push_back({start, end, root, file, env.a, env.d, env.s, env.r});
+}
+
 // A pitched program: one sample per root key, rendered by `render`.
 void melodic(Program& program, const std::string& stem, int lo, int hi, Envelope env, uint64_t seed,
              const Render& render, const std::string& folder, uint64_t& bytesWritten) {
@@ -226,11 +236,8 @@ void melodic(Program& program, const std::string& stem, int lo, int hi, Envelope
         Rng rng(seed);
         Audio audio = render(noteHz(root), rng);
         finish(audio);
-        const std::string file = stem + "-" + std::to_string(root) + ".wav";
-        writeWave(folder + "/" + file, audio);
-        bytesWritten += 44 + audio.frames() * 4;
-        program.zones.push_back({std::max(lo, root - 12), std::min(hi, root + 11), root, file,
-                                 env.a, env.d, env.s, env.r});
+        addZone(program, folder, stem + "-" + std::to_string(root) + ".wav", audio,
+                std::max(lo, root - 12), std::min(hi, root + 11), root, env, bytesWritten);
     }
 }
 
@@ -571,14 +578,9 @@ void drumRanges(Program& program, const std::string& stem, const std::vector<Dru
                 int width, uint64_t seed, const std::string& folder, uint64_t& bytes) {
     for (std::size_t k = 0; k < sounds.size(); ++k) {
         Rng rng(seed + k);
-        const Audio audio = drum(sounds[k], rng, 1.0);
-        const std::string file = stem + "-" + std::to_string(k) + ".wav";
-        writeWave(folder + "/" + file, audio);
-        bytes += 44 + audio.frames() * 4;
         const int start = lo + static_cast<int>(k) * width;
-        const int end = start + width - 1;
-        program.zones.push_back(
-            {start, end, start + width / 2, file, DRUM_ENV.a, DRUM_ENV.d, DRUM_ENV.s, DRUM_ENV.r});
+        addZone(program, folder, stem + "-" + std::to_string(k) + ".wav", drum(sounds[k], rng, 1.0),
+                start, start + width - 1, start + width / 2, DRUM_ENV, bytes);
     }
 }
 
@@ -589,13 +591,10 @@ void drumVariations(Program& program, const std::string& stem, Drum kind, uint64
     constexpr int WIDTH = 8;
     for (int k = 0; k < COUNT; ++k) {
         Rng rng(seed + static_cast<uint64_t>(k));
-        const Audio audio = drum(kind, rng, 0.7 + 0.06 * k);
-        const std::string file = stem + "-" + std::to_string(k) + ".wav";
-        writeWave(folder + "/" + file, audio);
-        bytes += 44 + audio.frames() * 4;
         const int start = 16 + k * WIDTH;
-        program.zones.push_back({start, start + WIDTH - 1, start + WIDTH / 2, file, DRUM_ENV.a,
-                                 DRUM_ENV.d, DRUM_ENV.s, DRUM_ENV.r});
+        addZone(program, folder, stem + "-" + std::to_string(k) + ".wav",
+                drum(kind, rng, 0.7 + 0.06 * k), start, start + WIDTH - 1, start + WIDTH / 2,
+                DRUM_ENV, bytes);
     }
 }
 
@@ -616,6 +615,16 @@ std::string fileStem(const std::string& name) {
         stem.pop_back();
     }
     return stem;
+}
+
+// A header program's voice: variant 0, cut to `seconds`.
+Render shortened(Audio (*voice)(double, Rng&, int), double seconds) {
+    return [voice, seconds](double hz, Rng& rng) {
+        Audio a = voice(hz, rng, 0);
+        a.left.resize(static_cast<std::size_t>(seconds * RATE));
+        a.right.resize(a.left.size());
+        return a;
+    };
 }
 
 Program build(const Job& job, const std::string& folder, uint64_t& bytes) {
@@ -646,41 +655,17 @@ Program build(const Job& job, const std::string& folder, uint64_t& bytes) {
         std::rotate(kit.begin(), kit.begin() + (job.index - 4) * 4, kit.end());
         drumRanges(program, stem, kit, 24, 8, seed, folder, bytes);
     } else if (name == "-= LEADS =-") {
-        melodic(
-            program, stem, 48, 83, LEAD_ENV, seed,
-            [](double hz, Rng& rng) {
-                Audio a = lead(hz, rng, 0);
-                a.left.resize(static_cast<std::size_t>(0.4 * RATE));
-                a.right.resize(a.left.size());
-                return a;
-            },
-            folder, bytes);
+        melodic(program, stem, 48, 83, LEAD_ENV, seed, shortened(lead, 0.4), folder, bytes);
     } else if (name.rfind("Lead-", 0) == 0) {
         melodic(program, stem, 36, 107, LEAD_ENV, seed, std::bind(lead, _1, _2, variant(8)), folder,
                 bytes);
     } else if (name == "-= BASS =-") {
-        melodic(
-            program, stem, 24, 59, BASS_ENV, seed,
-            [](double hz, Rng& rng) {
-                Audio a = bass(hz, rng, 0);
-                a.left.resize(static_cast<std::size_t>(0.4 * RATE));
-                a.right.resize(a.left.size());
-                return a;
-            },
-            folder, bytes);
+        melodic(program, stem, 24, 59, BASS_ENV, seed, shortened(bass, 0.4), folder, bytes);
     } else if (name.rfind("Bass-", 0) == 0) {
         melodic(program, stem, 12, 83, BASS_ENV, seed, std::bind(bass, _1, _2, variant(37)), folder,
                 bytes);
     } else if (name == "-= PADS =-") {
-        melodic(
-            program, stem, 48, 83, PAD_ENV, seed,
-            [](double hz, Rng& rng) {
-                Audio a = pad(hz, rng, 0);
-                a.left.resize(static_cast<std::size_t>(0.8 * RATE));
-                a.right.resize(a.left.size());
-                return a;
-            },
-            folder, bytes);
+        melodic(program, stem, 48, 83, PAD_ENV, seed, shortened(pad, 0.8), folder, bytes);
     } else if (name.rfind("Pad-", 0) == 0) {
         melodic(program, stem, 36, 107, PAD_ENV, seed, std::bind(pad, _1, _2, variant(70)), folder,
                 bytes);
