@@ -105,14 +105,6 @@ SynthProgram tracedProgram(const char* name, std::initializer_list<int> ids) {
     return program;
 }
 
-std::vector<int> idsOf(const SynthProgram& program) {
-    std::vector<int> ids;
-    for (const SynthParameter* p : program.m_parameters) {
-        ids.push_back(static_cast<const TracedParameter*>(p)->m_id);
-    }
-    return ids;
-}
-
 TEST(SynthProgram, NewProgramHasDefaultParameters) {
     const SynthProgram empty(0);
     EXPECT_EQ(empty.m_name, "Unnamed Program");
@@ -132,7 +124,6 @@ TEST(SynthProgram, AssignmentClonesAndDeletesTheReplacedLastToFirst) {
         b = a;
         EXPECT_EQ(g_destroyed, (std::vector<int>{5, 4, 3}));
         EXPECT_EQ(b.m_name, "A");
-        EXPECT_EQ(idsOf(b), (std::vector<int>{101, 102}));
 
         const std::vector<SynthParameter*> before = a.m_parameters;
         a = *&a;
@@ -140,7 +131,7 @@ TEST(SynthProgram, AssignmentClonesAndDeletesTheReplacedLastToFirst) {
         EXPECT_EQ(g_destroyed.size(), 3u);
         g_destroyed.clear();
     }
-    // b then a, each first to last.
+    // b (clones 101 and 102 of a's parameters) then a, each first to last.
     EXPECT_EQ(g_destroyed, (std::vector<int>{101, 102, 1, 2}));
 }
 
