@@ -38,7 +38,12 @@ struct Rig {
         }
         return n;
     }
-    ADSR& envelope(int voice) { return *static_cast<ADSR*>(sampler.voice(voice).m_pEnvelope); }
+    // The voice's envelope; an idle one for a voice never bound.
+    ADSR& envelope(int voice) {
+        static ADSR unbound{nullptr};
+        Envelope* envelope = sampler.voice(voice).m_pEnvelope;
+        return envelope != nullptr ? *static_cast<ADSR*>(envelope) : unbound;
+    }
 };
 
 // Keys without a zone take no voice; then eleven notes on ten voices.
@@ -109,17 +114,19 @@ TEST(SamplerNotes, EndedVoiceIsNoLongerItsOldNotes) {
     Rig rig;
     rig.install({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav"}});
     rig.sampler.noteOn(60);
+    rig.sampler.noteOn(61);
     rig.mix(64);
-    ASSERT_FALSE(rig.sampler.voice(0).isActive()) << "the short sample has run out";
+    ASSERT_EQ(rig.activeVoices(), 0) << "the short sample has run out";
     rig.sampler.noteOn(62);
-    ASSERT_EQ(rig.sampler.heldVoice(62), &rig.sampler.voice(0));
+    rig.sampler.noteOn(63);
 
     testing::internal::CaptureStdout();
     rig.sampler.noteOff(60);
-    rig.sampler.noteOn(60);
+    rig.sampler.noteOn(61);
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("killing"), std::string::npos);
     EXPECT_EQ(rig.envelope(0).m_state, ADSR::On) << "note 62 was released";
-    EXPECT_EQ(rig.sampler.heldVoice(60), &rig.sampler.voice(1));
+    EXPECT_EQ(rig.envelope(1).m_state, ADSR::On) << "note 63 was released";
+    EXPECT_EQ(rig.sampler.heldVoice(61), &rig.sampler.voice(2));
 }
 
 // From one voice to two: the gain glides from 1 to 1/sqrt(2) over the first
@@ -184,6 +191,25 @@ TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
     }
     rig.sampler.stopAllVoices();
     EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), rig.mix(64)));
+}
+
+Sampler* g_sampler = nullptr;
+
+// The tick rides with the first sounding voice, not the first voice: an
+// event it executes acts at its own frame on the voices after it.
+TEST(SamplerMix, TickRidesWithTheFirstSoundingVoice) {
+    Rig rig;
+    rig.install({{0, 127, 60, "long.wav"}});
+    rig.sampler.noteOn(60);
+    rig.sampler.noteOn(64);
+    rig.sampler.noteOff(60); // release time 0: voice 0 ends with this block
+    rig.mix(64);
+    ASSERT_FALSE(rig.sampler.voice(0).isActive());
+    g_sampler = &rig.sampler;
+    TickProbe::reset(10, [] { g_sampler->noteOff(64); });
+    const auto out = rig.mix(64, &TickProbe::tick);
+    EXPECT_NE(out[2 * 9], 0.0f);
+    EXPECT_EQ(out[2 * 10], 0.0f);
 }
 
 // A block too long for the mix buffer plays exactly as the same frames given

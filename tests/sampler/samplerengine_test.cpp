@@ -160,10 +160,15 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
         EXPECT_EQ(sampler.zoneForKey(60)->m_rootKey, 64) << "the pack was read again";
     }
 
-    // A program whose pack is missing keeps the zones of the one before.
+    // A program whose pack is missing keeps the zones of the one before;
+    // its voices stop all the same.
     const SamplerZone* kept = sampler.zoneForKey(60);
+    engine->postNoteOn(60, 100, 0);
+    render(*engine, 64);
+    ASSERT_TRUE(sampler.voice(0).isActive());
     engine->setProgram(2);
     EXPECT_EQ(sampler.zoneForKey(60), kept);
+    EXPECT_FALSE(sampler.voice(0).isActive());
 }
 
 // A name that a host has set must not reach a file outside the sounds folder.
