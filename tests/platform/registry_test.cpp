@@ -17,15 +17,15 @@ struct Query {
     std::vector<BYTE> data;
 };
 
-// Opens path, queries name into a buffer of bufferSize bytes, closes.
-Query query(const std::string& path, const char* name, DWORD bufferSize = 1024) {
+// Opens path, queries name into a buffer of 1024 bytes, closes.
+Query query(const std::string& path, const char* name) {
     HKEY key = nullptr;
     const LONG opened =
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
     if (opened != ERROR_SUCCESS) {
         return {opened, 0, 0, {}};
     }
-    Query q{ERROR_SUCCESS, 0xFFFF, bufferSize, std::vector<BYTE>(bufferSize, 0xAA)};
+    Query q{ERROR_SUCCESS, 0xFFFF, 1024, std::vector<BYTE>(1024, 0xAA)};
     q.status = RegQueryValueExA(key, name, nullptr, &q.type, q.data.data(), &q.size);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     return q;

@@ -57,20 +57,17 @@ uint64_t renderScenario(int blockSize) {
                {21, 19, 20, "a.wav"}});
     auto engine = installation.engine();
 
-    std::vector<float> output;
-    std::vector<float> left(static_cast<std::size_t>(blockSize));
-    std::vector<float> right(static_cast<std::size_t>(blockSize));
+    std::vector<float> output; // interleaved
     for (int start = 0; start < FRAMES; start += blockSize) {
         for (const Event& e : EVENTS) {
             if (e.frame >= start && e.frame < start + blockSize) {
                 engine->handleMidi(e.status, e.data1, e.data2, e.frame - start);
             }
         }
-        float* outputs[2] = {left.data(), right.data()};
-        engine->process(nullptr, outputs, blockSize);
+        const std::vector<float> block = render(*engine, blockSize);
         for (int i = 0; i < blockSize; ++i) {
-            output.push_back(left[static_cast<std::size_t>(i)]);
-            output.push_back(right[static_cast<std::size_t>(i)]);
+            output.push_back(block[static_cast<std::size_t>(i)]);
+            output.push_back(block[static_cast<std::size_t>(blockSize + i)]);
         }
     }
     EXPECT_TRUE(allFinite(output));
