@@ -11,8 +11,6 @@ class SynthProgram;
 constexpr int FACTORY_PROGRAM_COUNT = 176;
 // First row of each category: favourites, drums, leads, bass, pads, lasers, other.
 constexpr int FACTORY_CATEGORY_ROWS[7] = {0, 2, 8, 37, 70, 84, 148};
-// Rows of the header entries ("-= DRUMS =-" ... "-= OTHER =-").
-constexpr int FACTORY_HEADER_ROWS[6] = {1, 7, 36, 69, 83, 147};
 
 // The name of factory entry `index` (0..175), e.g. "Laser-05" for 89; empty
 // for any other index. Any thread; allocates the returned text.

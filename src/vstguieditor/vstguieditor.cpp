@@ -1,5 +1,6 @@
 #include "vstguieditor/vstguieditor.h"
 
+#include "engine/factoryprograms.h"
 #include "engine/synthengine.h"
 #include "engine/synthparameter.h"
 #include "engine/synthprogram.h"
@@ -17,6 +18,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <new>
 
 using namespace VSTGUI;
@@ -187,17 +189,14 @@ bool VSTGuiEditor::open(void* ptr) {
     }
     frame->addView(m_pProgramBrowser);
 
-    struct Category {
-        Image image;
-        int32 row;
-    };
-    // The first rows of the factory list's categories, top to bottom.
-    constexpr Category kCategories[] = {{kFaves, 0}, {kDrums, 2},   {kLeads, 8},  {kBass, 37},
-                                        {kPads, 70}, {kLasers, 84}, {kOther, 148}};
+    // Top to bottom in the factory list's category order; each jumps to its
+    // category's first row.
+    constexpr Image kCategoryImages[] = {kFaves, kDrums, kLeads, kBass, kPads, kLasers, kOther};
+    static_assert(std::size(kCategoryImages) == std::size(FACTORY_CATEGORY_ROWS));
     CCoord top = 94;
-    for (const Category& category : kCategories) {
-        const int32 row = category.row;
-        addCallbackButton(CRect(454, top, 569, top + 29), images[category.image],
+    for (std::size_t i = 0; i < std::size(kCategoryImages); ++i) {
+        const int32 row = FACTORY_CATEGORY_ROWS[i];
+        addCallbackButton(CRect(454, top, 569, top + 29), images[kCategoryImages[i]],
                           [this, row] { selectProgramRow(row); });
         top += 29;
     }
