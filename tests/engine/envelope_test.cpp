@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "../plugin/floatcompare.h"
+#include "../support/floatcompare.h"
 #include "engine/envelope.h"
 
 namespace {

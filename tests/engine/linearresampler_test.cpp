@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "../plugin/floatcompare.h"
+#include "../support/floatcompare.h"
 #include "engine/linearresampler.h"
 
 namespace {

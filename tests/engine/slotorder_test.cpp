@@ -4,7 +4,7 @@
 
 #include <type_traits>
 
-#include "../plugin/vtableslot.h"
+#include "../support/vtableslot.h"
 #include "engine/envelope.h"
 #include "engine/integersynthparameter.h"
 #include "engine/linearresampler.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../plugin/floatcompare.h"
+#include "../support/floatcompare.h"
 #include "engine/samplerzone.h"
 #include "engine/wavereader.h"
 

@@ -2,7 +2,7 @@
 // sizes, missing buffers and broken event lists. Nothing may crash, write out
 // of bounds or render a non-finite sample; under the sanitizers nothing may
 // be reported either.
-#include "floatcompare.h"
+#include "../support/floatcompare.h"
 #include "pluginlibrary.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +48,7 @@ TEST_F(HostMisuse, EveryOpcodeWithEmptyArguments) {
     // Still a working instrument afterwards.
     EXPECT_EQ(e->magic, kEffectMagic);
     EXPECT_EQ(e->numPrograms, 177);
-    EXPECT_EQ(firstNonFinite(render(e, 1024, 256, {midiEvent(0x90, 60, 100)})), -1);
+    EXPECT_TRUE(allFinite(render(e, 1024, 256, {midiEvent(0x90, 60, 100)})));
 }
 
 TEST_F(HostMisuse, OddBlockSizesRenderEveryFrame) {
@@ -98,7 +98,7 @@ TEST_F(HostMisuse, MissingBuffersAndBrokenEventLists) {
     EventList odd({midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
                    midiEvent(0x90, 62, 100, std::numeric_limits<VstInt32>::min())});
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, odd.list), 1);
-    EXPECT_EQ(firstNonFinite(render(e, 2048, 512)), -1);
+    EXPECT_TRUE(allFinite(render(e, 2048, 512)));
 
     // More events than the engine's queue holds in one block.
     std::vector<VstMidiEvent> flood;
@@ -107,7 +107,7 @@ TEST_F(HostMisuse, MissingBuffersAndBrokenEventLists) {
     }
     EventList many(flood);
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, many.list), 1);
-    EXPECT_EQ(firstNonFinite(render(e, 4096, 64)), -1);
+    EXPECT_TRUE(allFinite(render(e, 4096, 64)));
 }
 
 TEST_F(HostMisuse, ParameterCallsWithOddArguments) {

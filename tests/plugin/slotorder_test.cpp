@@ -5,7 +5,7 @@
 // swapped anywhere fails the test.
 #include "plugin/aeffeditor.h"
 #include "plugin/audioeffectx.h"
-#include "vtableslot.h"
+#include "../support/vtableslot.h"
 
 #include <gtest/gtest.h>
 

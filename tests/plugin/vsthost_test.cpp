@@ -1,6 +1,6 @@
 // The minimal host: its MIDI file reader, its renderer (against a probe
 // plug-in that shows where events land), and both plug-ins it must load.
-#include "floatcompare.h"
+#include "../support/floatcompare.h"
 #include "performance.h"
 #include "renderer.h"
 #include "soundsetpresence.h"

@@ -5,7 +5,7 @@
 #include "engine/synthevent.h"
 #include "recordinghost.h"
 #include "vstevents.h"
-#include "vtableslot.h"
+#include "../support/vtableslot.h"
 
 #include <gtest/gtest.h>
 

@@ -149,10 +149,10 @@ TEST(SamplerMix, CompensationGlidesFromOneToTwo) {
         }
         expected.push_back((1.0f / std::sqrt(comp)) * sum);
     }
-    EXPECT_TRUE(floatsEqual(expected, second));
+    EXPECT_TRUE(samplesEqual(expected, second));
     EXPECT_EQ(rig.sampler.compensation(), 2.0f);
     EXPECT_TRUE(
-        floatsEqual(std::vector<float>(1024, (1.0f / std::sqrt(2.0f)) * sum), rig.mix(512)));
+        samplesEqual(std::vector<float>(1024, (1.0f / std::sqrt(2.0f)) * sum), rig.mix(512)));
 }
 
 // The tick runs once per frame whatever the voices do. Stopping every voice
@@ -186,11 +186,11 @@ TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
         EXPECT_EQ(TickProbe::calls, c.frames);
         EXPECT_TRUE(allFinite(out));
         if (c.note < 0) {
-            EXPECT_TRUE(floatsEqual(std::vector<float>(512, 0.25f), out));
+            EXPECT_TRUE(samplesEqual(std::vector<float>(512, 0.25f), out));
         }
     }
     rig.sampler.stopAllVoices();
-    EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), rig.mix(64)));
+    EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), rig.mix(64)));
 }
 
 Sampler* g_sampler = nullptr;
@@ -229,7 +229,7 @@ TEST(SamplerMix, LongBlockIsSeamless) {
         const auto piece = two.mix(frames);
         pieces.insert(pieces.end(), piece.begin(), piece.end());
     }
-    EXPECT_TRUE(floatsEqual(pieces, whole));
+    EXPECT_TRUE(samplesEqual(pieces, whole));
 }
 
 // While a pack is being installed a block is silent and runs no tick. The
@@ -247,7 +247,7 @@ TEST(SamplerMix, NoTickWhileAPackIsInstalled) {
         std::this_thread::yield();
     }
     TickProbe::reset();
-    EXPECT_TRUE(floatsEqual(std::vector<float>(512, 0.0f), rig.mix(256, &TickProbe::tick)));
+    EXPECT_TRUE(samplesEqual(std::vector<float>(512, 0.0f), rig.mix(256, &TickProbe::tick)));
     EXPECT_EQ(TickProbe::calls, 0);
 
     close(open(fifo.c_str(), O_WRONLY)); // an empty "file": a sample without data

@@ -194,7 +194,7 @@ TEST_F(SamplerEngineTest, ProgramNamesStayInsideTheSoundsFolder) {
 TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     install({"Our Favorites"});
     auto engine = installation.engine();
-    EXPECT_TRUE(floatsEqual(std::vector<float>(64, 0.0f), render(*engine, 32)))
+    EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), render(*engine, 32)))
         << "host content is replaced";
     float left = 5.0f;
     float right = 6.0f;
@@ -209,14 +209,14 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     testing::internal::CaptureStdout();
     const auto first = render(*engine, 64);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("note on: 60\n"), std::string::npos);
-    EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), first));
+    EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), first));
     // A sounding voice carries the tick: a note-off acts at its own frame.
     engine->handleMidi(0x80, 60, 0, 10);
     const auto block = render(*engine, 64);
     for (int i = 0; i < 64; ++i) {
         EXPECT_EQ(block[static_cast<std::size_t>(i)] != 0.0f, i < 9) << "frame " << i;
     }
-    EXPECT_TRUE(floatsEqual(std::vector<float>(block.begin(), block.begin() + 64),
+    EXPECT_TRUE(samplesEqual(std::vector<float>(block.begin(), block.begin() + 64),
                             std::vector<float>(block.begin() + 64, block.end())));
 
     // Neither pitch bend nor the host's sample rate changes the sound.
@@ -263,7 +263,7 @@ TEST_F(SamplerEngineTest, LongHostBlocks) {
         right.insert(right.end(), piece.begin() + frames, piece.end());
     }
     left.insert(left.end(), right.begin(), right.end());
-    EXPECT_TRUE(floatsEqual(left, big));
+    EXPECT_TRUE(samplesEqual(left, big));
     EXPECT_EQ(whole->liveEventCount(), 0) << "every event executed";
     EXPECT_NE(big[16384 + 100], 0.0f) << "the first note starts with the second piece";
 }

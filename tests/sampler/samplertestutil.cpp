@@ -124,34 +124,6 @@ std::vector<float> render(SamplerEngine& engine, int frames) {
     return left;
 }
 
-::testing::AssertionResult floatsEqual(const std::vector<float>& expected,
-                                       const std::vector<float>& actual) {
-    const std::size_t n = std::min(expected.size(), actual.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool same = std::memcmp(&expected[i], &actual[i], sizeof(float)) == 0 ||
-                          (std::isnan(expected[i]) && std::isnan(actual[i]));
-        if (!same) {
-            return ::testing::AssertionFailure()
-                   << "first difference at index " << i << ": expected " << expected[i]
-                   << ", actual " << actual[i];
-        }
-    }
-    if (expected.size() != actual.size()) {
-        return ::testing::AssertionFailure()
-               << "sizes differ: expected " << expected.size() << ", actual " << actual.size();
-    }
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult allFinite(const std::vector<float>& values) {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (!std::isfinite(values[i])) {
-            return ::testing::AssertionFailure() << "value " << values[i] << " at index " << i;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
 uint64_t fingerprint(const std::vector<float>& values) {
     uint64_t hash = 1469598103934665603ull;
     for (float v : values) {

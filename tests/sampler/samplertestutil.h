@@ -1,7 +1,6 @@
 #pragma once
 // Test material built inside the tests: WAV files, sample packs, a private
-// installation that engines find through the registry, and float comparison
-// that names the first difference.
+// installation that engines find through the registry.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include "samplepack.pb.h"
+
+#include "../support/floatcompare.h"
 
 class EventRingBuffer;
 class SamplerEngine;
@@ -71,13 +72,6 @@ std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir);
 // Renders one block through process over host content that it must replace;
 // returns the left channel, then the right.
 std::vector<float> render(SamplerEngine& engine, int frames);
-
-// Compares two float arrays bit for bit (NaN equal to NaN); the failure names
-// the first index that differs and both values.
-::testing::AssertionResult floatsEqual(const std::vector<float>& expected,
-                                       const std::vector<float>& actual);
-// Every value finite.
-::testing::AssertionResult allFinite(const std::vector<float>& values);
 
 // A tick that counts its calls and can run an action at a chosen call.
 struct TickProbe {

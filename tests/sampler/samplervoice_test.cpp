@@ -108,14 +108,14 @@ TEST(SamplerVoicePitch, RootKeyPlaysTheSampleFrames) {
         expected.push_back(between(j, j + 1, 0));
         expected.push_back(between(j, j + 1, 1));
     }
-    EXPECT_TRUE(floatsEqual(expected, rig.block(100)));
+    EXPECT_TRUE(samplesEqual(expected, rig.block(100)));
 }
 
 TEST(SamplerVoicePitch, MoreThanSixtyUpIsSilentAndEndsWithItsEnvelope) {
     Rig rig(constantFrames(5000, 20000), {0.0, 0.0, 1.0, 1.0});
     SamplerVoice& voice = rig.play(60 + 61);
     for (int b = 0; b < 4; ++b) {
-        EXPECT_TRUE(floatsEqual(std::vector<float>(128, 0.0f), rig.block(64)));
+        EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), rig.block(64)));
         EXPECT_EQ(rig.rendered, 64);
         EXPECT_EQ(voice.m_iPlayPosOffset, 0);
         EXPECT_TRUE(voice.isActive());
@@ -203,7 +203,7 @@ TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
         if (release == 0.0) {
             // Release time 0 ends the envelope at the first release frame and
             // the voice at the end of the block.
-            EXPECT_TRUE(floatsEqual(std::vector<float>(492, 0.0f),
+            EXPECT_TRUE(samplesEqual(std::vector<float>(492, 0.0f),
                                     std::vector<float>(mix.begin() + 20, mix.end())));
             EXPECT_FALSE(g_voice->isActive());
         } else {
@@ -233,7 +233,7 @@ TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
     EXPECT_TRUE(voice.isActive());
 
     rig.play(60, &empty);
-    EXPECT_TRUE(floatsEqual(std::vector<float>(64, 0.0f), rig.block(32)));
+    EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), rig.block(32)));
     EXPECT_EQ(rig.rendered, 0);
     EXPECT_FALSE(rig.voice->isActive());
 
