@@ -208,32 +208,32 @@ void VSTGuiEditor::walkWidgetTable(const std::vector<WidgetSpec>& table, CBitmap
         return;
     }
     int32 handled = 0;
-    for (const WidgetSpec& spec : table) {
-        if (spec.type == "END") {
+    for (const WidgetSpec& row : table) {
+        if (row.type == "END") {
             break;
         }
-        const int32 index = spec.paramIndex;
+        const int32 index = row.paramIndex;
         const bool known = index >= 0 && index < static_cast<int32>(m_knobs.size()) &&
                            index < static_cast<int32>(m_parameters.size());
         const auto at = static_cast<std::size_t>(index);
-        if (spec.type == "CKnob") {
+        if (row.type == "CKnob") {
             if (known) {
-                auto* knob = new CAnimKnob(spec.rect, this, index, kKnobFrames, kKnobFrameHeight,
+                auto* knob = new CAnimKnob(row.rect, this, index, kKnobFrames, kKnobFrameHeight,
                                            knobStrip, CPoint(0, 0));
                 frame->addView(knob);
                 m_knobs[at] = knob;
             }
-        } else if (spec.type == "ParamDisplay") {
+        } else if (row.type == "ParamDisplay") {
             if (known) {
-                auto* label = new CTextLabel(spec.rect, nullptr, nullptr, 0);
+                auto* label = new CTextLabel(row.rect, nullptr, nullptr, 0);
                 makeClearLabel(label);
                 frame->addView(label);
                 m_paramDisplays[at] = label;
             }
-        } else if (spec.type == "CTextLabel") {
+        } else if (row.type == "CTextLabel") {
             if (known) {
                 auto* label =
-                    new CTextLabel(spec.rect, m_parameters[at]->m_name.c_str(), nullptr, 0);
+                    new CTextLabel(row.rect, m_parameters[at]->m_name.c_str(), nullptr, 0);
                 label->setFont(m_pFont);
                 makeClearLabel(label);
                 frame->addView(label);
