@@ -58,7 +58,9 @@ void AEffGUIEditor::idle() {
         return;
     m_inIdle = true;
     claimGuiThread();
+    m_showingPosted = true;
     m_inbox.drain([this](VSTGUI::int32 index, float value) { setParameter(index, value); });
+    m_showingPosted = false;
     if (frame != nullptr)
         frame->idle();
     doIdleStuff();
@@ -118,7 +120,8 @@ bool AEffGUIEditor::postParameter(VstInt32 index, float value) {
 }
 
 void AEffGUIEditor::discardPostedParameter(VstInt32 index) {
-    m_inbox.discard(index);
+    if (!m_showingPosted)
+        m_inbox.discard(index);
 }
 
 void AEffGUIEditor::claimGuiThread() {

@@ -63,7 +63,9 @@ public:
     bool postParameter(VstInt32 index, float value);
     // GUI thread: forgets a value of index still waiting from another thread.
     // An override of setParameter calls it when it shows a value at once, so
-    // that the older waiting value does not replace it at the next idle.
+    // that the older waiting value does not replace it at the next idle. While
+    // idle shows the waiting values themselves it does nothing: a value posted
+    // during that moment is newer and must survive.
     void discardPostedParameter(VstInt32 index);
 
 protected:
@@ -77,6 +79,9 @@ private:
     std::atomic<std::thread::id> m_guiThread;
     VSTGUI::int32 m_knobMode = 0;
     bool m_inIdle = false;
+    // GUI thread: set while waiting values are being shown, which are not newer
+    // than what another thread may post meanwhile.
+    bool m_showingPosted = false;
 };
 
 namespace VSTGUI {

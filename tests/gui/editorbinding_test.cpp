@@ -4,7 +4,9 @@
 #include "guitestsupport.h"
 #include "plugin/audioeffectx.h"
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -141,6 +143,50 @@ TEST_F(EditorBinding, WheelGoesToTheViewUnderTheLastPointerAndKeysStayWithTheHos
     VstKeyCode key{65, 0, 0};
     EXPECT_FALSE(editor->onKeyDown(key));
     EXPECT_FALSE(editor->onKeyUp(key));
+}
+
+// Shows values as the instrument's editor does: at once on the GUI thread,
+// dropping an older waiting one, and posted from any other thread.
+class ShowingEditor : public TestEditor {
+public:
+    using TestEditor::TestEditor;
+    void setParameter(VstInt32 index, float value) override {
+        if (!isGuiThread()) {
+            postParameter(index, value);
+            return;
+        }
+        if (whileShowing)
+            std::exchange(whileShowing, nullptr)();
+        discardPostedParameter(index);
+        knob->setValue(value);
+    }
+    std::function<void()> whileShowing;
+};
+
+TEST(EditorBindingValues, AValuePostedWhileIdleShowsAWaitingOneIsShownNext) {
+    TestHost host;
+    auto* effect = new TestEffect();
+    auto* editor = new ShowingEditor(effect);
+    editor->open(nullptr);
+    editor->idle(); // the idling thread is the GUI thread
+    const auto fromAutomation = [editor](float value) {
+        std::thread([=] { editor->setParameter(0, value); }).join();
+    };
+
+    fromAutomation(0.25f);
+    // The automation thread posts again while idle is showing the first value.
+    editor->whileShowing = [&] { fromAutomation(0.75f); };
+    editor->idle();
+    EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.25f);
+    editor->idle();
+    EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.75f) << "the newer value was lost";
+
+    // A value shown at once on the GUI thread still drops an older waiting one.
+    fromAutomation(0.5f);
+    editor->setParameter(0, 0.1f);
+    editor->idle();
+    EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.1f);
+    delete effect;
 }
 
 TEST(ParameterInbox, DrainsTheLatestValueOfEachIndexInIndexOrder) {
