@@ -3,9 +3,9 @@
 // compatibility with code built against that order. Each list names the
 // operations of consecutive slots, so an operation inserted, removed or
 // swapped anywhere fails the test.
+#include "../support/vtableslot.h"
 #include "plugin/aeffeditor.h"
 #include "plugin/audioeffectx.h"
-#include "../support/vtableslot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The plug-in class linked in, over an engine that records what reaches it.
 #include "plugin/vstinterface.h"
 
+#include "../support/vtableslot.h"
 #include "engine/synthengine.h"
 #include "engine/synthevent.h"
 #include "recordinghost.h"
 #include "vstevents.h"
-#include "../support/vtableslot.h"
 
 #include <gtest/gtest.h>
 

@@ -187,7 +187,7 @@ TEST(SamplePackLoader, UnplayableSustainLevelsAreTamedTimesKept) {
         rig.load({{0, 127, 60, "a.wav", c.a, c.d, c.s, c.r}});
         const double* params = rig.sampler.zones()[0]->m_adsrParams;
         EXPECT_TRUE(samplesEqual(std::vector<float>(c.expected, c.expected + 4),
-                                std::vector<float>(params, params + 4)));
+                                 std::vector<float>(params, params + 4)));
         std::vector<float> out(1024, 0.0f);
         rig.sampler.noteOn(60);
         rig.sampler.mix(out.data(), 512, nullptr, nullptr);

@@ -217,7 +217,7 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
         EXPECT_EQ(block[static_cast<std::size_t>(i)] != 0.0f, i < 9) << "frame " << i;
     }
     EXPECT_TRUE(samplesEqual(std::vector<float>(block.begin(), block.begin() + 64),
-                            std::vector<float>(block.begin() + 64, block.end())));
+                             std::vector<float>(block.begin() + 64, block.end())));
 
     // Neither pitch bend nor the host's sample rate changes the sound.
     engine->handleMidi(0x90, 60, 100, 0);

@@ -204,7 +204,7 @@ TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
             // Release time 0 ends the envelope at the first release frame and
             // the voice at the end of the block.
             EXPECT_TRUE(samplesEqual(std::vector<float>(492, 0.0f),
-                                    std::vector<float>(mix.begin() + 20, mix.end())));
+                                     std::vector<float>(mix.begin() + 20, mix.end())));
             EXPECT_FALSE(g_voice->isActive());
         } else {
             EXPECT_LT(mix[2 * 10], full);
