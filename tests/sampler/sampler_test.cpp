@@ -212,6 +212,57 @@ TEST(SamplerMix, TickRidesWithTheFirstSoundingVoice) {
     EXPECT_EQ(out[2 * 10], 0.0f);
 }
 
+// A note that the tick starts in the middle of a block takes the first free
+// voice. One after the ticking voice renders this whole block, from its first
+// frame; one before it has already rendered and sounds from the next block.
+// Either way the block keeps the gain of the voices it began with.
+TEST(SamplerMix, NotesStartedByTheTickMeetTheVoiceOrder) {
+    Rig rig;
+    // Each note at its own root key: every frame of a note is the sample's.
+    rig.install({{60, 60, 60, "long.wav"}, {62, 62, 62, "long.wav"}, {64, 64, 64, "long.wav"}});
+    g_sampler = &rig.sampler;
+    const float one = decoded(1000);
+    const auto constant = [](float value) { return std::vector<float>(128, value); };
+
+    rig.sampler.noteOn(60); // voice 0 carries the tick
+    rig.mix(64);
+    TickProbe::reset(10, [] { g_sampler->noteOn(62); });
+    EXPECT_TRUE(samplesEqual(constant(one + one), rig.mix(64, &TickProbe::tick)));
+    ASSERT_EQ(rig.sampler.heldVoice(62), &rig.sampler.voice(1));
+
+    rig.sampler.stopAllVoices();
+    rig.sampler.noteOn(60);
+    rig.sampler.noteOn(62);
+    rig.sampler.voice(0).setActive(false); // voice 1 now carries the tick
+    ASSERT_EQ(rig.sampler.compensation(), 1.0f);
+    TickProbe::reset(10, [] { g_sampler->noteOn(64); });
+    EXPECT_TRUE(samplesEqual(constant(one), rig.mix(64, &TickProbe::tick)));
+    ASSERT_EQ(rig.sampler.heldVoice(64), &rig.sampler.voice(0));
+    EXPECT_EQ(rig.mix(64)[0], (1.0f / std::sqrt(1.0078125f)) * (one + one))
+        << "two voices from the next block";
+}
+
+// A block shorter than the glide moves the gain only part of the way; the
+// next block glides on from there towards the same count.
+TEST(SamplerMix, ShortBlocksGlidePartOfTheWay) {
+    Rig rig;
+    rig.install({{60, 60, 60, "long.wav"}, {62, 62, 62, "long.wav"}});
+    rig.sampler.noteOn(60);
+    rig.sampler.noteOn(62);
+    const float sum = decoded(1000) + decoded(1000);
+    float comp = 1.0f;
+    for (const float expectedComp : {1.25f, 1.4375f}) {
+        const float delta = (2.0f - comp) * 0.0078125f;
+        std::vector<float> expected;
+        for (int j = 0; j < 32; ++j) {
+            comp += delta;
+            expected.push_back((1.0f / std::sqrt(comp)) * sum);
+        }
+        EXPECT_TRUE(samplesEqual(expected, rig.mix(16)));
+        EXPECT_EQ(rig.sampler.compensation(), expectedComp);
+    }
+}
+
 // A block too long for the mix buffer plays exactly as the same frames given
 // in blocks of the buffer's size.
 TEST(SamplerMix, LongBlockIsSeamless) {

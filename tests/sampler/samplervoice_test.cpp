@@ -186,6 +186,49 @@ TEST(SamplerVoiceEnvelope, FirstValueOfANote) {
 SamplerVoice* g_voice = nullptr;
 SamplerZone* g_emptyZone = nullptr;
 
+// The envelope's time runs quadratically in frames: frame k after the
+// trigger sits at k(k + 1) / 882000 in the zone's units, and frame m - 1 of a
+// release begun after K frames at m(2K + m - 1) / 882000. An attack of 1 is
+// used up at frame 939; a release of 1 begun after 2000 frames is silent
+// from frame 2209, one begun after 200 frames (within the attack, so from
+// its level there) from frame 960.
+TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
+    Rig rig(constantFrames(40000, 16000));
+    const double full = decoded(16000);
+    const struct {
+        int releaseAt;   // frames rendered before the note-off; -1: none
+        int firstFull;   // first frame at the top of the attack; -1: none
+        int firstSilent; // first frame of silence; -1: none
+    } cases[] = {{-1, 939, -1}, {2000, 939, 2209}, {200, -1, 960}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.releaseAt);
+        rig.setEnvelope({1.0, 0.0, 1.0, 1.0});
+        g_voice = &rig.play(60);
+        TickProbe::reset(c.releaseAt, [] { g_voice->release(); });
+        const auto mix = rig.block(2400, &TickProbe::tick);
+        const double releaseFrom = std::min(1.0, (c.releaseAt - 1.0) * c.releaseAt / 882000.0);
+        for (int k = 0; k < 2400; ++k) {
+            const double level = mix[2 * static_cast<std::size_t>(k)] / full;
+            double expected = std::min(1.0, k * (k + 1.0) / 882000.0);
+            if (c.releaseAt >= 0 && k >= c.releaseAt) {
+                const double m = k - c.releaseAt + 1.0;
+                expected =
+                    releaseFrom * std::max(0.0, 1.0 - m * (2.0 * c.releaseAt + m - 1.0) / 882000.0);
+            }
+            ASSERT_NEAR(level, expected, 1e-6) << "frame " << k;
+            if (k + 1 == c.firstFull || k + 1 == c.firstSilent) {
+                EXPECT_TRUE(level < 1.0 && level > 0.0) << "frame " << k;
+            }
+            if (k == c.firstFull) {
+                EXPECT_EQ(level, 1.0);
+            }
+            if (k == c.firstSilent) {
+                EXPECT_EQ(level, 0.0);
+            }
+        }
+    }
+}
+
 // A note-off that the tick executes inside this voice's render acts on the
 // very frame after that tick.
 TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
