@@ -1,15 +1,18 @@
 // Counts heap allocations made while the engine renders in steady state:
 // there must be none. In plain builds this file's malloc family takes the
 // place of the C library's, which operator new ends in too; under a
-// sanitizer, which owns the allocator, its allocation hook counts.
+// sanitizer, which owns the allocator, its allocation hook counts. Plain
+// builds also count the pthread mutexes taken: only the sampler's one.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <memory>
 #include <new>
+#include <pthread.h>
 
 #include "engine/samplerengine.h"
 #include "samplertestutil.h"
@@ -22,6 +25,9 @@ void count() {
         g_allocations.fetch_add(1, std::memory_order_relaxed);
     }
 }
+std::atomic<long> g_locks{0};
+std::atomic<const void*> g_lockedMutex{nullptr}; // the first one taken while counting
+std::atomic<long> g_otherMutexLocks{0};
 } // namespace
 
 extern "C" {
@@ -53,6 +59,18 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
     *out = memalign(alignment, size);
     return *out != nullptr ? 0 : ENOMEM;
 }
+int pthread_mutex_lock(pthread_mutex_t* mutex) {
+    using Lock = int (*)(pthread_mutex_t*);
+    static const Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    if (g_counting.load(std::memory_order_relaxed)) {
+        g_locks.fetch_add(1, std::memory_order_relaxed);
+        const void* expected = nullptr;
+        if (!g_lockedMutex.compare_exchange_strong(expected, mutex) && expected != mutex) {
+            g_otherMutexLocks.fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    return real(mutex);
+}
 #else
 int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
                                               void (*)(const volatile void*));
@@ -73,6 +91,20 @@ namespace {
 TEST(SamplerAllocations, CounterSeesAllocations) {
 #ifndef AMBER_INTERPOSE_MALLOC
     ASSERT_TRUE(g_hooked);
+#else
+    pthread_mutex_t first = PTHREAD_MUTEX_INITIALIZER;
+    pthread_mutex_t second = PTHREAD_MUTEX_INITIALIZER;
+    g_locks = 0;
+    g_lockedMutex = nullptr;
+    g_otherMutexLocks = 0;
+    g_counting = true;
+    for (pthread_mutex_t* m : {&first, &first, &second}) {
+        pthread_mutex_lock(m);
+        pthread_mutex_unlock(m);
+    }
+    g_counting = false;
+    EXPECT_EQ(g_locks.load(), 3);
+    EXPECT_EQ(g_otherMutexLocks.load(), 1) << "the counter must tell mutexes apart";
 #endif
     // Through volatile pointers, so that the optimiser keeps the allocations.
     static int* volatile object;
@@ -91,7 +123,8 @@ TEST(SamplerAllocations, CounterSeesAllocations) {
 }
 
 // After the first blocks at each pitch and block size, rendering notes on
-// both pitch paths, with events and note lines, allocates nothing.
+// both pitch paths, with events and note lines, allocates nothing and takes
+// no lock but the sampler's, once a block.
 TEST(SamplerAllocations, NoneWhileRenderingInSteadyState) {
     Installation installation;
     writeWave(installation.sound("a.wav"), constantFrames(200000, 9000));
@@ -114,10 +147,17 @@ TEST(SamplerAllocations, NoneWhileRenderingInSteadyState) {
     for (const int blockSize : {1, 64, 512, 4096}) {
         play(blockSize, 60); // warm-up: first blocks at these pitches and this size
         g_allocations = 0;
+        g_locks = 0;
+        g_lockedMutex = nullptr;
+        g_otherMutexLocks = 0;
         g_counting = true;
         play(blockSize, 60);
         g_counting = false;
         EXPECT_EQ(g_allocations.load(), 0) << "block size " << blockSize;
+#ifdef AMBER_INTERPOSE_MALLOC
+        EXPECT_EQ(g_locks.load(), 60) << "block size " << blockSize;
+        EXPECT_EQ(g_otherMutexLocks.load(), 0) << "block size " << blockSize;
+#endif
     }
 }
 
