@@ -103,12 +103,8 @@ void drawPlate(cairo_t* cr, double x, double y, double w, double h, double radiu
     cairo_clip(cr);
     if (pressed) {
         // Shadow inside the upper edge: the plate is pushed into the panel.
-        cairo_pattern_t* s = cairo_pattern_create_linear(0, y, 0, y + 10);
-        addStop(s, 0, Rgb{0, 0, 0}, 0.7);
-        addStop(s, 1, Rgb{0, 0, 0}, 0.0);
-        cairo_set_source(cr, s);
+        setVerticalFade(cr, y, y + 10, Rgb{0, 0, 0}, 0.7, 0.0);
         cairo_paint(cr);
-        cairo_pattern_destroy(s);
     } else {
         cairo_rectangle(cr, x + radius, y + 1, w - 2 * radius, 1);
         setColour(cr, kGoldPale, 0.35);
@@ -255,12 +251,8 @@ void drawCategoryButton(cairo_t* cr, int category, int stateHeight) {
         cairo_fill(cr);
         if (pressed) {
             cairo_rectangle(cr, 0, 0, w, 5);
-            cairo_pattern_t* s = cairo_pattern_create_linear(0, 0, 0, 5);
-            addStop(s, 0, Rgb{0, 0, 0}, 0.35);
-            addStop(s, 1, Rgb{0, 0, 0}, 0.0);
-            cairo_set_source(cr, s);
+            setVerticalFade(cr, 0, 5, Rgb{0, 0, 0}, 0.35, 0.0);
             cairo_fill(cr);
-            cairo_pattern_destroy(s);
         }
 
         // The gem in the colour of the category's bottles.

@@ -42,6 +42,14 @@ void fillVertical(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom, double
     cairo_pattern_destroy(p);
 }
 
+void setVerticalFade(cairo_t* cr, double y0, double y1, Rgb c, double a0, double a1) {
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
+    addStop(p, 0, c, a0);
+    addStop(p, 1, c, a1);
+    cairo_set_source(cr, p); // the context keeps its own reference
+    cairo_pattern_destroy(p);
+}
+
 void setFont(cairo_t* cr, double size, Weight weight) {
     cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL,
                            weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD

@@ -30,6 +30,10 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double rad
 // keeping the path.
 void fillVertical(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom, double alpha = 1.0);
 
+// Sets the source to one colour fading vertically from alpha a0 at y0 to a1
+// at y1 (shadows, glints, glows); the caller fills or paints with it.
+void setVerticalFade(cairo_t* cr, double y0, double y1, Rgb c, double a0, double a1);
+
 // Text in Liberation Sans (what "Arial" resolves to here), with extra spacing
 // between letters. Fonts are chosen by family name so the result is the same
 // on every machine with the same fonts installed.

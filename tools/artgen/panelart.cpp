@@ -19,12 +19,8 @@ void drawWell(cairo_t* cr, double x, double y, double w, double h, double radius
     cairo_save(cr);
     roundedRect(cr, x, y, w, h, radius);
     cairo_clip(cr);
-    cairo_pattern_t* shadow = cairo_pattern_create_linear(0, y, 0, y + 8);
-    addStop(shadow, 0, Rgb{0, 0, 0}, 0.6);
-    addStop(shadow, 1, Rgb{0, 0, 0}, 0.0);
-    cairo_set_source(cr, shadow);
+    setVerticalFade(cr, y, y + 8, Rgb{0, 0, 0}, 0.6, 0.0);
     cairo_paint(cr);
-    cairo_pattern_destroy(shadow);
     cairo_restore(cr);
 
     roundedRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, radius);
@@ -193,13 +189,9 @@ void drawBackground(cairo_t* cr) {
     // Program name: a narrow display strip above the cabinet.
     const Box name = kProgramName;
     drawWell(cr, name.left - 2, name.top - 3, name.width() + 4, name.height() + 6, 4);
-    cairo_pattern_t* lcd = cairo_pattern_create_linear(0, name.top - 3, 0, name.bottom + 3);
-    addStop(lcd, 0, kAmber, 0.0);
-    addStop(lcd, 1, kAmber, 0.14);
-    cairo_set_source(cr, lcd);
+    setVerticalFade(cr, name.top - 3, name.bottom + 3, kAmber, 0.0, 0.14);
     roundedRect(cr, name.left - 1, name.top - 2, name.width() + 2, name.height() + 4, 4);
     cairo_fill(cr);
-    cairo_pattern_destroy(lcd);
 
     // Shadows cast by the two tall buttons and the cabinet.
     for (const Box& b : {kPrevButton, kNextButton, kContainer}) {
@@ -284,12 +276,8 @@ void drawContainer(cairo_t* cr) {
     cairo_fill(cr);
     // Shadow under the crossbar.
     cairo_rectangle(cr, nicheX, top + 2, nicheW, 10);
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, top + 2, 0, top + 12);
-    addStop(shade, 0, Rgb{0, 0, 0}, 0.7);
-    addStop(shade, 1, Rgb{0, 0, 0}, 0.0);
-    cairo_set_source(cr, shade);
+    setVerticalFade(cr, top + 2, top + 12, Rgb{0, 0, 0}, 0.7, 0.0);
     cairo_fill(cr);
-    cairo_pattern_destroy(shade);
 
     // The floor the bottle stands on, and the plinth below it.
     cairo_save(cr);
@@ -342,12 +330,8 @@ void drawContainerShine(cairo_t* cr) {
     setColour(cr, Rgb{1, 1, 1}, 0.07);
     cairo_fill(cr);
     cairo_rectangle(cr, right - 9, top + 6, 2, floorY - top - 20);
-    cairo_pattern_t* glint = cairo_pattern_create_linear(0, top, 0, floorY);
-    addStop(glint, 0, Rgb{1, 1, 1}, 0.22);
-    addStop(glint, 1, Rgb{1, 1, 1}, 0.0);
-    cairo_set_source(cr, glint);
+    setVerticalFade(cr, top, floorY, Rgb{1, 1, 1}, 0.22, 0.0);
     cairo_fill(cr);
-    cairo_pattern_destroy(glint);
     cairo_restore(cr);
 
     // The brass front rail hides the bottle's foot, so it stands inside.
