@@ -114,7 +114,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetMidiProgramName:
         return ptr ? getMidiProgramName(index, static_cast<MidiProgramName*>(ptr)) : 0;
     case effGetCurrentMidiProgram:
-        return ptr ? getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr)) : 0;
+        // Answered even without a record: 0 would name a real MIDI program.
+        return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
     case effGetMidiProgramCategory:
         return ptr ? getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr)) : 0;
     case effHasMidiProgramsChanged:
@@ -126,12 +127,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effEndSetProgram:
         return answer(endSetProgram());
     case effGetSpeakerArrangement:
-        // Both answers are written through the host's references.
-        if (value && ptr) {
-            return answer(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
-                                                static_cast<VstSpeakerArrangement**>(ptr)));
-        }
-        return 0;
+        // Each reference the host gives is written, so that none keeps a stale
+        // arrangement when the other is missing.
+        return answer(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
+                                            static_cast<VstSpeakerArrangement**>(ptr)));
     case effShellGetNextPlugin:
         return text ? getNextShellPlugin(text) : 0;
     case effStartProcess:

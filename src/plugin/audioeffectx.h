@@ -18,7 +18,8 @@ public:
 
     // Answers opcodes 25 to 79; every other opcode goes to AudioEffect's
     // dispatcher. An opcode that expects a text or record in ptr answers 0
-    // and calls nothing when ptr is null.
+    // and calls nothing when ptr is null, except effGetCurrentMidiProgram and
+    // effGetSpeakerArrangement, whose operations take null references.
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                          float opt) override;
     // A synthesizer asks the host for MIDI every time it is switched on; any
@@ -56,7 +57,8 @@ public:
     virtual bool getOutputProperties(VstInt32 index, VstPinProperties* properties);
     virtual bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
                                        VstSpeakerArrangement* pluginOutput);
-    // The default stores null through both references and answers false.
+    // The default stores null through each reference that is not null and
+    // answers false.
     virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
                                        VstSpeakerArrangement** pluginOutput);
     virtual bool setBypass(bool onOff);
@@ -107,6 +109,7 @@ public:
     virtual VstPlugCategory getPlugCategory();
 
     virtual VstInt32 getMidiProgramName(VstInt32 channel, MidiProgramName* midiProgramName);
+    // currentProgram may be null; the default answers -1, no program.
     virtual VstInt32 getCurrentMidiProgram(VstInt32 channel, MidiProgramName* currentProgram);
     virtual VstInt32 getMidiProgramCategory(VstInt32 channel, MidiProgramCategory* category);
     virtual bool hasMidiProgramsChanged(VstInt32 channel);

@@ -50,11 +50,15 @@ TEST(AudioEffectX, DispatcherTable) {
         {effGetVstVersion, 0, 0, false, 0, 2400, 2400, "getVstVersion()"},
         {effGetMidiProgramName, 3, 0, true, 0, 5, 5, "getMidiProgramName(3)"},
         {effGetCurrentMidiProgram, 3, 0, true, 0, -1, -1, "getCurrentMidiProgram(3)"},
+        // Answered without a record too: 0 would name a real program.
+        {effGetCurrentMidiProgram, 3, 0, false, 0, -1, -1, "getCurrentMidiProgram(3)"},
         {effGetMidiProgramCategory, 3, 0, true, 0, 2, 2, "getMidiProgramCategory(3)"},
         {effHasMidiProgramsChanged, 3, 0, false, 0, 1, 1, "hasMidiProgramsChanged(3)"},
         {effGetMidiKeyName, 3, 0, true, 0, 1, 1, "getMidiKeyName(3)"},
         {effBeginSetProgram, 0, 0, false, 0, 1, 1, "beginSetProgram()"},
         {effEndSetProgram, 0, 0, false, 0, 1, 1, "endSetProgram()"},
+        // One reference given is still written through.
+        {effGetSpeakerArrangement, 0, 0, true, 0, 0, 0, "getSpeakerArrangement()"},
         {effShellGetNextPlugin, 0, 0, true, 0, 6, 6, "getNextShellPlugin()"},
         {effStartProcess, 0, 0, false, 0, 1, 1, "startProcess()"},
         {effStopProcess, 0, 0, false, 0, 1, 1, "stopProcess()"},
@@ -128,17 +132,21 @@ TEST(AudioEffectX, Defaults) {
     EXPECT_EQ(effect.getBlockSize(), 256);
     EXPECT_EQ(effect.getSampleRate(), 96000.0f);
 
-    // No arrangement of its own: both of the host's references are cleared,
-    // and without them there is nothing to write through.
+    EXPECT_EQ(effect.dispatcher(effGetCurrentMidiProgram, 0, 0, nullptr, 0), -1);
+
+    // No arrangement of its own: every reference the host gives is cleared,
+    // whether or not the other one is given.
     VstSpeakerArrangement dummy{};
-    VstSpeakerArrangement* in = &dummy;
-    VstSpeakerArrangement* out = &dummy;
-    const auto inRef = reinterpret_cast<VstIntPtr>(&in);
-    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, inRef, &out, 0), 0);
-    EXPECT_EQ(in, nullptr);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, 0, nullptr, 0), 0);
-    EXPECT_EQ(effect.dispatcher(effGetSpeakerArrangement, 0, inRef, nullptr, 0), 0);
+    for (int given = 0; given < 4; ++given) {
+        VstSpeakerArrangement* in = &dummy;
+        VstSpeakerArrangement* out = &dummy;
+        const VstIntPtr inRef = given & 1 ? reinterpret_cast<VstIntPtr>(&in) : 0;
+        EXPECT_EQ(
+            effect.dispatcher(effGetSpeakerArrangement, 0, inRef, given & 2 ? &out : nullptr, 0),
+            0);
+        EXPECT_EQ(in == nullptr, (given & 1) != 0) << given;
+        EXPECT_EQ(out == nullptr, (given & 2) != 0) << given;
+    }
 }
 
 TEST(AudioEffectX, KeyOpcodesBuildTheKeyRecord) {
