@@ -4,8 +4,9 @@
 #include <string>
 
 // Opens a web address in the user's browser through xdg-open, started
-// directly (no shell sees the address). Returns at once; whether a browser
-// appeared is not known and not reported. Any thread.
+// directly (no shell sees the address). Returns at once and leaves no child
+// process behind; whether a browser appeared is not known and not reported.
+// Any thread.
 void openUrlInBrowser(const std::string& url);
 
 // Replaces what openUrlInBrowser starts, so tests can observe the address

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -16,21 +18,29 @@ namespace {
 
 // A stand-in xdg-open first on the PATH writes its arguments to a file, so
 // the test sees what a real one would get, and that no shell touched it.
-TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentWithoutAShell) {
+// Once the address is open the test process has no child left, running or
+// ended: a browser may keep xdg-open alive for as long as it runs, and a
+// host never reaps children it did not start.
+TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentWithoutAShellAndLeavesNoChild) {
     const fs::path dir = fs::temp_directory_path() / ("amber_browser_" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string out = (dir / "args").string();
     const fs::path marker = dir / "pwned";
     std::ofstream(dir / "xdg-open") << "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" << out
-                                    << ".tmp'\nmv '" << out << ".tmp' '" << out << "'\n";
+                                    << ".tmp'\nmv '" << out << ".tmp' '" << out << "'\nsleep 1\n";
     fs::permissions(dir / "xdg-open", fs::perms::owner_all);
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
+    // An empty entry and a folder without the program come first: both are
+    // searched past, as the shell would.
+    setenv("PATH", (":" + (dir / "none").string() + ":" + dir.string() + ":" + oldPath).c_str(), 1);
 
     const std::string url = "https://example.invalid/?q=a b&x=$(touch " + marker.string() + ")";
     openUrlInBrowser(url);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
     std::string args;
-    for (int i = 0; i < 200 && args.empty(); ++i) {
+    for (int i = 0; i < 300 && args.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::ifstream in(out);
         args.assign(std::istreambuf_iterator<char>(in), {});
