@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <set>
 
@@ -15,8 +14,6 @@
 using namespace samplertest;
 
 namespace {
-
-const std::string KEY = "SOFTWARE\\Kestrovalian\\Amber Threshold";
 
 class SamplerEngineTest : public ::testing::Test {
 protected:
@@ -33,11 +30,13 @@ protected:
             value += 1000;
         }
     }
-
-    std::string captured(SamplerEngine& engine, int program) {
+    static std::string captured(SamplerEngine& engine, int program) {
         testing::internal::CaptureStdout();
         engine.setProgram(program);
         return testing::internal::GetCapturedStdout();
+    }
+    static bool printed(const std::string& out, const std::string& line) {
+        return out.find(line + "\n") != std::string::npos;
     }
 
     Installation installation;
@@ -46,85 +45,64 @@ protected:
 TEST_F(SamplerEngineTest, SoundsFolderFromTheRegistry) {
     const std::string fallback = "C:/Program Files/Amber Threshold/sounds";
     const std::string longFolder = "/" + std::string(400, 'x') + "/inst";
-    enum Arrange { SEEDED, NO_KEY, NO_VALUE, BYTES };
+    const std::string key = SAMPLER_REGISTRY_KEY;
     const struct {
         const char* what;
-        Arrange arrange;
-        std::string bytes;
+        std::string bytes; // "?": the value as seeded, "-": no value, "--": no key
         std::string folder;
     } cases[] = {
-        {"the seeded value", SEEDED, "", moduleFolder() + "/sounds"},
-        {"no key", NO_KEY, "", fallback},
-        {"no value", NO_VALUE, "", fallback},
-        {"empty value", BYTES, "", fallback},
-        {"only a terminator", BYTES, std::string(1, '\0'), fallback},
-        {"over 1024 bytes", BYTES, std::string(1100, 'a') + '\0', fallback},
-        {"a Windows folder", BYTES, std::string("D:\\Audio\\Inst") + '\0',
-         "D:\\Audio\\Inst/sounds"},
-        {"two terminators", BYTES, std::string("D:\\A\0\0", 6), "D:\\A/sounds"},
-        {"no terminator", BYTES, "/opt", "/opt/sounds"},
-        {"a folder longer than 255 characters", BYTES, longFolder + '\0', longFolder + "/sounds"},
+        {"the seeded value", "?", moduleFolder() + "/sounds"},
+        {"no key", "--", fallback},
+        {"no value", "-", fallback},
+        {"empty value", "", fallback},
+        {"only a terminator", std::string(1, '\0'), fallback},
+        {"over 1024 bytes", std::string(1100, 'a') + '\0', fallback},
+        {"a Windows folder", std::string("D:\\Audio\\Inst") + '\0', "D:\\Audio\\Inst/sounds"},
+        {"two terminators", std::string("D:\\A\0\0", 6), "D:\\A/sounds"},
+        {"no terminator", "/opt", "/opt/sounds"},
+        {"a folder longer than 255 characters", longFolder + '\0', longFolder + "/sounds"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         registry_test::reset();
-        if (c.arrange == NO_KEY) {
-            registry_test::deleteKey("SOFTWARE\\Kestrovalian");
-        } else if (c.arrange == NO_VALUE) {
-            registry_test::deleteValue(KEY, "InstallDir");
-        } else if (c.arrange == BYTES) {
-            registry_test::setValue(KEY, "InstallDir", REG_SZ, {c.bytes.begin(), c.bytes.end()});
+        if (c.bytes == "--") {
+            registry_test::deleteKey(key.substr(0, key.rfind('\\')));
+        } else if (c.bytes == "-") {
+            registry_test::deleteValue(key, SAMPLER_REGISTRY_VALUE);
+        } else if (c.bytes != "?") {
+            registry_test::setValue(key, SAMPLER_REGISTRY_VALUE, REG_SZ,
+                                    {c.bytes.begin(), c.bytes.end()});
         }
-        auto engine = std::make_unique<SamplerEngine>();
+        SamplerEngine engine;
         EXPECT_EQ(samplerSoundsDir(), c.folder);
     }
-    auto engine = engineAt("D:\\Audio\\Inst");
-    const std::string printed = captured(*engine, 2);
-    EXPECT_NE(printed.find("Loading sample pack from file: D:\\Audio\\Inst/sounds/Kicks.jsfb\n"),
-              std::string::npos)
-        << printed;
 }
 
-// Every name, in order, from the categories' own description: a fixed start,
-// then for each category its header and its numbered run; every program with
-// its own "Funkiness" parameter.
+// The names at the edges of every category, the list's length, and every
+// program with its own "Funkiness" parameter.
 TEST_F(SamplerEngineTest, FactoryProgramsInOrder) {
-    const char* const headers[] = {"-= DRUMS =-", "-= LEADS =-",  "-= BASS =-",
-                                   "-= PADS =-",  "-= LASERS =-", "-= OTHER =-"};
-    std::vector<std::string> expected = {"Our Favorites", headers[0],   "Kicks",     "Snares",
-                                         "Drum Kit 1",    "Drum Kit 2", "Drum Kit 3"};
-    const struct {
-        const char* prefix;
-        int count;
-    } runs[] = {{"Lead", 28}, {"Bass", 32}, {"Pad", 13}, {"Laser", 63}, {"Other", 28}};
-    for (int r = 0; r < 5; ++r) {
-        expected.push_back(headers[r + 1]);
-        for (int i = 0; i < runs[r].count; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "%s-%02d", runs[r].prefix, i);
-            expected.push_back(name);
-        }
+    const std::pair<int, const char*> names[] = {
+        {0, "Our Favorites"}, {1, "-= DRUMS =-"}, {6, "Drum Kit 3"},       {7, "-= LEADS =-"},
+        {8, "Lead-00"},       {35, "Lead-27"},    {36, "-= BASS =-"},      {68, "Bass-31"},
+        {69, "-= PADS =-"},   {82, "Pad-12"},     {83, "-= LASERS =-"},    {146, "Laser-62"},
+        {147, "-= OTHER =-"}, {175, "Other-27"},  {176, "Unnamed Program"}};
+    SamplerEngine engine;
+    ASSERT_EQ(engine.m_programs.size(), 177u);
+    EXPECT_TRUE(engine.m_pCurrentProgram == &engine.m_programs[0]);
+    for (const auto& [index, name] : names) {
+        EXPECT_EQ(engine.m_programs[static_cast<std::size_t>(index)].m_name, name);
     }
-    expected.push_back("Unnamed Program");
-
-    auto engine = std::make_unique<SamplerEngine>();
-    ASSERT_EQ(engine->m_programs.size(), 177u);
-    EXPECT_EQ(engine->m_pCurrentProgram, &engine->m_programs[0]);
     std::set<const SynthParameter*> parameters;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(i);
-        const SynthProgram& program = engine->m_programs[i];
-        EXPECT_EQ(program.m_name, expected[i]);
+    for (const SynthProgram& program : engine.m_programs) {
         ASSERT_EQ(program.getParameters().size(), 1u);
-        const SynthParameter* p = program.getParameters()[0];
-        EXPECT_NE(dynamic_cast<const IntegerSynthParameter*>(p), nullptr);
+        const auto* p = dynamic_cast<const IntegerSynthParameter*>(program.getParameters()[0]);
+        ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->m_name + " " + p->m_unit, "Funkiness osc");
         EXPECT_EQ(std::vector<float>({p->m_min, p->m_max, p->m_value}),
                   std::vector<float>({-3.0f, 3.0f, 0.0f}));
         EXPECT_TRUE(parameters.insert(p).second) << "a parameter shared between programs";
     }
-    EXPECT_EQ(factoryProgramName(-1), "");
-    EXPECT_EQ(factoryProgramName(176), "");
+    EXPECT_EQ(factoryProgramName(-1) + factoryProgramName(176), "");
     testing::internal::CaptureStdout();
     EXPECT_EQ(printGreeting(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hello, I am a synth");
@@ -144,19 +122,17 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
 
     // A refused index keeps the current program and loads its pack again,
     // after stopping every voice; the file changed on disk meanwhile.
-    engine->postNoteOn(60, 100, 0);
-    render(*engine, 64);
-    ASSERT_TRUE(sampler.voice(0).isActive());
     writePack(installation.sound("Unnamed Program.jsfb"), {{0, 127, 64, "w3000.wav"}});
-    for (const int refused : {-1, 177, 1000}) {
+    for (const int refused : {-1, 177}) {
         SCOPED_TRACE(refused);
-        EXPECT_NE(captured(*engine, refused)
-                      .find("Loading sample pack from file: " +
-                            installation.sound("Unnamed Program.jsfb") + "\n"),
-                  std::string::npos);
-        EXPECT_EQ(engine->m_pCurrentProgram, &engine->m_programs[176]);
+        engine->postNoteOn(60, 100, 0);
+        render(*engine, 64);
+        ASSERT_TRUE(sampler.voice(0).isActive());
+        EXPECT_TRUE(
+            printed(captured(*engine, refused), "Loading sample pack from file: " +
+                                                    installation.sound("Unnamed Program.jsfb")));
+        EXPECT_TRUE(engine->m_pCurrentProgram == &engine->m_programs[176]);
         EXPECT_FALSE(sampler.voice(0).isActive());
-        ASSERT_NE(sampler.zoneForKey(60), nullptr);
         EXPECT_EQ(sampler.zoneForKey(60)->m_rootKey, 64) << "the pack was read again";
     }
 
@@ -181,13 +157,11 @@ TEST_F(SamplerEngineTest, ProgramNamesStayInsideTheSoundsFolder) {
     const SamplerZone* favourites = engine->sampler().zoneForKey(60);
     ASSERT_NE(favourites, nullptr);
     for (const char* name : {"../escape", "..\\escape", "sub/x", ".", ".."}) {
+        SCOPED_TRACE(name);
         engine->m_programs[0].setName(name);
-        const std::string printed = captured(*engine, 0);
-        EXPECT_NE(
-            printed.find("Failed to open sample pack: " + installation.sound(name) + ".jsfb\n"),
-            std::string::npos)
-            << printed;
-        EXPECT_EQ(engine->sampler().zoneForKey(60), favourites) << name;
+        EXPECT_TRUE(printed(captured(*engine, 0),
+                            "Failed to open sample pack: " + installation.sound(name) + ".jsfb"));
+        EXPECT_EQ(engine->sampler().zoneForKey(60), favourites);
     }
 }
 
@@ -197,20 +171,18 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), render(*engine, 32)))
         << "host content is replaced";
     float left = 5.0f;
-    float right = 6.0f;
-    float* outputs[2] = {&left, &right};
+    float* outputs[2] = {&left, &left};
     engine->process(nullptr, outputs, 0);
     EXPECT_EQ(left, 5.0f);
-    EXPECT_EQ(right, 6.0f);
 
     // With no voice sounding the tick runs after the voices: a note that
     // falls due starts with the next block.
     engine->handleMidi(0x90, 60, 100, 10);
     testing::internal::CaptureStdout();
-    const auto first = render(*engine, 64);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("note on: 60\n"), std::string::npos);
-    EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), first));
-    // A sounding voice carries the tick: a note-off acts at its own frame.
+    EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), render(*engine, 64)));
+    EXPECT_TRUE(printed(testing::internal::GetCapturedStdout(), "note on: 60"));
+    // A sounding voice carries the tick: a note-off acts at its own frame,
+    // in both channels.
     engine->handleMidi(0x80, 60, 0, 10);
     const auto block = render(*engine, 64);
     for (int i = 0; i < 64; ++i) {
@@ -224,12 +196,10 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     render(*engine, 64);
     engine->pitchBend(0.7f);
     engine->handleMidi(0xE0, 0x7F, 0x7F, 0);
-    EXPECT_EQ(render(*engine, 64)[10], decoded(1000));
     engine->setSampleRate(96000.0f);
-    EXPECT_EQ(render(*engine, 64)[10], decoded(1000));
     engine->storeSampleRate(22050.0f);
     EXPECT_EQ(engine->m_sampleRate, 22050.0f);
-    EXPECT_EQ(render(*engine, 64)[10], decoded(1000));
+    EXPECT_TRUE(samplesEqual(std::vector<float>(128, decoded(1000)), render(*engine, 64)));
 
     // Every note-on the tick executes is told, also one dropped for want of a voice.
     engine->sampler().stopAllVoices();
@@ -238,9 +208,9 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     }
     testing::internal::CaptureStdout();
     render(*engine, 16);
-    const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_NE(printed.find("note on: 50\n"), std::string::npos);
-    EXPECT_EQ(printed.find("activating voice 10"), std::string::npos);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(printed(out, "note on: 50"));
+    EXPECT_EQ(out.find("activating voice 10"), std::string::npos);
 }
 
 // A host block longer than the sampler's mix buffer plays as consecutive

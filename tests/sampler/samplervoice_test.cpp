@@ -29,15 +29,13 @@ struct Rig {
     TempDir dir;
     std::unique_ptr<SamplerZone> zone;
     std::unique_ptr<SamplerVoice> voice;
-
     int rendered = -1; // by the last block
 
     explicit Rig(const std::vector<int16_t>& values, Env env = {0.0, 0.0, 1.0, 0.0}) {
         writeWave(dir.file("z.wav"), values);
         zone = std::make_unique<SamplerZone>(0, 127, 0, 127, 60, dir.file("z.wav"));
-        setEnvelope(env);
+        std::copy(env.begin(), env.end(), zone->m_adsrParams);
     }
-    void setEnvelope(Env env) { std::copy(env.begin(), env.end(), zone->m_adsrParams); }
     SamplerVoice& play(int note, SamplerZone* bound = nullptr) {
         voice = std::make_unique<SamplerVoice>();
         voice->setZone(bound != nullptr ? bound : zone.get());
@@ -53,7 +51,8 @@ struct Rig {
 };
 
 // The plan for each distance from the root, and the sample read at
-// 2^(s/12) of its own rate on both paths.
+// 2^(s/12) of its own rate on both paths; more than sixty up it is not read
+// at all and the voice is silent.
 TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
     // Semitones above the root, and the upsampling factor (0: one stage).
     const int cases[][2] = {{0, 0},  {-5, 0}, {-12, 0}, {1, 2},   {12, 2}, {13, 3},
@@ -62,34 +61,32 @@ TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
     for (const auto [semitones, factor] : cases) {
         SCOPED_TRACE(semitones);
         const auto plan = SamplerVoice::pitchPlan(60 + semitones, 60);
-        const double speed = std::pow(2.0, semitones / 12.0);
+        const double speed = semitones > 60 ? 0.0 : std::pow(2.0, semitones / 12.0);
         EXPECT_EQ(plan.twoStage, factor != 0);
         EXPECT_EQ(plan.upsampleFactor, std::max(factor, 1));
-        EXPECT_NEAR(plan.upsampleRate, speed / std::max(factor, 1), 1e-6);
-        if (semitones > 24) {
+        EXPECT_NEAR(plan.upsampleRate, std::pow(2.0, semitones / 12.0) / plan.upsampleFactor, 1e-6);
+        if (semitones > 24 && semitones <= 60) {
             continue;
         }
         SamplerVoice& voice = rig.play(60 + semitones);
+        std::vector<float> out;
         for (int b = 0; b < 40; ++b) {
-            rig.block(64);
+            out = rig.block(64);
             ASSERT_EQ(rig.rendered, 64);
         }
-        ASSERT_TRUE(voice.isActive());
         EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * 40), speed, 0.03 * speed);
+        EXPECT_EQ(out[0] == 0.0f, speed == 0.0);
     }
-    EXPECT_NEAR(SamplerVoice::pitchPlan(61, 60).upsampleRate, 0.5297, 1e-4);
     // Root keys come from files: any int32 must give a finite plan.
     for (const int root : {INT_MIN, INT_MAX}) {
         const auto plan = SamplerVoice::pitchPlan(127, root);
-        EXPECT_TRUE(std::isfinite(plan.ratio));
-        EXPECT_GE(plan.upsampleFactor, 1);
+        EXPECT_TRUE(std::isfinite(plan.ratio) && plan.upsampleFactor >= 1);
     }
     // Far below its root a note keeps its own ratio, however small.
-    for (const int root : {300, 400, 2000}) {
-        const auto plan = SamplerVoice::pitchPlan(0, root);
+    for (const int octaves : {25, 33}) {
+        const auto plan = SamplerVoice::pitchPlan(0, 12 * octaves);
         EXPECT_FALSE(plan.twoStage);
-        EXPECT_EQ(plan.ratio, static_cast<double>(std::pow(2.0f, static_cast<float>(-root / 12.0))))
-            << root;
+        EXPECT_EQ(plan.ratio, std::ldexp(1.0, -octaves));
     }
 }
 
@@ -109,22 +106,6 @@ TEST(SamplerVoicePitch, RootKeyPlaysTheSampleFrames) {
         expected.push_back(between(j, j + 1, 1));
     }
     EXPECT_TRUE(samplesEqual(expected, rig.block(100)));
-}
-
-TEST(SamplerVoicePitch, MoreThanSixtyUpIsSilentAndEndsWithItsEnvelope) {
-    Rig rig(constantFrames(5000, 20000), {0.0, 0.0, 1.0, 1.0});
-    SamplerVoice& voice = rig.play(60 + 61);
-    for (int b = 0; b < 4; ++b) {
-        EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), rig.block(64)));
-        EXPECT_EQ(rig.rendered, 64);
-        EXPECT_EQ(voice.m_iPlayPosOffset, 0);
-        EXPECT_TRUE(voice.isActive());
-    }
-    voice.release();
-    for (int b = 0; b < 50 && voice.isActive(); ++b) {
-        rig.block(64);
-    }
-    EXPECT_FALSE(voice.isActive());
 }
 
 // Near its end a voice renders only the whole frames its sample has left,
@@ -157,29 +138,10 @@ TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
                     ++blocks;
                 }
                 EXPECT_FALSE(voice.isActive());
-                if (blockSize == 512) {
-                    // Below the root the rest plays over later blocks.
-                    EXPECT_EQ(blocks == 1, semitones >= 0) << blocks << " blocks";
-                }
+                // Below the root the rest plays over later blocks.
+                EXPECT_TRUE(blockSize != 512 || (blocks == 1) == (semitones >= 0)) << blocks;
             }
         }
-    }
-}
-
-TEST(SamplerVoiceEnvelope, FirstValueOfANote) {
-    const std::pair<Env, float> cases[] = {
-        // The envelope, and the gain of the first frame's sample value.
-        {{1.0, 2.0, 0.5, 1.0}, 0.0f}, // attack: starts from 0
-        {{0.0, 5.0, 0.5, 1.0}, 1.0f}, // no attack, a decay: starts at full level
-        {{0.0, 0.0, 0.5, 1.0}, 0.5f}, // neither: starts at the sustain level
-    };
-    Rig rig(constantFrames(1000, 16000));
-    for (const auto& [env, gain] : cases) {
-        rig.setEnvelope(env);
-        rig.play(60);
-        const auto mix = rig.block(8);
-        EXPECT_EQ(mix[0], gain * decoded(16000));
-        EXPECT_EQ(mix[1], gain * decoded(16000));
     }
 }
 
@@ -187,74 +149,40 @@ SamplerVoice* g_voice = nullptr;
 SamplerZone* g_emptyZone = nullptr;
 
 // The envelope's time runs quadratically in frames: frame k after the
-// trigger sits at k(k + 1) / 882000 in the zone's units, and frame m - 1 of a
-// release begun after K frames at m(2K + m - 1) / 882000. An attack of 1 is
-// used up at frame 939; a release of 1 begun after 2000 frames is silent
-// from frame 2209, one begun after 200 frames (within the attack, so from
-// its level there) from frame 960.
+// trigger sits at k(k + 1) / 882000 in the zone's units (an attack of 1 is
+// used up at frame 939), and frame m - 1 of a release begun by the tick after
+// K frames at m(2K + m - 1) / 882000, from the level reached. A release time
+// of 0 silences from the release's first frame and ends the voice with the
+// block.
 TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
     Rig rig(constantFrames(40000, 16000));
-    const double full = decoded(16000);
     const struct {
-        int releaseAt;   // frames rendered before the note-off; -1: none
-        int firstFull;   // first frame at the top of the attack; -1: none
-        int firstSilent; // first frame of silence; -1: none
-    } cases[] = {{-1, 939, -1}, {2000, 939, 2209}, {200, -1, 960}};
+        double attack, release;
+        int releaseAt; // frames rendered before the note-off; -1: none
+    } cases[] = {{1.0, 1.0, -1}, {1.0, 1.0, 2000}, {1.0, 1.0, 200}, {0.0, 0.0, 10}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.releaseAt);
-        rig.setEnvelope({1.0, 0.0, 1.0, 1.0});
+        std::copy_n(Env{c.attack, 0.0, 1.0, c.release}.begin(), 4, rig.zone->m_adsrParams);
         g_voice = &rig.play(60);
         TickProbe::reset(c.releaseAt, [] { g_voice->release(); });
         const auto mix = rig.block(2400, &TickProbe::tick);
-        const double releaseFrom = std::min(1.0, (c.releaseAt - 1.0) * c.releaseAt / 882000.0);
+        EXPECT_EQ(TickProbe::calls, 2400);
+        const auto attackLevel = [&](double k) {
+            return c.attack == 0.0 ? 1.0 : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
+        };
         for (int k = 0; k < 2400; ++k) {
-            const double level = mix[2 * static_cast<std::size_t>(k)] / full;
-            double expected = std::min(1.0, k * (k + 1.0) / 882000.0);
+            double expected = attackLevel(k);
             if (c.releaseAt >= 0 && k >= c.releaseAt) {
                 const double m = k - c.releaseAt + 1.0;
-                expected =
-                    releaseFrom * std::max(0.0, 1.0 - m * (2.0 * c.releaseAt + m - 1.0) / 882000.0);
+                const double t = m * (2.0 * c.releaseAt + m - 1.0) / 882000.0;
+                expected = c.release == 0.0 ? 0.0
+                                            : attackLevel(c.releaseAt - 1.0) *
+                                                  std::max(0.0, 1.0 - t / c.release);
             }
-            ASSERT_NEAR(level, expected, 1e-6) << "frame " << k;
-            if (k + 1 == c.firstFull || k + 1 == c.firstSilent) {
-                EXPECT_TRUE(level < 1.0 && level > 0.0) << "frame " << k;
-            }
-            if (k == c.firstFull) {
-                EXPECT_EQ(level, 1.0);
-            }
-            if (k == c.firstSilent) {
-                EXPECT_EQ(level, 0.0);
-            }
+            ASSERT_NEAR(mix[2 * static_cast<std::size_t>(k)] / decoded(16000), expected, 1e-6)
+                << "frame " << k;
         }
-    }
-}
-
-// A note-off that the tick executes inside this voice's render acts on the
-// very frame after that tick.
-TEST(SamplerVoiceEnvelope, NoteOffFromTheTickActsInItsFrame) {
-    Rig rig(constantFrames(2000, 16000));
-    const float full = decoded(16000);
-    for (const double release : {0.0, 1.0}) {
-        SCOPED_TRACE(release);
-        rig.setEnvelope({0.0, 0.0, 1.0, release});
-        g_voice = &rig.play(60);
-        TickProbe::reset(10, [] { g_voice->release(); });
-        const auto mix = rig.block(256, &TickProbe::tick);
-        EXPECT_EQ(rig.rendered, 256);
-        EXPECT_EQ(TickProbe::calls, 256);
-        EXPECT_EQ(mix[2 * 9], full);
-        if (release == 0.0) {
-            // Release time 0 ends the envelope at the first release frame and
-            // the voice at the end of the block.
-            EXPECT_TRUE(samplesEqual(std::vector<float>(492, 0.0f),
-                                     std::vector<float>(mix.begin() + 20, mix.end())));
-            EXPECT_FALSE(g_voice->isActive());
-        } else {
-            EXPECT_LT(mix[2 * 10], full);
-            EXPECT_GT(mix[2 * 10], 0.9f * full);
-            EXPECT_LT(mix[2 * 255], mix[2 * 10]);
-            EXPECT_TRUE(g_voice->isActive());
-        }
+        EXPECT_EQ(g_voice->isActive(), c.releaseAt < 0);
     }
 }
 
@@ -270,8 +198,7 @@ TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
     voice.trigger(60);
     TickProbe::reset();
     rig.block(32, &TickProbe::tick);
-    EXPECT_EQ(rig.rendered, 0);
-    EXPECT_EQ(TickProbe::calls, 0);
+    EXPECT_EQ(rig.rendered + TickProbe::calls, 0);
     voice.release(); // no envelope: nothing to do, nothing to crash
     EXPECT_TRUE(voice.isActive());
 
