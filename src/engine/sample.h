@@ -10,9 +10,10 @@ class Sample {
 public:
     // Loads `path` with readWaveFile and prints "Loaded sample <path> with
     // length <n>" or "Failed to load <path>" on standard output. A file that
-    // cannot be used leaves the sample without data (count 0). Blocks on I/O:
-    // never on the audio thread.
-    explicit Sample(const std::string& path);
+    // cannot be used leaves the sample without data (count 0); so does
+    // `mayOpen` false, which reports the file as one that cannot be opened
+    // without touching it. Blocks on I/O: never on the audio thread.
+    explicit Sample(const std::string& path, bool mayOpen = true);
     // Frees the data.
     ~Sample();
     Sample(const Sample&) = delete;

@@ -3,14 +3,15 @@
 #include <google/protobuf/io/coded_stream.h>
 #include <google/protobuf/io/zero_copy_stream_impl.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "engine/sampler.h"
+#include "engine/wavereader.h"
 #include "samplepack.pb.h"
 
 namespace {
@@ -31,14 +32,28 @@ int32_t clampKey(int32_t key) {
     return std::clamp(key, 0, SAMPLER_NUM_NOTES - 1);
 }
 
+bool parseWithLimits(google::protobuf::io::ZeroCopyInputStream* stream,
+                     Kestrovalian::SamplePack& pack) {
+    google::protobuf::io::CodedInputStream coded(stream);
+    coded.SetTotalBytesLimit(SAMPLE_PACK_MAX_BYTES);
+    coded.SetRecursionLimit(SAMPLE_PACK_MAX_NESTING);
+    return pack.ParseFromCodedStream(&coded) && coded.ConsumedEntireMessage();
+}
+
 } // namespace
 
 bool readSamplePack(std::istream& in, Kestrovalian::SamplePack& pack) {
     google::protobuf::io::IstreamInputStream stream(&in);
-    google::protobuf::io::CodedInputStream coded(&stream);
-    coded.SetTotalBytesLimit(SAMPLE_PACK_MAX_BYTES);
-    coded.SetRecursionLimit(SAMPLE_PACK_MAX_NESTING);
-    return pack.ParseFromCodedStream(&coded) && coded.ConsumedEntireMessage();
+    return parseWithLimits(&stream, pack);
+}
+
+bool readSamplePack(int fd, Kestrovalian::SamplePack& pack) {
+    google::protobuf::io::FileInputStream stream(fd);
+    return parseWithLimits(&stream, pack);
+}
+
+bool isNameInFolder(const std::string& name) {
+    return name.find_first_of("/\\") == std::string::npos && name != "." && name != "..";
 }
 
 void Sampler::loadSamplePack(const Kestrovalian::SamplePack& pack, std::string folder) {
@@ -52,7 +67,7 @@ void Sampler::loadSamplePack(const Kestrovalian::SamplePack& pack, std::string f
         const Kestrovalian::SamplePack_Zone& record = pack.zone(i);
         auto zone = std::make_unique<SamplerZone>(
             record.start_key(), record.end_key(), record.start_vel(), record.end_vel(),
-            record.root_key(), folder + "/" + record.filename());
+            record.root_key(), folder + "/" + record.filename(), isNameInFolder(record.filename()));
         const Kestrovalian::SamplePack_Zone_ADSRParams& adsr = record.adsr_params();
         zone->m_adsrParams[0] = static_cast<double>(adsr.attack_time());
         zone->m_adsrParams[1] = static_cast<double>(adsr.decay_time());
@@ -70,18 +85,16 @@ void Sampler::loadSamplePack(const Kestrovalian::SamplePack& pack, std::string f
 }
 
 bool Sampler::installPackFile(const std::string& path, std::string folder) {
-    // A folder opens as a stream here and would read as an empty pack,
-    // silencing every key; it is no more a pack than a missing file is.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in.good()) {
+    // A folder would read as an empty pack and silence every key, and a FIFO
+    // would block the program change: neither is a pack, any more than a
+    // missing file is.
+    const int fd = openRegularFile(path);
+    if (fd < 0) {
         return false;
     }
     Kestrovalian::SamplePack pack;
-    readSamplePack(in, pack); // a damaged pack installs what was read
+    readSamplePack(fd, pack); // a damaged pack installs what was read
+    ::close(fd);
     loadSamplePack(pack, std::move(folder));
     return true;
 }

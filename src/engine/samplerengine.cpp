@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "engine/factoryprograms.h"
+#include "engine/samplepackloader.h"
 #include "engine/sampler.h"
 #include "engine/samplerprogram.h"
 #include "platform/registry.h"
@@ -26,12 +27,6 @@ struct SoundsDir {
 SoundsDir& soundsDir() {
     static SoundsDir dir;
     return dir;
-}
-
-// Program names become file names; one that a host has set could otherwise
-// name a file outside the sounds folder.
-bool staysInSoundsDir(const std::string& name) {
-    return name.find_first_of("/\\") == std::string::npos && name != "." && name != "..";
 }
 
 } // namespace
@@ -116,7 +111,7 @@ void SamplerEngine::setProgram(int32_t index) {
     m_pSampler->stopAllVoices();
     const std::string folder = samplerSoundsDir();
     const std::string path = folder + "/" + name + ".jsfb";
-    if (!staysInSoundsDir(name)) {
+    if (!isNameInFolder(name)) {
         std::printf("Loading sample pack from file: %s\n", path.c_str());
         std::printf("Failed to open sample pack: %s\n", path.c_str());
         return;

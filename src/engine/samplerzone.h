@@ -15,11 +15,12 @@ public:
     // No sample, settings 1, 1, 1, 300, keys and velocities 0..127, root key 65.
     SamplerZone();
     // Settings 5, 1, 1, 300 (the loader overwrites them), the five integers as
-    // given (not clamped), then loads the sample from `path` at once. A file
-    // that cannot be read still gives a Sample, one without data. Blocks on
-    // I/O: never on the audio thread.
+    // given (not clamped), then loads the sample from `path` at once (or,
+    // with `mayOpen` false, reports it as a file that cannot be opened). A
+    // file that cannot be read still gives a Sample, one without data. Blocks
+    // on I/O: never on the audio thread.
     SamplerZone(int32_t startKey, int32_t endKey, int32_t startVel, int32_t endVel, int32_t rootKey,
-                std::string path);
+                std::string path, bool mayOpen = true);
     // Deletes the sample and the settings.
     ~SamplerZone();
     SamplerZone(const SamplerZone&) = delete;

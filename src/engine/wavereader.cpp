@@ -1,5 +1,10 @@
 #include "engine/wavereader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -120,20 +125,20 @@ int32_t readWaveStream(std::FILE* file, const std::string& name, float** data, i
         return refuse(errorLog, name, "data chunk too large");
     }
 
-    const uint32_t numSamples = dataSize / (BITS_PER_SAMPLE / 8);
     if (log != nullptr) {
-        std::fprintf(log, "Number of samples in WAVE: %u\n", numSamples);
+        std::fprintf(log, "Number of samples in WAVE: %u\n", dataSize / (BITS_PER_SAMPLE / 8));
     }
 
     // One byte more than the chunk, as the progress line reports; but never
-    // more than the file still holds, so a chunk size that overstates the
-    // file costs no memory for bytes that cannot arrive.
+    // more than the file still holds: a chunk size that overstates the file
+    // must not cost memory (nor time, under the sampler's lock) for bytes
+    // that cannot arrive, so the sample is as long as the data present.
     const std::size_t wanted = std::size_t{dataSize} + 1;
     const long left = bytesLeft(file);
-    const std::size_t capacity = left >= 0 && static_cast<unsigned long>(left) < wanted
-                                     ? static_cast<std::size_t>(left)
-                                     : wanted;
-    auto* bytes = static_cast<unsigned char*>(allocateAligned(capacity));
+    const std::size_t held = std::min(left > 0 ? static_cast<std::size_t>(left) : 0, wanted);
+    const uint32_t numSamples =
+        static_cast<uint32_t>(std::min<std::size_t>(held, dataSize) / (BITS_PER_SAMPLE / 8));
+    auto* bytes = static_cast<unsigned char*>(allocateAligned(held));
     auto* floats = static_cast<float*>(allocateAligned(std::size_t{numSamples} * sizeof(float)));
     if (bytes == nullptr || floats == nullptr) {
         std::free(bytes);
@@ -143,13 +148,13 @@ int32_t readWaveStream(std::FILE* file, const std::string& name, float** data, i
     if (log != nullptr) {
         std::fprintf(log, "reading %zu bytes from %p\n", wanted, static_cast<void*>(bytes));
     }
-    const std::size_t bytesRead = std::fread(bytes, 1, capacity, file);
+    const std::size_t bytesRead = std::fread(bytes, 1, held, file);
     if (log != nullptr) {
         std::fprintf(log, "Bytes read: %zu= # of samples: %zuerror code: %d\n", bytesRead,
                      bytesRead / 2, std::ferror(file));
     }
 
-    // Bytes the file did not deliver count as zeros.
+    // Bytes that a file shrunk meanwhile did not deliver count as zeros.
     for (uint32_t i = 0; i < numSamples; ++i) {
         const std::size_t at = std::size_t{i} * 2;
         const unsigned lo = at < bytesRead ? bytes[at] : 0u;
@@ -167,13 +172,37 @@ int32_t readWaveStream(std::FILE* file, const std::string& name, float** data, i
     return WAVE_READ_OK;
 }
 
+int32_t refuseToOpenWave(const std::string& path, float** data, int32_t* count) {
+    std::fprintf(stderr, "Failed to open sample: %s\n", path.c_str());
+    *data = nullptr;
+    *count = 0;
+    return WAVE_READ_CANNOT_OPEN;
+}
+
+int openRegularFile(const std::string& path) {
+    // Non-blocking, so that a FIFO without a writer cannot hold the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat status {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 int32_t readWaveFile(const std::string& path, float** data, int32_t* count) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const int fd = openRegularFile(path);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (file == nullptr) {
-        std::fprintf(stderr, "Failed to open sample: %s\n", path.c_str());
-        *data = nullptr;
-        *count = 0;
-        return WAVE_READ_CANNOT_OPEN;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return refuseToOpenWave(path, data, count);
     }
     const int32_t result =
         readWaveStream(file, path, data, count, WAVE_MAX_DATA_BYTES, stdout, stderr);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/finishesintime.h"
 #include "../support/floatcompare.h"
 #include "engine/samplerzone.h"
 #include "engine/wavereader.h"
@@ -49,7 +51,7 @@ Bytes waveFile(const Bytes& body, const Bytes& before = {}) {
     return out + before + chunk("data", body);
 }
 
-Bytes pcm(std::initializer_list<int16_t> values) {
+Bytes pcm(const std::vector<int16_t>& values) {
     Bytes out;
     for (int16_t v : values) {
         out.push_back(static_cast<uint8_t>(v));
@@ -60,11 +62,6 @@ Bytes pcm(std::initializer_list<int16_t> values) {
 
 float v(int16_t s) {
     return static_cast<float>(s) / 32767.0f;
-}
-
-std::vector<float> zerosAfter(std::vector<float> floats, std::size_t size) {
-    floats.resize(size, 0.0f);
-    return floats;
 }
 
 std::string tempPath(const std::string& name) {
@@ -139,10 +136,12 @@ TEST(WaveReader, AcceptedFiles) {
         {"odd float count", 6, 6, waveFile(pcm({1, 2, 3})), {v(1), v(2), v(3)}},
         {"odd byte count", 5, 5, waveFile({1, 0, 2, 0, 9}), {v(1), v(2)}},
         {"one byte", 1, 1, waveFile({9}), {}},
-        // The last value is cut after its low byte; the rest reads as zeros.
+        // A claim beyond the file is cut to what it holds: whole values only.
         {"data chunk longer than the file", 100, 5,
-         patched(waveFile({0xE8, 0x03, 0xD0, 0x07, 0xB8}), 40, 100, 4),
-         zerosAfter({v(1000), v(2000), v(0xB8)}, 50)},
+         patched(waveFile({0xE8, 0x03, 0xD0, 0x07, 0xB8}), 40, 100, 4), {v(1000), v(2000)}},
+        {"84 bytes claiming 2 GiB - 1", 0x7FFFFFFF, 40,
+         patched(waveFile(pcm(std::vector<int16_t>(20, 3))), 40, 0x7FFFFFFF, 4),
+         std::vector<float>(20, v(3))},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -195,6 +194,30 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
         EXPECT_EQ(loaded.out, "") << c.what;
         EXPECT_EQ(loaded.err.substr(0, prefix.size()), prefix) << c.what;
         EXPECT_EQ(loaded.err.back(), '\n') << c.what;
+    }
+}
+
+// Only regular files are read, symbolic links to them included: a folder, a
+// device or a FIFO (which would block the loader until a writer came) is a
+// file that cannot be opened.
+TEST(WaveReader, OnlyRegularFilesOpen) {
+    const std::string dir = tempPath("dir");
+    const std::string folder = dir + "/folder.wav", fifo = dir + "/fifo.wav";
+    const std::string real = dir + "/real.wav", link = dir + "/link.wav";
+    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeFile(real, waveFile(pcm({1, 2})));
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    for (const std::string& path : {folder, fifo, std::string("/dev/zero"), link}) {
+        Loaded loaded;
+        EXPECT_TRUE(finishesInTime([&] { loaded = load(path); }, fifo)) << path;
+        const bool regular = path == link;
+        EXPECT_EQ(loaded.result, regular ? WAVE_READ_OK : WAVE_READ_CANNOT_OPEN) << path;
+        EXPECT_EQ(loaded.err, regular ? "" : "Failed to open sample: " + path + "\n");
+    }
+    for (const std::string& path : {link, real, fifo, folder, dir}) {
+        std::remove(path.c_str());
     }
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -7,6 +9,7 @@
 #include <limits>
 #include <sstream>
 
+#include "../support/finishesintime.h"
 #include "engine/samplepackloader.h"
 #include "engine/sampler.h"
 #include "samplertestutil.h"
@@ -128,8 +131,9 @@ TEST(SamplePackLoader, EmptyGarbageAndTruncatedPacks) {
     }
 }
 
-// A pack that is missing, or a folder where the pack should be, installs
-// nothing: the zones of the previous pack keep playing. The default pack,
+// A pack that is missing, or a folder or FIFO where the pack should be,
+// installs nothing and never waits: the zones of the previous pack keep
+// playing. The default pack,
 // "samplepack.jsfb" in the folder, prints no loading line and its failure
 // line names the folder.
 TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
@@ -139,7 +143,9 @@ TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
     const std::string& dir = rig.dir.path();
     const std::string absent = rig.dir.file("absent.jsfb");
     const std::string folder = rig.dir.file("folder.jsfb");
+    const std::string fifo = rig.dir.file("fifo.jsfb");
     std::filesystem::create_directory(folder);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string loading = "Loading sample pack from file: ";
     const std::string failed = "Failed to open sample pack: ";
     const std::pair<std::function<void()>, std::string> cases[] = {
@@ -147,11 +153,13 @@ TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
          loading + absent + "\n" + failed + absent + "\n"},
         {[&] { rig.sampler.loadSamplePackFile(folder, dir); },
          loading + folder + "\n" + failed + folder + "\n"},
+        {[&] { rig.sampler.loadSamplePackFile(fifo, dir); },
+         loading + fifo + "\n" + failed + fifo + "\n"},
         {[&] { rig.sampler.loadDefaultSamplePack(dir); }, failed + dir + "\n"},
     };
     for (const auto& [load, printed] : cases) {
         testing::internal::CaptureStdout();
-        load();
+        EXPECT_TRUE(finishesInTime(load, fifo));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
         EXPECT_EQ(rig.sampler.zoneForKey(60), before);
         EXPECT_TRUE(rig.sampler.isReady());
@@ -162,6 +170,48 @@ TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("sample pack"), std::string::npos);
     ASSERT_EQ(rig.sampler.zones().size(), 1u);
     EXPECT_EQ(rig.keysOf(rig.sampler.zones()[0].get()), std::make_pair(40, 50));
+}
+
+// A zone's WAV file is a file of the pack's folder: a name that leads
+// elsewhere, or a FIFO, is a file that cannot be opened and the zone keeps no
+// data. Symbolic links to regular files, for a WAV or a pack, stay usable.
+TEST(SamplePackLoader, ZoneFilesStayInTheFolderAndAreRegular) {
+    Rig rig;
+    const std::string sounds = rig.dir.file("sounds");
+    std::filesystem::create_directories(sounds + "/sub");
+    std::filesystem::create_directories(rig.dir.file("outside"));
+    for (const char* name : {"outside/secret.wav", "sounds/sub/a.wav", "sounds/sub\\a.wav"}) {
+        writeWave(rig.dir.file(name), constantFrames(10, 5));
+    }
+    ASSERT_EQ(::mkfifo((sounds + "/fifo.wav").c_str(), 0600), 0);
+    std::filesystem::create_symlink(rig.dir.file("a.wav"), sounds + "/link.wav");
+    const std::vector<std::string> names = {"../outside/secret.wav",
+                                            "sub/a.wav",
+                                            "sub\\a.wav",
+                                            sounds + "/sub/a.wav",
+                                            "..",
+                                            ".",
+                                            "fifo.wav",
+                                            "link.wav"};
+    std::vector<PackZone> zones;
+    for (const std::string& name : names) {
+        zones.push_back({0, 127, 60, name});
+    }
+    writePack(sounds + "/p.jsfb", zones);
+    std::filesystem::create_symlink(sounds + "/p.jsfb", sounds + "/link.jsfb");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(
+        finishesInTime([&] { rig.sampler.loadSamplePackFile(sounds + "/link.jsfb", sounds); },
+                       sounds + "/fifo.wav"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(rig.sampler.zones().size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool linked = names[i] == "link.wav";
+        const std::string path = sounds + "/" + names[i];
+        EXPECT_EQ(rig.sampler.zones()[i]->m_pSample->m_pData != nullptr, linked) << path;
+        EXPECT_EQ(err.find("Failed to open sample: " + path + "\n") != std::string::npos, !linked)
+            << path;
+    }
 }
 
 // Envelope settings from a file: a sustain level outside 0..1 (or no number)
