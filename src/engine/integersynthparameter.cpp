@@ -31,7 +31,7 @@ int truncateToInt(float value) {
 
 std::string IntegerSynthParameter::getDisplay() const {
     char text[SYNTH_PARAMETER_DISPLAY_MAX + 1];
-    std::snprintf(text, sizeof text, "%d %s", truncateToInt(m_value), m_unit.c_str());
+    std::snprintf(text, sizeof text, "%d %s", truncateToInt(getValue()), m_unit.c_str());
     return text;
 }
 

@@ -74,7 +74,7 @@ SamplerEngine::SamplerEngine()
     m_programs.push_back(SamplerProgram());
     m_programs[0].setName("Default");
     buildFactoryPrograms(m_programs);
-    m_pCurrentProgram = &m_programs[0];
+    m_pCurrentProgram.store(&m_programs[0], std::memory_order_relaxed);
 
     m_pInterleaveBuffer = std::make_unique<float[]>(INTERLEAVE_BUFFER_FLOATS);
     m_pSampler = std::make_unique<Sampler>();
@@ -106,8 +106,8 @@ void SamplerEngine::process(float** /*inputs*/, float** outputs, int32_t numFram
 
 void SamplerEngine::setProgram(int32_t index) {
     SynthEngine::setProgram(index);
-    const std::string name =
-        m_pCurrentProgram != nullptr ? m_pCurrentProgram->m_name : std::string();
+    const SynthProgram* program = getCurrentProgram();
+    const std::string name = program != nullptr ? program->m_name : std::string();
     m_pSampler->stopAllVoices();
     const std::string folder = samplerSoundsDir();
     const std::string path = folder + "/" + name + ".jsfb";

@@ -45,13 +45,14 @@ SynthEngine::~SynthEngine() {
     m_pEventQueue = nullptr;
     m_eventQueueBlock.reset();
     m_voiceMap.clear();
-    m_pCurrentProgram = nullptr;
+    m_pCurrentProgram.store(nullptr, std::memory_order_relaxed);
     m_programs.clear();
 }
 
 void SynthEngine::setProgram(int32_t index) {
     if (index >= 0 && static_cast<std::size_t>(index) < m_programs.size()) {
-        m_pCurrentProgram = &m_programs[static_cast<std::size_t>(index)];
+        m_pCurrentProgram.store(&m_programs[static_cast<std::size_t>(index)],
+                                std::memory_order_relaxed);
     }
 }
 

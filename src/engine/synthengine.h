@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -22,7 +23,11 @@ constexpr int32_t SYNTH_EVENT_QUEUE_SIZE = 256;
 // - process() and the engine operations that events call (noteOn, noteOff,
 //   pitchBend) run on the audio thread: no allocation, no waiting.
 // - setProgram runs on whatever thread the host or the editor uses and moves
-//   m_pCurrentProgram without a lock.
+//   m_pCurrentProgram without a lock. The reference is atomic with relaxed
+//   ordering: the programs it points to are built before any other thread
+//   sees the engine and never move, so a reader needs nothing from the
+//   writer but the address itself. A reader may still see the program
+//   before or after a change that runs at that moment, as the design accepts.
 //
 // The destructor is not virtual: an engine is destroyed only as its concrete
 // type, so concrete engines should be `final` (and nothing can delete one
@@ -72,6 +77,11 @@ public:
     // Takes back an event that this engine posted, once it has executed or was
     // refused. Audio thread; no allocation.
     void releaseEvent(SynthEvent* event) { m_eventPool.release(event); }
+    // The current program, null before one is set. Any thread.
+    SynthProgram* getCurrentProgram() const {
+        return m_pCurrentProgram.load(std::memory_order_relaxed);
+    }
+
     // Events posted and not yet released (queued ones, normally). Any thread
     // that does not race the audio thread.
     int32_t liveEventCount() const { return m_eventPool.liveCount(); }
@@ -88,9 +98,9 @@ public:
     // Filled by the concrete engine's constructor and never resized after a
     // program is current: m_pCurrentProgram points into it.
     std::vector<SynthProgram> m_programs;
-    SynthProgram* m_pCurrentProgram; // not owned; null until a program is current
-    std::vector<int32_t> m_voiceMap; // -1 each; nothing reads it
-    EventRingBuffer* m_pEventQueue;  // header of the queue block, slots behind it
+    std::atomic<SynthProgram*> m_pCurrentProgram; // not owned; null until a program is current
+    std::vector<int32_t> m_voiceMap;              // -1 each; nothing reads it
+    EventRingBuffer* m_pEventQueue;               // header of the queue block, slots behind it
     int32_t m_numVoices;
 
 protected:

@@ -29,10 +29,15 @@ SynthParameter::SynthParameter(const char* name, const char* unit, float min, fl
       m_name(name != nullptr ? name : ""), m_unit(unit != nullptr ? unit : ""), m_max(max),
       m_min(min), m_default(defaultValue), m_value(defaultValue) {}
 
+SynthParameter::SynthParameter(const SynthParameter& other)
+    : m_fromNormalized(other.m_fromNormalized), m_toNormalized(other.m_toNormalized),
+      m_name(other.m_name), m_unit(other.m_unit), m_max(other.m_max), m_min(other.m_min),
+      m_default(other.m_default), m_value(other.getValue()) {}
+
 std::string SynthParameter::getDisplay() const {
     char text[SYNTH_PARAMETER_DISPLAY_MAX + 1];
     // snprintf never writes past the buffer; a long unit is simply cut.
-    std::snprintf(text, sizeof text, "%.2f %s", static_cast<double>(m_value), m_unit.c_str());
+    std::snprintf(text, sizeof text, "%.2f %s", static_cast<double>(getValue()), m_unit.c_str());
     return text;
 }
 
@@ -41,13 +46,8 @@ void SynthParameter::setValue(float v) {
     if (std::isnan(v)) {
         return;
     }
-    if (m_min > v) {
-        m_value = m_min;
-    } else if (v > m_max) {
-        m_value = m_max;
-    } else {
-        m_value = v;
-    }
+    const float clamped = m_min > v ? m_min : (v > m_max ? m_max : v);
+    m_value.store(clamped, std::memory_order_relaxed);
 }
 
 SynthParameter* SynthParameter::clone() const {

@@ -50,7 +50,7 @@ VstInt32 VstInterface::parameterCount() const {
 }
 
 SynthParameter* VstInterface::currentParameter(VstInt32 index) const {
-    SynthProgram* program = m_pSynthEngine->m_pCurrentProgram;
+    SynthProgram* program = m_pSynthEngine->getCurrentProgram();
     if (index < 0 || index >= parameterCount() || !program) {
         return nullptr;
     }
@@ -119,7 +119,7 @@ float VstInterface::getParameter(VstInt32 index) {
     if (!parameter) {
         return 0.0f;
     }
-    return parameter->m_toNormalized(parameter->m_min, parameter->m_max, parameter->m_value);
+    return parameter->m_toNormalized(parameter->m_min, parameter->m_max, parameter->getValue());
 }
 
 void VstInterface::setProgram(VstInt32 program) {
@@ -131,7 +131,7 @@ void VstInterface::setProgram(VstInt32 program) {
 }
 
 void VstInterface::setProgramName(char* name) {
-    SynthProgram* program = m_pSynthEngine->m_pCurrentProgram;
+    SynthProgram* program = m_pSynthEngine->getCurrentProgram();
     if (!name || !program) {
         return;
     }
@@ -139,7 +139,7 @@ void VstInterface::setProgramName(char* name) {
 }
 
 void VstInterface::getProgramName(char* name) {
-    const SynthProgram* program = m_pSynthEngine->m_pCurrentProgram;
+    const SynthProgram* program = m_pSynthEngine->getCurrentProgram();
     if (program) {
         vstBoundedCopy(name, program->m_name.c_str(), kVstMaxProgNameLen);
     }

@@ -124,8 +124,8 @@ bool VSTGuiEditor::open(void* ptr) {
 
     m_pSynthEngine = static_cast<VstInterface*>(effect)->m_pSynthEngine;
     m_parameters.clear();
-    if (m_pSynthEngine->m_pCurrentProgram) {
-        m_parameters = m_pSynthEngine->m_pCurrentProgram->getParameters();
+    if (const SynthProgram* program = m_pSynthEngine->getCurrentProgram()) {
+        m_parameters = program->getParameters();
     }
     const int32 count = parameterCount();
     m_programNames.clear();
@@ -290,7 +290,7 @@ int32 VSTGuiEditor::parameterCount() const {
 }
 
 std::string VSTGuiEditor::parameterDisplay(int32 index) const {
-    const SynthProgram* program = m_pSynthEngine ? m_pSynthEngine->m_pCurrentProgram : nullptr;
+    const SynthProgram* program = m_pSynthEngine ? m_pSynthEngine->getCurrentProgram() : nullptr;
     if (!program || index < 0 || index >= static_cast<int32>(program->getParameters().size())) {
         return std::string();
     }
@@ -344,8 +344,8 @@ void VSTGuiEditor::dbSelectionChanged(int32 selectedRow, GenericStringListDataBr
     m_lastSelectedRow = selectedRow;
     std::printf("clicked %d\n", selectedRow);
     effect->setProgram(selectedRow);
-    if (m_pSynthEngine->m_pCurrentProgram) {
-        m_pProgramNameLabel->setText(m_pSynthEngine->m_pCurrentProgram->m_name.c_str());
+    if (const SynthProgram* program = m_pSynthEngine->getCurrentProgram()) {
+        m_pProgramNameLabel->setText(program->m_name.c_str());
     }
     m_pProgramNameLabel->invalid();
     static_cast<AudioEffectX*>(effect)->updateDisplay();

@@ -1,6 +1,7 @@
-// One thread renders blocks with notes while another changes programs, as a
-// host's audio and GUI threads do. Run under ThreadSanitizer: no race may be
-// reported, nothing may crash, and every block must be finite.
+// One thread renders blocks with notes while two others change programs, as
+// a host's audio thread, its automation thread and the editor do. Run under
+// ThreadSanitizer: no race may be reported, nothing may crash, and every
+// block must be finite.
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,16 @@ TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
 
     std::atomic<bool> rendering{true};
     std::atomic<int> changes{0};
-    std::thread programThread([&] {
+    const auto changePrograms = [&](int first) {
         // Index 4 ("Drum Kit 1") has no pack: the previous one stays.
-        for (int i = 0; rendering.load(); ++i) {
+        for (int i = first; rendering.load(); ++i) {
             engine->setProgram(i % 5);
             changes.fetch_add(1);
             // Leave the audio thread blocks to play between installations.
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
-    });
+    };
+    std::thread programThreads[] = {std::thread(changePrograms, 0), std::thread(changePrograms, 2)};
 
     constexpr int BLOCKS = 1500;
     constexpr int FRAMES = 128;
@@ -58,7 +60,9 @@ TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
         }
     }
     rendering = false;
-    programThread.join();
+    for (std::thread& thread : programThreads) {
+        thread.join();
+    }
     EXPECT_GE(changes.load(), 20);
 }
 

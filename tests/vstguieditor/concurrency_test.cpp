@@ -1,33 +1,64 @@
-// Parameter values that reach the editor from a host's automation thread
-// while its GUI thread idles the window. Run under ThreadSanitizer: the
-// other thread must never touch a view.
+// A host's threads against one open editor, as they meet in a session: one
+// changes programs, one automates the parameter (plain and as the editor's
+// knob does), the audio thread renders, and the GUI thread idles the window.
+// Run under ThreadSanitizer: no race may be reported, no view may be touched
+// off the GUI thread, and every block must be finite.
 
 #include "editorhost.h"
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 
-TEST_F(EditorTest, AutomationThreadOnlyPostsWhileTheWindowIdles) {
-    // The plug-in applies the value to the engine before it reaches the
-    // editor; this thread stands for that second step only, so that the
-    // engine's own unguarded value is not what is tested here.
-    VSTGuiEditor* const editor = this->editor();
-    constexpr int kIdles = 300;
-    std::atomic<int> idles{0};
-    std::atomic<bool> done{false};
-    std::thread automation([&] {
-        for (int i = 0; idles.load() < kIdles; ++i) {
-            editor->setParameter(0, static_cast<float>(i % 1000) / 1000.f);
+TEST_F(EditorTest, ProgramsAutomationAndAudioWhileTheWindowIdles) {
+    AEffect* const effect = host->effect();
+    auto* const plugin = static_cast<AudioEffect*>(effect->object);
+    // Each thread steps until the window has idled a while and every other
+    // thread has stepped too, so that all four overlap.
+    std::atomic<int> steps[3] = {};
+    std::atomic<bool> done{false}, finite{true};
+    int started = 0;
+    const auto stepping = [&](auto step) {
+        return std::thread([&, step, n = started++] {
+            for (int i = 0; !done.load(); ++i) {
+                step(i);
+                ++steps[n];
+            }
+        });
+    };
+    const std::string printed = printedBy([&] {
+        std::thread threads[] = {
+            stepping([&](int i) { host->dispatch(effSetProgram, 0, i % 7); }),
+            stepping([&](int i) {
+                const float value = static_cast<float>(i % 7) / 6.f;
+                if (i % 2) {
+                    effect->setParameter(effect, 0, value);
+                } else {
+                    plugin->setParameterAutomated(0, value);
+                }
+            }),
+            stepping([&](int) {
+                float left[64], right[64];
+                float* outputs[] = {left, right};
+                effect->processReplacing(effect, nullptr, outputs, 64);
+                for (float sample : left) {
+                    finite = finite && std::isfinite(sample);
+                }
+            }),
+        };
+        for (int idles = 0; idles < 200 || steps[0] < 50 || steps[1] < 50 || steps[2] < 50;
+             ++idles) {
+            host->idle();
         }
-        editor->setParameter(0, 1.0f);
         done = true;
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
     });
-    while (!done.load()) {
-        host->idle();
-        ++idles;
-    }
-    automation.join();
-    host->idle();
-    // Only the knob moves: the engine's value, and with it the text, stays.
-    EXPECT_EQ(knob(), Knob(1.0f, "0 osc"));
+    EXPECT_NE(printed.find("Loading sample pack"), std::string::npos);
+    EXPECT_TRUE(finite.load());
+    // Afterwards the window follows the GUI thread's own change at once.
+    host->dispatch(effSetProgram, 0, 0);
+    effect->setParameter(effect, 0, 1.0f);
+    EXPECT_EQ(knob(), Knob(1.0f, "3 osc"));
 }
