@@ -16,10 +16,12 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
+    if (m_pDestroyed != nullptr)
+        *m_pDestroyed = true;
     if (frame != nullptr) {
         CFrame* f = frame;
         frame = nullptr;
-        f->forget();
+        f->close();
     }
 }
 
@@ -47,7 +49,9 @@ void AEffGUIEditor::close() {
     if (frame != nullptr) {
         CFrame* f = frame;
         frame = nullptr;
-        f->forget();
+        // The frame may be in the middle of a click whose handler led here;
+        // it goes when that is done.
+        f->close();
     }
     AEffEditor::close();
 }
@@ -57,15 +61,24 @@ void AEffGUIEditor::idle() {
     if (m_inIdle)
         return;
     m_inIdle = true;
+    // A click handled in the frame's idle, or the host's own idle, may end in
+    // the host closing the whole plug-in, this editor included.
+    bool destroyed = false;
+    m_pDestroyed = &destroyed;
     claimGuiThread();
     m_showingPosted = true;
     m_inbox.drain([this](VSTGUI::int32 index, float value) { setParameter(index, value); });
     m_showingPosted = false;
     if (frame != nullptr)
         frame->idle();
+    if (destroyed)
+        return;
     doIdleStuff();
     if (effect != nullptr)
         effect->masterIdle();
+    if (destroyed)
+        return;
+    m_pDestroyed = nullptr;
     m_inIdle = false;
 }
 

@@ -27,7 +27,8 @@ public:
     // as the GUI thread. Derived editors build their frame here; the base
     // answers true.
     bool open(void* ptr) override;
-    // Host's GUI thread: releases the frame and every view in it.
+    // Host's GUI thread: releases the frame and every view in it; also safe
+    // from inside a callback of the frame's event handling.
     void close() override;
     // Host's GUI thread, never blocks: applies parameter values posted from
     // other threads, handles window events, advances animations, redraws what
@@ -82,6 +83,9 @@ private:
     // GUI thread: set while waiting values are being shown, which are not newer
     // than what another thread may post meanwhile.
     bool m_showingPosted = false;
+    // While idle runs: set by the destructor, as the host may delete the
+    // plug-in from inside a callback of that idle.
+    bool* m_pDestroyed = nullptr;
 };
 
 namespace VSTGUI {

@@ -36,4 +36,25 @@ private:
     int32 m_nbReference = 1;
 };
 
+// Holds a reference to an object for the length of a scope. An object whose
+// handler calls out (to a listener, or through the editor to the host) keeps
+// itself alive this way: whatever the callee releases, the object is deleted
+// only when its handler is done.
+class CBaseObjectGuard {
+public:
+    explicit CBaseObjectGuard(CBaseObject* object) : m_object(object) {
+        if (m_object != nullptr)
+            m_object->remember();
+    }
+    ~CBaseObjectGuard() {
+        if (m_object != nullptr)
+            m_object->forget();
+    }
+    CBaseObjectGuard(const CBaseObjectGuard&) = delete;
+    CBaseObjectGuard& operator=(const CBaseObjectGuard&) = delete;
+
+private:
+    CBaseObject* m_object;
+};
+
 } // namespace VSTGUI

@@ -49,7 +49,21 @@ CFrame::~CFrame() {
     setParentFrame(nullptr);
 }
 
+void CFrame::close() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    clearMouseDownView();
+    removeAll(true);
+    m_window.reset();
+    m_pSystemWindow = nullptr;
+    m_pEditor = nullptr;
+    forget();
+}
+
 bool CFrame::open(void* pSystemWindow) {
+    if (m_closed)
+        return false;
     m_window.reset();
     m_pSystemWindow = pSystemWindow;
     if (pSystemWindow == nullptr)
@@ -187,7 +201,13 @@ void CFrame::processWindowEvents() {
 }
 
 void CFrame::idle() {
+    if (m_closed)
+        return;
+    // A click handled here may end in the host closing the editor.
+    const CBaseObjectGuard self(this);
     processWindowEvents();
+    if (m_closed)
+        return;
     if (m_animator->hasAnimations())
         m_animator->tick(getTimeMs());
     if (m_needsRedraw) {
@@ -203,6 +223,9 @@ void CFrame::idle() {
 }
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    if (m_closed)
+        return kMouseEventNotHandled;
+    const CBaseObjectGuard self(this);
     m_lastMouse = where;
     if (getMouseDownView() != nullptr) {
         const int32 pressed = buttons & (kLButton | kMButton | kRButton);
@@ -213,24 +236,32 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
         // never came (the window lost it): end that press here first.
         CPoint up(where.x + m_size.left, where.y + m_size.top);
         CViewContainer::onMouseUp(up, buttons);
+        if (m_closed)
+            return kMouseEventHandled;
     }
     CPoint p(where.x + m_size.left, where.y + m_size.top);
     return CViewContainer::onMouseDown(p, buttons);
 }
 
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons) {
+    if (m_closed)
+        return kMouseEventNotHandled;
     m_lastMouse = where;
     CPoint p(where.x + m_size.left, where.y + m_size.top);
     return CViewContainer::onMouseUp(p, buttons);
 }
 
 CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons) {
+    if (m_closed)
+        return kMouseEventNotHandled;
     m_lastMouse = where;
     CPoint p(where.x + m_size.left, where.y + m_size.top);
     return CViewContainer::onMouseMoved(p, buttons);
 }
 
 bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) {
+    if (m_closed)
+        return false;
     m_lastMouse = where;
     CPoint p(where.x + m_size.left, where.y + m_size.top);
     return CViewContainer::onWheel(p, distance, buttons);

@@ -29,6 +29,14 @@ public:
     // Releases every view, then closes the window.
     ~CFrame() override;
 
+    // The editor is done with its window: releases every view (ending their
+    // gestures with the editor), closes the window, forgets the editor and
+    // drops the editor's reference. A frame that is dispatching an event at
+    // that moment (a view's handler led the host to close the editor) lives
+    // on until the event is done, handling and drawing nothing more.
+    void close();
+    bool isClosed() const { return m_closed; }
+
     // Opens a child window inside the host's window. False when there is no
     // display or the parent is unusable: the frame then stays off-screen.
     // Opening again first closes the old window.
@@ -97,6 +105,7 @@ private:
     bool m_needsRedraw = true;
     bool m_presentPending = false;
     uint32 m_renderCount = 0;
+    bool m_closed = false;
 };
 
 } // namespace VSTGUI

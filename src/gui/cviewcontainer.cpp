@@ -124,6 +124,9 @@ std::vector<CView*> CViewContainer::takeHitViews(const CPoint& where) const {
 }
 
 CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const CButtonState& buttons) {
+    // A handler may lead to this container's release (the host closing the
+    // window from inside a click): it stays alive until the event is done.
+    const CBaseObjectGuard self(this);
     CPoint local(where.x - m_size.left, where.y - m_size.top);
     // A view that does not take the press (a picture, a right click on a
     // button) leaves it to the views beneath it. Each hit view is held while
@@ -153,6 +156,7 @@ CMouseEventResult CViewContainer::onMouseUp(CPoint& where, const CButtonState& b
     CView* v = m_pMouseDownView;
     if (v == nullptr)
         return kMouseEventNotHandled;
+    const CBaseObjectGuard self(this);
     m_pMouseDownView = nullptr;
     CPoint local(where.x - m_size.left, where.y - m_size.top);
     CMouseEventResult result = v->onMouseUp(local, buttons);
@@ -164,15 +168,16 @@ CMouseEventResult CViewContainer::onMouseMoved(CPoint& where, const CButtonState
     CView* v = m_pMouseDownView;
     if (v == nullptr)
         return kMouseEventNotHandled;
+    const CBaseObjectGuard self(this);
     CPoint local(where.x - m_size.left, where.y - m_size.top);
-    v->remember();
+    const CBaseObjectGuard held(v);
     CMouseEventResult result = v->onMouseMoved(local, buttons);
-    v->forget();
     return result == kMouseEventNotImplemented ? kMouseEventNotHandled : result;
 }
 
 bool CViewContainer::onWheel(const CPoint& where, const float& distance,
                              const CButtonState& buttons) {
+    const CBaseObjectGuard self(this);
     const CPoint local(where.x - m_size.left, where.y - m_size.top);
     // As a press: the wheel goes down through the views under the pointer
     // until one takes it.

@@ -256,7 +256,9 @@ void VSTGuiEditor::close() {
     CFrame* oldFrame = frame;
     frame = nullptr;
     if (oldFrame) {
-        oldFrame->forget();
+        // The host may close from inside a click of this window, which then
+        // lives on until its event handling is done.
+        oldFrame->close();
         assert(m_pSynthEngine);
     }
     // These views died with the window.
