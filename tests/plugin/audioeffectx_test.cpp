@@ -1,7 +1,6 @@
-#include "plugin/audioeffectx.h"
-
-#include "recordingeffect.h"
-#include "recordinghost.h"
+// The extended base class: its defaults, its requests to the host and its
+// speaker arrangements.
+#include "recording.h"
 
 #include <gtest/gtest.h>
 
@@ -9,130 +8,40 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
-using PlainEffectX = PlainEffect<AudioEffectX>;
-
-constexpr VstInt32 kPrograms = 4;
-
-TEST(AudioEffectX, DispatcherTable) {
-    VstSpeakerArrangement input{};
-    input.numChannels = 3;
-    std::vector<DispatchCase> cases = {
-        // The whole value: a reference cut to 32 bits would not reach the record.
-        {effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&input), true, 0, 1, 1,
-         "setSpeakerArrangement(3,0)"},
-        {effProcessEvents, 0, 0, true, 0, 1, 1, "processEvents(0)"},
-        {effCanBeAutomated, 3, 0, false, 0, 1, 1, "canParameterBeAutomated(3)"},
-        {effCanBeAutomated, 3, 0, false, 0, 0, 0, "canParameterBeAutomated(3)"},
-        {effString2Parameter, 1, 0, true, 0, 1, 1, "string2parameter(1,text)"},
-        {effGetProgramNameIndexed, 5, 9, true, 0, 1, 1, "getProgramNameIndexed(9,5)"},
-        {effGetInputProperties, 1, 0, true, 0, 1, 1, "getInputProperties(1)"},
-        {effGetOutputProperties, 1, 0, true, 0, 0, 0, "getOutputProperties(1)"},
-        {effGetPlugCategory, 0, 0, false, 0, 2, 2, "getPlugCategory()"},
-        {effOfflineNotify, 1, 3, true, 0, 1, 1, "offlineNotify(3,1)"},
-        {effOfflineNotify, 0, 3, true, 0, 1, 1, "offlineNotify(3,0)"},
-        {effOfflinePrepare, 0, 4, true, 0, 1, 1, "offlinePrepare(4)"},
-        {effOfflineRun, 0, 4, true, 0, 0, 0, "offlineRun(4)"},
-        {effProcessVarIo, 0, 0, true, 0, 1, 1, "processVariableIo()"},
-        {effSetBypass, 0, 2, false, 0, 1, 1, "setBypass(1)"},
-        {effSetBypass, 0, 0, false, 0, 0, 0, "setBypass(0)"},
-        {effGetEffectName, 0, 0, true, 0, 1, 1, "getEffectName()"},
-        {effGetVendorString, 0, 0, true, 0, 1, 1, "getVendorString()"},
-        {effGetProductString, 0, 0, true, 0, 1, 1, "getProductString()"},
-        {effGetVendorVersion, 0, 0, false, 0, -2, -2, "getVendorVersion()"},
-        {effVendorSpecific, 7, VstIntPtr(1) << 40, true, 0.5f, VstIntPtr(1) << 33,
-         VstIntPtr(1) << 33, "vendorSpecific(7,1099511627776,0.5)"},
-        {effCanDo, 0, 0, true, 0, -1, -1, "canDo(text)"},
-        {effGetTailSize, 0, 0, false, 0, 99, 99, "getGetTailSize()"},
-        {effGetParameterProperties, 1, 0, true, 0, 1, 1, "getParameterProperties(1)"},
-        {effGetVstVersion, 0, 0, false, 0, 2400, 2400, "getVstVersion()"},
-        {effGetMidiProgramName, 3, 0, true, 0, 5, 5, "getMidiProgramName(3)"},
-        {effGetCurrentMidiProgram, 3, 0, true, 0, -1, -1, "getCurrentMidiProgram(3)"},
-        // Answered without a record too: 0 would name a real program.
-        {effGetCurrentMidiProgram, 3, 0, false, 0, -1, -1, "getCurrentMidiProgram(3)"},
-        {effGetMidiProgramCategory, 3, 0, true, 0, 2, 2, "getMidiProgramCategory(3)"},
-        {effHasMidiProgramsChanged, 3, 0, false, 0, 1, 1, "hasMidiProgramsChanged(3)"},
-        {effGetMidiKeyName, 3, 0, true, 0, 1, 1, "getMidiKeyName(3)"},
-        {effBeginSetProgram, 0, 0, false, 0, 1, 1, "beginSetProgram()"},
-        {effEndSetProgram, 0, 0, false, 0, 1, 1, "endSetProgram()"},
-        // One reference given is still written through.
-        {effGetSpeakerArrangement, 0, 0, true, 0, 0, 0, "getSpeakerArrangement()"},
-        {effShellGetNextPlugin, 0, 0, true, 0, 6, 6, "getNextShellPlugin()"},
-        {effStartProcess, 0, 0, false, 0, 1, 1, "startProcess()"},
-        {effStopProcess, 0, 0, false, 0, 1, 1, "stopProcess()"},
-        {effSetTotalSampleToProcess, 0, 512, false, 0, 512, 512, "setTotalSampleToProcess(512)"},
-        {effSetPanLaw, 0, 1, false, 0.5f, 1, 1, "setPanLaw(1,0.5)"},
-        {effBeginLoadBank, 0, 0, true, 0, -1, -1, "beginLoadBank()"},
-        {effBeginLoadProgram, 0, 0, true, 0, 1, 1, "beginLoadProgram()"},
-        {effSetProcessPrecision, 0, 1, false, 0, 1, 1, "setProcessPrecision(1)"},
-        {effGetNumMidiInputChannels, 0, 0, false, 0, 16, 16, "getNumMidiInputChannels()"},
-        {effGetNumMidiOutputChannels, 0, 0, false, 0, 0, 0, "getNumMidiOutputChannels()"},
-        // The basic opcodes still answer as AudioEffect's dispatcher does.
-        {effIdentify, 0, 0, false, 0, 0, 0x4E764566, ""},
-        {effSetProgram, 0, 2, false, 0, 0, 0, "setProgram(2)"},
-        {effSetProgram, 0, kPrograms, false, 0, 0, 0, ""},
-        {effMainsChanged, 0, 0, false, 0, 0, 0, "suspend()"},
-    };
-    // Deprecated and unknown opcodes, and those without the editor they
-    // need, reach nothing although every operation would answer 1; so do
-    // opcodes that need a pointer and get none.
-    for (VstInt32 opcode : std::initializer_list<VstInt32>{
-             effGetNumProgramCategories, effCopyProgram, effConnectInput, effConnectOutput,
-             effGetCurrentPosition, effGetDestinationBuffer, effSetBlockSizeAndSampleRate,
-             effGetErrorText, effIdle, effGetIcon, effSetViewPosition, effKeysRequired,
-             effEditKeyDown, effEditKeyUp, effSetEditKnobMode, 80, 200, -5}) {
-        cases.push_back({opcode, 1, 1, true, 1.0f, 1, 0, ""});
-    }
-    for (VstInt32 opcode : {effProcessEvents, effString2Parameter, effGetProgramNameIndexed,
-                            effGetOutputProperties, effCanDo}) {
-        cases.push_back({opcode, 1, 1, false, 0, 1, 0, ""});
-    }
-    expectDispatches<RecordingEffectX>(kPrograms, cases);
-}
-
+// The extensions' neutral answers, through the dispatcher.
 TEST(AudioEffectX, Defaults) {
-    PlainEffectX effect;
-    // Room for any record an opcode's pointer names.
-    char scratch[512] = "text";
-    struct Default {
-        VstInt32 opcode;
-        VstInt32 index;
-        VstIntPtr value;
-        VstIntPtr answer;
+    PlainEffect effect;
+    char scratch[512] = "text"; // room for any record an opcode's pointer names
+    const std::pair<VstInt32, VstIntPtr> defaults[] = {
+        {effCanBeAutomated, 1},
+        {effString2Parameter, 0},
+        {effGetProgramNameIndexed, 0},
+        {effGetOutputProperties, 0},
+        {effGetPlugCategory, 0},
+        {effGetVstVersion, 2400},
+        {effGetCurrentMidiProgram, -1},
+        {effSetTotalSampleToProcess, 512},
+        {effGetTailSize, 0},
+        {effCanDo, 0},
+        {effGetNumMidiInputChannels, 0},
     };
-    const Default defaults[] = {
-        {effCanBeAutomated, 12345, 0, 1},
-        {effString2Parameter, 0, 0, 0},
-        {effGetProgramNameIndexed, 0, 0, 0},
-        {effGetOutputProperties, 0, 0, 0},
-        {effGetPlugCategory, 0, 0, kPlugCategUnknown},
-        {effGetVstVersion, 0, 0, 2400},
-        {effGetCurrentMidiProgram, 0, 0, -1},
-        {effSetTotalSampleToProcess, 0, 512, 512},
-        {effGetTailSize, 0, 0, 0},
-        {effCanDo, 0, 0, 0},
-        {effGetNumMidiInputChannels, 0, 0, 0},
-        {effEditKeyDown, 65, 300, 0},
-        {effSetEditKnobMode, 0, 1, 0},
-    };
-    for (const Default& d : defaults) {
-        EXPECT_EQ(effect.dispatcher(d.opcode, d.index, d.value, scratch, 0), d.answer)
-            << "opcode " << d.opcode;
+    for (const auto& [opcode, answer] : defaults) {
+        EXPECT_EQ(effect.dispatcher(opcode, 12345, 512, scratch, 0), answer) << opcode;
     }
+    EXPECT_EQ(effect.dispatcher(effGetCurrentMidiProgram, 0, 0, nullptr, 0), -1);
     effect.isSynth(true);
     EXPECT_EQ(effect.dispatcher(effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategSynth);
-    effect.isSynth(false);
-    EXPECT_EQ(effect.dispatcher(effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategUnknown);
 
     EXPECT_EQ(effect.getNumCategories(), 1);
     EXPECT_EQ(effect.reportDestinationBuffer(), nullptr);
     effect.setBlockSizeAndSampleRate(256, 96000.0f);
     EXPECT_EQ(effect.getBlockSize(), 256);
     EXPECT_EQ(effect.getSampleRate(), 96000.0f);
-
-    EXPECT_EQ(effect.dispatcher(effGetCurrentMidiProgram, 0, 0, nullptr, 0), -1);
 
     // No arrangement of its own: every reference the host gives is cleared,
     // whether or not the other one is given.
@@ -149,46 +58,25 @@ TEST(AudioEffectX, Defaults) {
     }
 }
 
-TEST(AudioEffectX, KeyOpcodesBuildTheKeyRecord) {
-    CallLog log;
-    RecordingEffectX effect(nullptr, 1, 1);
-    auto* editor = new RecordingEditor(&effect, log);
-    effect.setEditor(editor);
-    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 65, 300, nullptr, 2.9f), 1);
-    EXPECT_EQ(effect.dispatcher(effEditKeyUp, 66, 0x1FF, nullptr, 258.5f), 1);
-    editor->next = false;
-    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 1, 0, nullptr, -1.0f), 0);
-    EXPECT_EQ(effect.dispatcher(effSetEditKnobMode, 0, 2, nullptr, 0), 0);
-    // A modifier no integer holds is no modifier rather than undefined.
-    EXPECT_EQ(effect.dispatcher(effEditKeyDown, 2, 0, nullptr, 1e30f), 0);
-    EXPECT_EQ(log.joined(), "editor.onKeyDown(65,44,2) editor.onKeyUp(66,255,2) "
-                            "editor.onKeyDown(1,0,255) editor.setKnobMode(2) "
-                            "editor.onKeyDown(2,0,0)");
-}
-
+// A synthesizer asks every time it is switched on, without consulting its
+// own canDo; anything else only when canDo answers exactly 1.
 TEST(AudioEffectX, ResumeAsksForMidi) {
-    RecordingHost host;
-    {
-        // A synthesizer asks every time, without consulting its own canDo.
-        RecordingEffectX synth(RecordingHost::callback, 1, 1);
-        synth.isSynth(true);
-        synth.next = -1;
-        synth.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
-        synth.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
-        EXPECT_EQ(synth.log.joined(), "resume() resume()");
-        const auto wants = host.withOpcode(audioMasterWantMidi);
-        ASSERT_EQ(wants.size(), 2u);
-        EXPECT_EQ(wants[0].value, 1);
-        EXPECT_EQ(wants[0].effect, synth.getAeffect());
-    }
-    for (VstIntPtr canDoAnswer : {VstIntPtr(1), VstIntPtr(0), VstIntPtr(-1), VstIntPtr(2)}) {
-        host.clear();
-        RecordingEffectX effect(RecordingHost::callback, 1, 1);
-        effect.next = canDoAnswer;
-        effect.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
-        EXPECT_EQ(effect.log.joined(), "resume() canDo(receiveVstMidiEvent)");
-        EXPECT_EQ(host.withOpcode(audioMasterWantMidi).size(), canDoAnswer == 1 ? 1u : 0u)
-            << canDoAnswer;
+    for (VstIntPtr canDoAnswer : {1, 0, -1, 2}) {
+        for (bool synth : {true, false}) {
+            RecordingHost host;
+            RecordingEffect effect(RecordingHost::callback, 1, 1);
+            effect.isSynth(synth);
+            effect.next = canDoAnswer;
+            effect.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
+            EXPECT_EQ(effect.log.joined(),
+                      synth ? "resume()" : "resume() canDo(receiveVstMidiEvent)");
+            const bool asks = synth || canDoAnswer == 1;
+            ASSERT_EQ(host.requests.size(), asks ? 1u : 0u) << canDoAnswer << synth;
+            if (asks) {
+                EXPECT_EQ(host.requests[0].opcode, audioMasterWantMidi);
+                EXPECT_EQ(host.requests[0].value, 1);
+            }
+        }
     }
 }
 
@@ -196,7 +84,7 @@ TEST(AudioEffectX, ResumeAsksForMidi) {
 // answers than its one example, and arguments refused before the host.
 TEST(AudioEffectX, HostAnswersBeyondTheTable) {
     RecordingHost host;
-    RecordingEffectX effect(RecordingHost::callback, 1, 1);
+    RecordingEffect effect(RecordingHost::callback, 1, 1);
     EXPECT_TRUE(host.requests.empty()) << "construction asked the host";
     host.answers[audioMasterVersion] = 0;
     EXPECT_EQ(effect.getMasterVersion(), 1);
@@ -211,7 +99,7 @@ TEST(AudioEffectX, HostAnswersBeyondTheTable) {
 
     effect.setParameterAutomated(2, 0.75f);
     EXPECT_EQ(effect.log.joined(), "setParameter(2,0.75)");
-    RecordingEffectX alone(nullptr, 1, 1);
+    RecordingEffect alone(nullptr, 1, 1);
     alone.setParameterAutomated(1, 0.5f);
     EXPECT_EQ(alone.log.joined(), "setParameter(1,0.5)");
 
@@ -232,7 +120,7 @@ TEST(AudioEffectX, HostAnswersBeyondTheTable) {
     host.answers[audioMasterOpenFileSelector] = 1;
     host.answers[audioMasterCloseFileSelector] = 1;
     host.answers[audioMasterGetChunkFile] = 1;
-    host.clear();
+    host.requests.clear();
     EXPECT_FALSE(effect.openFileSelector(nullptr));
     EXPECT_FALSE(effect.closeFileSelector(nullptr));
     EXPECT_FALSE(effect.getChunkFile(nullptr));
@@ -252,7 +140,7 @@ VstIntPtr resultOf(VstIntPtr value) {
 VstIntPtr resultOf(const void* reference) {
     return reinterpret_cast<VstIntPtr>(reference);
 }
-#define CALL(call) #call, [&](RecordingEffectX & x) { return resultOf((call)); }
+#define CALL(call) #call, [&](RecordingEffect & x) { return resultOf((call)); }
 
 TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
     // H: bits beyond the low 32 only; A: those and 5 in the low 32.
@@ -266,16 +154,13 @@ TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
     auto* const window = static_cast<VstWindow*>(p);
     auto* const select = static_cast<VstFileSelect*>(p);
     struct Case {
-        VstInt32 opcode;
-        VstInt32 index;
+        VstInt32 opcode, index;
         VstIntPtr value;
         bool withPtr; // the host sees p
         float opt;
-        VstIntPtr answer;
-        VstIntPtr withHost;
-        VstIntPtr withoutHost;
+        VstIntPtr answer, withHost, withoutHost;
         const char* name;
-        std::function<VstIntPtr(RecordingEffectX&)> call;
+        std::function<VstIntPtr(RecordingEffect&)> call;
     };
     const Case cases[] = {
         {audioMasterVersion, 0, 0, 0, 0, A, 5, 1, CALL(x.getMasterVersion())},
@@ -339,18 +224,16 @@ TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
         {
             RecordingHost host;
             host.answers[c.opcode] = c.answer;
-            RecordingEffectX effect(RecordingHost::callback, 1, 1);
+            RecordingEffect effect(RecordingHost::callback, 1, 1);
             EXPECT_EQ(c.call(effect), c.withHost) << c.name;
             ASSERT_EQ(host.requests.size(), 1u) << c.name;
             const HostRequest& r = host.requests[0];
-            EXPECT_EQ(r.effect, effect.getAeffect()) << c.name;
-            EXPECT_EQ(r.opcode, c.opcode) << c.name;
-            EXPECT_EQ(r.index, c.index) << c.name;
-            EXPECT_EQ(r.value, c.value) << c.name;
-            EXPECT_EQ(r.ptr, c.withPtr ? p : nullptr) << c.name;
-            EXPECT_EQ(r.opt, c.opt) << c.name;
+            EXPECT_EQ(std::tie(r.effect, r.opcode, r.index, r.value, r.ptr, r.opt),
+                      std::make_tuple(effect.getAeffect(), c.opcode, c.index, c.value,
+                                      c.withPtr ? p : nullptr, c.opt))
+                << c.name;
         }
-        RecordingEffectX effect(nullptr, 1, 1);
+        RecordingEffect effect(nullptr, 1, 1);
         EXPECT_EQ(c.call(effect), c.withoutHost) << c.name << " without a host";
     }
 }
@@ -370,7 +253,7 @@ VstSpeakerProperties* speaker(VstSpeakerArrangement* a, int i) {
 }
 
 TEST(AudioEffectX, SpeakerArrangements) {
-    PlainEffectX effect;
+    PlainEffect effect;
 
     VstSpeakerArrangement* from = makeArrangement(2, 1);
     for (int i = 0; i < 2; ++i) {

@@ -115,23 +115,6 @@ TEST(MidiFile, DamagedAndForeignFiles) {
     EXPECT_FALSE(readMidiFile("/nonexistent/file.mid", p, error));
 }
 
-TEST(DemoPhrase, FourPartsInOrder) {
-    const Performance p = demoPhrase();
-    std::vector<int> programs;
-    for (std::size_t i = 0; i < p.events.size(); ++i) {
-        if (i > 0) {
-            EXPECT_LE(p.events[i - 1].seconds, p.events[i].seconds);
-        }
-        if (p.events[i].program >= 0) {
-            programs.push_back(p.events[i].program);
-        }
-    }
-    // Drum kit, bass, lead and pad from the factory list.
-    EXPECT_EQ(programs, (std::vector<int>{4, 39, 13, 73}));
-    EXPECT_GT(p.length(), 10.0);
-    EXPECT_LT(p.length(), 30.0);
-}
-
 // --- The renderer against the probe ----------------------------------------
 
 TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
