@@ -96,18 +96,12 @@ TEST(MidiTranslation, MessagesBecomeTheirEvents) {
         {"note on, channel 16", 0x9F, 60, 100, 7, {{'n', 60, 100, 0.0f, 7}}},
         {"note on, velocity 0", 0x90, 61, 0, 9, {{'f', 61, 0, 0.0f, 9}}},
         {"note off", 0x80, 62, 0, 9, {{'f', 62, 0, 0.0f, 9}}},
-        {"note off, release velocity", 0x8F, 62, 127, 9, {{'f', 62, 0, 0.0f, 9}}},
         {"data bytes carry 7 bits", 0x90, 0xBC, 0xE4, 1, {{'n', 60, 100, 0.0f, 1}}},
         {"all notes off", 0xB0, 123, 0, 300, allNotesOff(1)},
         {"poly mode on", 0xB3, 126, 55, 300, allNotesOff(1)},
-        {"all sound off", 0xB0, 120, 0, 0, {}},
-        {"reset controllers", 0xB0, 121, 0, 0, {}},
         {"sustain pedal", 0xB0, 64, 127, 0, {}},
-        {"poly pressure", 0xA0, 60, 10, 0, {}},
         {"program change", 0xC0, 5, 0, 0, {}},
-        {"channel pressure", 0xD0, 60, 0, 0, {}},
         {"system", 0xF0, 60, 100, 0, {}},
-        {"pitch bend centre", 0xE0, 0x00, 0x40, 4, {{'b', 0, 0, 0.0f, 4}}},
         {"pitch bend top", 0xE5, 0x7F, 0x7F, 4, {{'b', 0, 0, 0.9998779296875f, 4}}},
         {"pitch bend bottom", 0xE0, 0x00, 0x00, 4, {{'b', 0, 0, -1.0f, 4}}},
         {"pitch bend 4097", 0xE0, 0x01, 0x20, 4, {{'b', 0, 0, -0.4998779296875f, 4}}},
@@ -124,25 +118,17 @@ TEST(MidiTranslation, MessagesBecomeTheirEvents) {
 // is dropped, and every event goes back to the pool once it ran or was refused.
 TEST(MidiTranslation, FullQueueDropsTheNextEvent) {
     RecordingEngine engine;
-    for (int round = 0; round < 4; ++round) {
-        const bool bends = round % 2 == 1;
-        if (bends) {
-            for (int i = 0; i < 256; ++i) {
-                engine.handleMidi(0xE0, 0, 0x40, 0);
-            }
-        } else {
-            engine.handleMidi(0xB0, 123, 0, 0);
-            engine.handleMidi(0xB0, 126, 0, 0);
+    for (const bool bends : {false, true, false}) {
+        for (int i = 0; i < (bends ? 256 : 1); ++i) {
+            engine.handleMidi(bends ? 0xE0 : 0xB0, bends ? 0 : 123, 0x40, 0);
         }
-        EXPECT_EQ(engine.m_pEventQueue->readAvailable(), SYNTH_EVENT_QUEUE_SIZE);
+        engine.handleMidi(0xB0, 126, 0, bends ? 0 : 1); // a second group, or a 257th event
         engine.handleMidi(0x90, 60, 100, 0);
         EXPECT_EQ(engine.liveEventCount(), 256);
         engine.calls.clear();
         engine.tick();
-        ASSERT_EQ(engine.calls.size(), 256u) << "round " << round;
-        for (const EngineCall& call : engine.calls) {
-            EXPECT_EQ(std::get<0>(call), bends ? 'b' : 'f');
-        }
+        ASSERT_EQ(engine.calls.size(), 256u);
+        EXPECT_EQ(std::get<0>(engine.calls.back()), bends ? 'b' : 'f');
         EXPECT_EQ(engine.liveEventCount(), 0);
     }
 }
@@ -165,32 +151,19 @@ TEST(SynthEventPool, RefusesWhenFullAndReusesReleasedSlots) {
 #endif
 }
 
+// Program change messages do not reach the programs.
 TEST(SynthEngine, SetProgramAcceptsOnlyExistingIndexes) {
     RecordingEngine engine;
     engine.setProgram(0);
-    EXPECT_EQ(engine.m_pCurrentProgram, nullptr);
+    EXPECT_EQ(engine.getCurrentProgram(), nullptr);
     engine.m_programs.resize(3, SynthProgram(1));
-    engine.setProgram(2);
-    EXPECT_EQ(engine.m_pCurrentProgram, &engine.m_programs[2]);
-    for (int32_t refused : {-1, 3, INT32_MIN, INT32_MAX}) {
-        engine.setProgram(refused);
-        EXPECT_EQ(engine.m_pCurrentProgram, &engine.m_programs[2]) << refused;
+    for (int32_t index : {2, -1, 3, INT32_MIN, INT32_MAX}) {
+        engine.setProgram(index);
+        EXPECT_EQ(engine.getCurrentProgram(), &engine.m_programs[2]) << index;
     }
     engine.handleMidi(0xC0, 0, 0, 0);
     engine.process(nullptr, nullptr, 4);
-    EXPECT_EQ(engine.m_pCurrentProgram, &engine.m_programs[2]);
-}
-
-TEST(SynthEngine, StartsWithHostDefaults) {
-    RecordingEngine engine;
-    EXPECT_EQ(engine.m_sampleRate, 44100.0f);
-    EXPECT_EQ(engine.m_tempo, 120.0f);
-    EXPECT_TRUE(engine.m_programs.empty());
-    EXPECT_EQ(engine.m_voiceMap, std::vector<int32_t>(16, -1));
-    // The slots lie in the same block, behind the header.
-    const auto* header = reinterpret_cast<const char*>(engine.m_pEventQueue);
-    EXPECT_GE(engine.m_pEventQueue->data, header + sizeof(EventRingBuffer));
-    EXPECT_LE(engine.m_pEventQueue->data, header + sizeof(EventRingBuffer) + alignof(PendingEvent));
+    EXPECT_EQ(engine.getCurrentProgram(), &engine.m_programs[2]);
 }
 
 TEST(SynthEngine, DestroyingReleasesQueuedEventsWithoutExecuting) {

@@ -71,37 +71,26 @@ TEST(SamplePackLoader, KeyRangesAreClampedAndLaterZonesWin) {
     EXPECT_EQ(rig.keysOf(rig.sampler.zones()[1].get()), std::make_pair(60, 127));
 }
 
-TEST(SamplePackLoader, AbsentFieldsReadAsTheirDefaults) {
-    Rig rig;
-    Kestrovalian::SamplePack pack;
-    pack.add_zone(); // no field at all
-    auto* second = pack.add_zone();
-    second->set_filename("a.wav");
-    second->mutable_adsr_params(); // present but empty
-    rig.loadBytes(pack.SerializeAsString());
-    ASSERT_EQ(rig.sampler.zones().size(), 2u);
-    for (const auto& zone : rig.sampler.zones()) {
-        EXPECT_EQ(std::vector<int>({zone->m_startKey, zone->m_endKey, zone->m_startVel,
-                                    zone->m_endVel, zone->m_rootKey}),
-                  std::vector<int>({0, 127, 0, 127, 127}));
-        EXPECT_EQ(std::vector<double>(zone->m_adsrParams, zone->m_adsrParams + 4),
-                  std::vector<double>({1.0, 2.0, 1.0, 1.0}));
-    }
-    EXPECT_EQ(rig.sampler.zones()[0]->m_pSample->m_path, rig.dir.path() + "/");
-    EXPECT_EQ(rig.sampler.zones()[0]->m_pSample->m_pData, nullptr);
-}
-
 // The wire bytes of a pack written by hand: one zone 36..47, root 40, and an
-// envelope that sets only its release time.
-TEST(SamplePackLoader, ReadsTheWireFormat) {
+// envelope that sets only its release time; then a zone without any field,
+// whose empty file name leaves it without data.
+TEST(SamplePackLoader, ReadsTheWireFormatAbsentFieldsAsDefaults) {
     Rig rig;
-    rig.loadBytes(std::string("\x12\x0D\x08\x24\x10\x2F\x28\x28\x3A\x05\x25\x00\x00\x00\x3F", 15));
-    ASSERT_EQ(rig.sampler.zones().size(), 1u);
+    rig.loadBytes(
+        std::string("\x12\x0D\x08\x24\x10\x2F\x28\x28\x3A\x05\x25\x00\x00\x00\x3F\x12\x00", 17));
+    ASSERT_EQ(rig.sampler.zones().size(), 2u);
     const SamplerZone& zone = *rig.sampler.zones()[0];
-    EXPECT_EQ(rig.keysOf(&zone), std::make_pair(36, 47));
-    EXPECT_EQ(zone.m_rootKey, 40);
+    const SamplerZone& empty = *rig.sampler.zones()[1];
+    EXPECT_EQ(rig.keysOf(&empty), std::make_pair(0, 127)) << "the later zone wins";
+    EXPECT_EQ(std::vector<int>({zone.m_startKey, zone.m_endKey, zone.m_startVel, zone.m_endVel,
+                                zone.m_rootKey, empty.m_startKey, empty.m_endKey, empty.m_rootKey}),
+              std::vector<int>({36, 47, 0, 127, 40, 0, 127, 127}));
     EXPECT_EQ(std::vector<double>(zone.m_adsrParams, zone.m_adsrParams + 4),
               std::vector<double>({1.0, 2.0, 1.0, 0.5}));
+    EXPECT_EQ(std::vector<double>(empty.m_adsrParams, empty.m_adsrParams + 4),
+              std::vector<double>({1.0, 2.0, 1.0, 1.0}));
+    EXPECT_EQ(empty.m_pSample->m_path, rig.dir.path() + "/");
+    EXPECT_EQ(empty.m_pSample->m_pData, nullptr);
 }
 
 TEST(SamplePackLoader, EmptyGarbageAndTruncatedPacks) {
