@@ -26,4 +26,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAMBER_BUILD_BENCH=OFF \
 cmake --build "$dir" -j "$jobs"
 find "$dir" -name '*.gcda' -delete
 ctest --test-dir "$dir" -j "$jobs" --output-on-failure || true
-gcovr -r . "$dir" --filter src/ --exclude '.*\.pb\.' -j "$jobs" --txt "$dir/coverage.txt" --print-summary
+# gcov writes its working files into the current folder: keep them in the build.
+root=$PWD
+(cd "$dir" && gcovr -r "$root" . --filter "$root/src/" --exclude '.*\.pb\.' -j "$jobs" \
+  --txt coverage.txt --print-summary)
