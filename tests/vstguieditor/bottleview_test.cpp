@@ -2,25 +2,22 @@
 
 #include "editorhost.h"
 
-#include "gui/vstgui.h"
 #include "resources/instrumentimages.h"
 #include "vstguieditor/bottleview.h"
 
 #include <string>
 
 using namespace VSTGUI;
+using Views = std::vector<CView*>;
 
 namespace {
 
-class BottleViewTest : public testing::Test {
-protected:
-    void SetUp() override {
+struct BottleViewTest : guitest::FrameTest {
+    BottleViewTest() : FrameTest(CRect(0, 0, 578, 356)) {
         amber::registerInstrumentImages();
-        frame = new CFrame(CRect(0, 0, 578, 356), nullptr);
-        frame->setTimeSource([this] { return nowMs; });
+        frame->setTimeSource(clock.source());
         makeView(177);
     }
-    void TearDown() override { frame->forget(); }
     void makeView(int32 rows) {
         if (view) {
             frame->removeView(view, true);
@@ -30,166 +27,90 @@ protected:
         container->forget();
         frame->addView(view);
     }
-    void advance(uint64_t ms) {
-        nowMs += ms;
+    std::string change(bool forward, int32 row) {
+        return printedBy([&] { forward ? view->nextBottle(row) : view->previousBottle(row); });
+    }
+    void settle() {
+        clock.now += BottleView::kExchangeMs;
         frame->idle();
     }
-    // Finishes the running exchange.
-    void settle() { advance(BottleView::kExchangeMs); }
-    std::string next(int32 row) {
-        return printedBy([&] { view->nextBottle(row); });
-    }
-    std::string previous(int32 row) {
-        return printedBy([&] { view->previousBottle(row); });
+    Views children() {
+        Views views;
+        for (int32 i = 0; i < view->getNbViews(); ++i) {
+            views.push_back(view->getView(i));
+        }
+        return views;
     }
 
-    CFrame* frame = nullptr;
+    guitest::ManualClock clock;
     BottleView* view = nullptr;
-    uint64_t nowMs = 5000;
 };
 
 TEST_F(BottleViewTest, RowsShowTheirCategorysPictures) {
-    const struct {
-        int32 row;
-        const char* picture;
-    } cases[] = {{0, "bottle_default0.png"},
-                 {2, "bottle_drums0.png"},
-                 {6, "bottle_drums4.png"},
-                 {8, "bottle_leads0.png"},
-                 {16, "bottle_leads8.png"},
-                 {17, "bottle_leads0.png"},
-                 {35, "bottle_leads0.png"},
-                 {40, "bottle_bass3.png"},
-                 {68, "bottle_bass7.png"},
-                 {77, "bottle_pads0.png"},
-                 {82, "bottle_pads5.png"},
-                 {84, "bottle_lasers0.png"},
-                 {146, "bottle_lasers6.png"},
-                 {148, "bottle_other0.png"},
-                 {175, "bottle_other3.png"},
-                 {176, "bottle_other4.png"},
-                 {1, ""},
-                 {7, ""},
-                 {36, ""},
-                 {69, ""},
-                 {83, ""},
-                 {147, ""},
-                 {-1, ""},
-                 {177, ""}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.row);
-        CView* bottle = view->bottleViewForRow(c.row);
-        EXPECT_EQ(bottle->getViewSize(), BottleView::kBottleRect);
-        EXPECT_FALSE(bottle->isAttached());
-        EXPECT_EQ(pictureOf(bottle), c.picture);
-        if (bottle->getBackground()) {
-            EXPECT_TRUE(bottle->getBackground()->isLoaded());
-            EXPECT_EQ(bottle->getBackground()->getWidth(), 127);
-            EXPECT_EQ(bottle->getBackground()->getHeight(), 218);
-        }
+    const std::pair<int32, std::string> cases[] = {
+        {0, "default0"},  {2, "drums0"},   {6, "drums4"},   {8, "leads0"}, {16, "leads8"},
+        {17, "leads0"},   {40, "bass3"},   {68, "bass7"},   {82, "pads5"}, {84, "lasers0"},
+        {146, "lasers6"}, {148, "other0"}, {176, "other4"}, {1, ""},       {7, ""},
+        {36, ""},         {69, ""},        {83, ""},        {147, ""},     {-1, ""},
+        {177, ""}};
+    for (const auto& [row, name] : cases) {
+        CView* bottle = view->bottleViewForRow(row);
+        EXPECT_EQ(pictureOf(bottle), name.empty() ? "" : "bottle_" + name + ".png") << row;
+        EXPECT_EQ(bottle->getViewSize(), BottleView::kBottleRect) << row;
         bottle->forget();
     }
 }
 
 TEST_F(BottleViewTest, ExchangeSlidesTheNewBottleInFromTheSideOfTheChange) {
-    // At the start: row 0's bottle under the shine, inside the container.
-    ASSERT_EQ(view->getNbViews(), 2);
-    EXPECT_EQ(view->getView(0), view->getCurrentBottle());
-    EXPECT_EQ(pictureOf(view->getCurrentBottle()), "bottle_default0.png");
-    EXPECT_EQ(view->getView(1), view->getShine());
-    EXPECT_EQ(view->getShine()->getViewSize(), BottleView::kShineRect);
+    EXPECT_EQ(children(), (Views{view->getCurrentBottle(), view->getShine()}));
     EXPECT_EQ(pictureOf(view->getShine()), "container_shine.png");
-    EXPECT_EQ(pictureOf(view), "container1.png");
-
+    // The incoming bottle starts one bottle width beside the old one; a change
+    // during an exchange finishes the running one first. Negative rows wrap.
     const struct {
-        bool forward;
+        bool forward, settles;
         int32 row;
-        double startLeft; // one bottle width beside the old bottle
-    } cases[] = {{true, 10, 18 + 127}, {false, 3, 18 - 127}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.forward);
-        CView* old = view->getCurrentBottle();
-        c.forward ? next(c.row) : previous(c.row);
-        CView* incoming = view->getCurrentBottle();
-        ASSERT_EQ(view->getNbViews(), 3);
-        EXPECT_EQ(view->getView(0), old);
-        EXPECT_EQ(view->getView(1), incoming);
-        EXPECT_EQ(view->getView(2), view->getShine());
-        EXPECT_EQ(old->getViewSize().left, 18);
-
-        frame->idle();
-        EXPECT_DOUBLE_EQ(incoming->getViewSize().left, c.startLeft);
-        settle();
-        EXPECT_EQ(incoming->getViewSize(), BottleView::kBottleRect);
-        ASSERT_EQ(view->getNbViews(), 2);
-        EXPECT_EQ(view->getView(0), incoming);
-        EXPECT_EQ(view->getView(1), view->getShine());
-    }
-}
-
-TEST_F(BottleViewTest, ChangeDuringAnExchangeFinishesItFirst) {
-    next(10);
-    CView* first = view->getCurrentBottle();
-    advance(50);
-    next(20);
-    CView* second = view->getCurrentBottle();
-    ASSERT_EQ(view->getNbViews(), 3);
-    EXPECT_EQ(view->getView(0), first);
-    EXPECT_EQ(first->getViewSize(), BottleView::kBottleRect);
-    EXPECT_EQ(view->getView(1), second);
-    EXPECT_EQ(view->getView(2), view->getShine());
-    settle();
-    EXPECT_EQ(view->getNbViews(), 2);
-}
-
-TEST_F(BottleViewTest, PrintsEachChangeAndWrapsNegativeRows) {
-    const struct {
-        bool forward;
-        int32 row;
+        double startLeft;
         const char* printed;
-    } steps[] = {
-        {true, 2, "next animation: 0 to 2\n"},
-        {true, 8, "next animation: 2 to 8\n"},
-        {false, 2, "currentbottle idx: 2, index=2\n"},
-        {false, 0, "currentbottle idx: 0, index=0\n"},
-        {false, -1, "currentbottle idx: 176, index=-1\n"},
-        {true, -1, "next animation: 176 to 0\n"},
-        {true, 0, "next animation: 0 to 0\n"}, // the row already shown slides in again
-    };
-    for (const auto& s : steps) {
-        CView* shown = view->getCurrentBottle();
-        EXPECT_EQ(s.forward ? next(s.row) : previous(s.row), s.printed);
-        EXPECT_NE(view->getCurrentBottle(), shown);
+    } steps[] = {{true, true, 10, 18 + 127, "next animation: 0 to 10\n"},
+                 {false, true, 3, 18 - 127, "currentbottle idx: 3, index=3\n"},
+                 {true, false, 20, 18 + 127, "next animation: 3 to 20\n"},
+                 {false, true, 0, 18 - 127, "currentbottle idx: 0, index=0\n"},
+                 {false, true, -1, 18 - 127, "currentbottle idx: 176, index=-1\n"},
+                 {true, true, -1, 18 + 127, "next animation: 176 to 0\n"},
+                 {true, true, 0, 18 + 127, "next animation: 0 to 0\n"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.printed);
+        CView* old = view->getCurrentBottle();
+        EXPECT_EQ(change(step.forward, step.row), step.printed);
+        CView* incoming = view->getCurrentBottle();
+        EXPECT_EQ(children(), (Views{old, incoming, view->getShine()}));
+        EXPECT_EQ(old->getViewSize(), BottleView::kBottleRect);
         CView* expected = view->bottleViewForRow(view->getCurrentIndex());
-        EXPECT_EQ(pictureOf(view->getCurrentBottle()), pictureOf(expected)) << s.printed;
+        EXPECT_EQ(pictureOf(incoming), pictureOf(expected));
         expected->forget();
-        settle();
+        frame->idle();
+        EXPECT_DOUBLE_EQ(incoming->getViewSize().left, step.startLeft);
+        if (step.settles) {
+            settle();
+            EXPECT_EQ(children(), (Views{incoming, view->getShine()}));
+        }
     }
-    EXPECT_EQ(view->getCurrentIndex(), 0);
-    EXPECT_EQ(pictureOf(view->getCurrentBottle()), "bottle_default0.png");
 }
 
-TEST_F(BottleViewTest, HeaderRowLeavesOnlyBackgroundAndShine) {
-    next(36);
+TEST_F(BottleViewTest, HeaderRowsAndShortListsLeaveBackgroundAndShine) {
+    change(true, 36);
     settle();
-    ASSERT_EQ(view->getNbViews(), 2);
     EXPECT_EQ(view->getView(0)->getBackground(), nullptr);
-    EXPECT_EQ(view->getView(1), view->getShine());
     frame->render();
     // The container's background shows where the bottle would stand.
     EXPECT_EQ(frame->getPixel(209 + 80, 88 + 200).alpha, 255);
-}
-
-TEST_F(BottleViewTest, FewRowsNeverReachPastTheTable) {
-    for (int32 rows : {0, 1, 10, 148}) {
-        SCOPED_TRACE(rows);
+    for (int32 rows : {0, 1, 10}) {
         makeView(rows);
-        next(-1);
-        previous(-1);
-        previous(-1);
-        next(rows + 3);
+        change(true, -1);
+        change(false, -1);
+        change(true, rows + 3);
         settle();
-        EXPECT_EQ(view->getNbViews(), 2);
+        EXPECT_EQ(children(), (Views{view->getCurrentBottle(), view->getShine()}));
     }
 }
 

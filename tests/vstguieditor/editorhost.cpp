@@ -1,23 +1,18 @@
 #include "editorhost.h"
 
 #include "gui/canimknob.h"
-#include "gui/cdatabrowser.h"
 #include "gui/ctextlabel.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace VSTGUI;
 
 namespace {
 EditorHost* g_host = nullptr;
-
-// Hosts hand their window's X11 id; without a display no window is looked up.
-void* const kStandInParentWindow = reinterpret_cast<void*>(std::uintptr_t{0x2a});
 } // namespace
 
 EditorHost::EditorHost() {
-    // Off-screen only, also when the test runs on a display.
     unsetenv("DISPLAY");
     g_host = this;
     auto* engine = new SamplerEngine();
@@ -37,7 +32,6 @@ EditorHost::~EditorHost() {
 void EditorHost::closePlugin() {
     dispatch(effClose);
     m_effect = nullptr;
-    m_plugin = nullptr;
 }
 
 VstIntPtr EditorHost::hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
@@ -45,9 +39,29 @@ VstIntPtr EditorHost::hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, Vs
     if (opcode == audioMasterVersion) {
         return kVstVersion;
     }
-    if (g_host && opcode != audioMasterIdle) {
+    char call[64];
+    switch (opcode) {
+    case audioMasterBeginEdit:
+        std::snprintf(call, sizeof call, "begin %d", index);
+        break;
+    case audioMasterEndEdit:
+        std::snprintf(call, sizeof call, "end %d", index);
+        break;
+    case audioMasterAutomate:
+        std::snprintf(call, sizeof call, "automate %d %.2f", index, opt);
+        break;
+    case audioMasterUpdateDisplay:
+        std::snprintf(call, sizeof call, "update");
+        break;
+    case audioMasterIdle:
+    case audioMasterGetTime:
+        return 0;
+    default:
+        std::snprintf(call, sizeof call, "opcode %d", opcode);
+    }
+    if (g_host) {
         std::lock_guard<std::mutex> lock(g_host->m_mutex);
-        g_host->m_calls.push_back({opcode, index, opt});
+        g_host->m_calls.push_back(call);
     }
     return 0;
 }
@@ -58,39 +72,19 @@ VstIntPtr EditorHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 }
 
 VstIntPtr EditorHost::openEditor() {
-    const VstIntPtr result = dispatch(effEditOpen, 0, 0, kStandInParentWindow);
+    // Hosts hand their window's X11 id; without a display none is looked up.
+    const VstIntPtr result = dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x2a));
     if (CFrame* f = frame()) {
         f->setTimeSource([this] { return m_nowMs; });
     }
     return result;
 }
 
-void EditorHost::advance(std::uint64_t ms) {
-    m_nowMs += ms;
-    idle();
-}
-
-std::vector<HostCall> EditorHost::calls() const {
+std::vector<std::string> EditorHost::takeCalls() {
+    std::vector<std::string> calls;
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_calls;
-}
-
-std::vector<VstInt32> EditorHost::callOpcodes() const {
-    std::vector<VstInt32> opcodes;
-    for (const HostCall& call : calls()) {
-        opcodes.push_back(call.opcode);
-    }
-    return opcodes;
-}
-
-int EditorHost::countCalls(VstInt32 opcode) const {
-    const auto all = callOpcodes();
-    return static_cast<int>(std::count(all.begin(), all.end(), opcode));
-}
-
-void EditorHost::clearCalls() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_calls.clear();
+    calls.swap(m_calls);
+    return calls;
 }
 
 std::string pictureOf(const CView* view) {
@@ -99,14 +93,6 @@ std::string pictureOf(const CView* view) {
         return std::string();
     }
     return bitmap->getResourceDescription().u.name;
-}
-
-std::string EditorTest::clickRow(int32 row) {
-    CDataBrowser* list = editor()->getProgramBrowser();
-    list->makeRowVisible(row);
-    const CRect cell = list->getRowRect(row);
-    const CRect& at = list->getViewSize();
-    return clickAt(at.left + cell.left + 10, at.top + (cell.top + cell.bottom) / 2);
 }
 
 EditorTest::Knob EditorTest::knob() {

@@ -2,9 +2,8 @@
 
 // A host for the editor tests: builds the instrument's plug-in object with
 // its editor, drives it through its AEffect record as a host does, records
-// every request the plug-in sends back, and works the editor's window
-// off-screen (synthetic mouse events from guitestsupport.h) on a
-// hand-stepped clock.
+// the requests the plug-in sends back, and works the window off-screen
+// (synthetic mouse events from guitestsupport.h) on a hand-stepped clock.
 
 #include "engine/samplerengine.h"
 #include "gui/cframe.h"
@@ -22,49 +21,38 @@
 #include <utility>
 #include <vector>
 
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    float opt;
-};
-
 class EditorHost {
 public:
     EditorHost();
+    // Closes the window and the plug-in unless a test closed the plug-in.
     ~EditorHost();
-    EditorHost(const EditorHost&) = delete;
-    EditorHost& operator=(const EditorHost&) = delete;
 
     AEffect* effect() const { return m_effect; }
     VSTGuiEditor* editor() const { return static_cast<VSTGuiEditor*>(m_plugin->getEditor()); }
     VSTGUI::CFrame* frame() const { return editor()->getFrame(); }
-
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.f);
-    // effEditOpen with a stand-in parent window: this host has no display
-    // (it forgets DISPLAY), so the window stays off-screen; the frame then
-    // runs on this host's clock.
+    // effEditOpen with a stand-in parent window (this host forgets DISPLAY, so
+    // the window stays off-screen); the frame then runs on this host's clock.
     VstIntPtr openEditor();
     void idle() { dispatch(effEditIdle); }
-    // effClose as a host that never closed the window sends it: destroys the
-    // plug-in object with its editor and engine.
+    void advance(std::uint64_t ms) {
+        m_nowMs += ms;
+        idle();
+    }
+    // effClose with the window still open: the plug-in goes with its editor.
     void closePlugin();
-    // Moves the clock on and idles once.
-    void advance(std::uint64_t ms);
 
-    // The requests the plug-in made, oldest first, without its idle requests;
-    // clearCalls forgets them.
-    std::vector<HostCall> calls() const;
-    std::vector<VstInt32> callOpcodes() const;
-    int countCalls(VstInt32 opcode) const;
-    void clearCalls();
+    // The plug-in's requests but idle and time since the last take, oldest
+    // first, as "begin 12345", "automate 0 0.85", "update", "end 12345".
+    std::vector<std::string> takeCalls();
 
 private:
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                   void* ptr, float opt);
 
-    mutable std::mutex m_mutex;
-    std::vector<HostCall> m_calls;
+    std::mutex m_mutex;
+    std::vector<std::string> m_calls;
     std::uint64_t m_nowMs = 1000;
     VSTGuiVSTInterface* m_plugin = nullptr;
     AEffect* m_effect = nullptr;
@@ -106,8 +94,6 @@ protected:
     std::string clickAt(double x, double y) {
         return printedBy([&] { guitest::click(frame(), x, y); });
     }
-    // Clicks the middle of a row of the program list, scrolling it into view.
-    std::string clickRow(VSTGUI::int32 row);
 
     std::unique_ptr<EditorHost> host;
 };
