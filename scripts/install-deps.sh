@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing, benchmarking and
-# the demo need. Runs apt-get as root; otherwise prints the command and stops.
+# Installs every Debian 12 package that building, testing, benchmarking, the
+# demo and measuring coverage and test size need (dpkg-dev and xz-utils unpack
+# the protobuf source that scripts/build-protobuf.sh builds). Runs apt-get as root; otherwise prints the command and stops.
 set -euo pipefail
 
 PACKAGES=(
@@ -8,9 +9,11 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   protobuf-compiler libprotobuf-dev
+  dpkg-dev xz-utils ca-certificates
   libcairo2-dev libpng-dev libfontconfig-dev libx11-dev fonts-liberation fontconfig
   libsndfile1-dev dpf-plugins-vst
   xvfb xdotool x11-apps x11-utils imagemagick
+  gcovr cloc
 )
 
 missing=()
