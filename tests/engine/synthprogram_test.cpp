@@ -10,31 +10,28 @@
 
 namespace {
 
-TEST(ParameterMapping, ValuesInSinglePrecisionUnclamped) {
-    // Neither direction clamps: setValue does.
+// Neither direction clamps (setValue does), and each rounds every step to
+// float, which differs from rounding a double once in the last two rows.
+// The instrument's own parameter plays through the plug-in tests.
+TEST(SynthParameter, MappingClampingAndDisplay) {
     const struct {
         float (*map)(float, float, float);
         float min, max, in, out;
-    } cases[] = {{floorFromNormalized, -3, 3, 0.5f, 0.0f},
-                 {floorFromNormalized, -3, 3, 0.99f, 2.0f},
-                 {floorFromNormalized, -3, 3, 1.5f, 6.0f},
-                 {floorFromNormalized, -3, 3, -1.0f, -9.0f},
-                 {floorToNormalized, -3, 3, 2.9f, 5.0f / 6.0f},
-                 {linearFromNormalized, 0, 1, 2.0f, 2.0f},
-                 {linearToNormalized, 0, 10, -5.0f, -0.5f},
-                 // Rounding every step to float differs here from rounding a double once.
-                 {linearFromNormalized, -3, 3, 0.7f, 0x1.33333p+0f},
-                 {linearToNormalized, -3, 3, 1.7f, 0x1.91111p-1f}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.map(c.min, c.max, c.in), c.out) << &c - cases;
+    } mappings[] = {{floorFromNormalized, -3, 3, -1.0f, -9.0f},
+                    {floorToNormalized, -3, 3, 2.9f, 5.0f / 6.0f},
+                    {linearFromNormalized, 0, 1, 2.0f, 2.0f},
+                    {linearToNormalized, 0, 10, -5.0f, -0.5f},
+                    {linearFromNormalized, -3, 3, 0.7f, 0x1.33333p+0f},
+                    {linearToNormalized, -3, 3, 1.7f, 0x1.91111p-1f}};
+    for (const auto& c : mappings) {
+        EXPECT_EQ(c.map(c.min, c.max, c.in), c.out) << &c - mappings;
     }
-}
-
-// A NaN leaves the value (the default, 1) as it was.
-TEST(SynthParameter, SetValueClampsAndDisplays) {
-    const float clamps[][3] = {
-        {0.5f, 0.5f, 0.0f},    {2.7f, 2.7f, 2.0f}, {-3.2f, -3.0f, -3.0f},    {9.0f, 3.0f, 3.0f},
-        {-2.5f, -2.5f, -3.0f}, {NAN, 1.0f, 1.0f},  {-INFINITY, -3.0f, -3.0f}};
+    // Set on a plain and an integer parameter over -3..3 whose value is 1.
+    const float clamps[][3] = {{2.7f, 2.7f, 2.0f},
+                               {-2.5f, -2.5f, -3.0f},
+                               {-3.2f, -3.0f, -3.0f},
+                               {9.0f, 3.0f, 3.0f},
+                               {NAN, 1.0f, 1.0f}};
     for (const auto& c : clamps) {
         SynthParameter plain("P", "osc", -3.0f, 3.0f, 1.0f);
         IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 1.0f);
@@ -43,6 +40,7 @@ TEST(SynthParameter, SetValueClampsAndDisplays) {
         EXPECT_EQ(plain.getValue(), c[1]) << c[0];
         EXPECT_EQ(integer.getValue(), c[2]) << c[0];
     }
+    // Integers are cut toward 0 and kept within int; texts to 63 characters.
     const std::string longUnit(300, 'u');
     const struct {
         bool integer;
@@ -50,10 +48,10 @@ TEST(SynthParameter, SetValueClampsAndDisplays) {
         const char* unit;
         std::string text;
     } texts[] = {{false, -3.0f, "osc", "-3.00 osc"},
-                 {true, -2.9f, "osc", "-2 osc"}, // toward 0
+                 {true, -2.9f, "osc", "-2 osc"},
                  {true, 1e20f, "", "2147483647 "},
                  {true, NAN, "x", "0 x"},
-                 {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)}, // cut to 63
+                 {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)},
                  {true, 7.0f, longUnit.c_str(), "7 " + longUnit.substr(0, 61)}};
     for (const auto& c : texts) {
         const std::unique_ptr<SynthParameter> p(
@@ -78,9 +76,7 @@ public:
 // Copies clone every parameter in its own class; assignment deletes the
 // replaced ones last to first, destruction first to last.
 TEST(SynthProgram, CopiesCloneAndAssignmentDeletesTheReplacedLastToFirst) {
-    EXPECT_EQ(SynthProgram(0).m_name, "Unnamed Program");
     EXPECT_TRUE(SynthProgram(-5).getParameters().empty());
-    EXPECT_EQ(SynthProgram(2).getParameters()[1]->m_name, "Unnamed Parameter");
     {
         SynthProgram a(0), b(0);
         a.setName("A");
