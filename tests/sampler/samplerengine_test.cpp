@@ -145,23 +145,17 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
     engine->setProgram(2);
     EXPECT_EQ(sampler.zoneForKey(60), kept);
     EXPECT_FALSE(sampler.voice(0).isActive());
-}
 
-// A name that a host has set must not reach a file outside the sounds folder.
-TEST_F(SamplerEngineTest, ProgramNamesStayInsideTheSoundsFolder) {
-    install({"Our Favorites"});
+    // A name that a host has set must not reach a file outside the sounds folder.
     writeWave(installation.dir.file("outside.wav"), constantFrames(100, 1));
     writePack(installation.dir.file("escape.jsfb"), {{0, 127, 60, "../outside.wav"}});
     writePack(installation.sound("..jsfb"), {{0, 127, 60, "w1000.wav"}});
-    auto engine = installation.engine();
-    const SamplerZone* favourites = engine->sampler().zoneForKey(60);
-    ASSERT_NE(favourites, nullptr);
     for (const char* name : {"../escape", "..\\escape", "sub/x", ".", ".."}) {
         SCOPED_TRACE(name);
         engine->m_programs[0].setName(name);
         EXPECT_TRUE(printed(captured(*engine, 0),
                             "Failed to open sample pack: " + installation.sound(name) + ".jsfb"));
-        EXPECT_EQ(engine->sampler().zoneForKey(60), favourites);
+        EXPECT_EQ(sampler.zoneForKey(60), kept);
     }
 }
 
@@ -170,10 +164,6 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     auto engine = installation.engine();
     EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), render(*engine, 32)))
         << "host content is replaced";
-    float left = 5.0f;
-    float* outputs[2] = {&left, &left};
-    engine->process(nullptr, outputs, 0);
-    EXPECT_EQ(left, 5.0f);
 
     // With no voice sounding the tick runs after the voices: a note that
     // falls due starts with the next block.

@@ -39,17 +39,10 @@ void writeWave(const std::string& path, const std::vector<int16_t>& values) {
     const auto dataSize = static_cast<uint32_t>(values.size() * 2);
     bytes += "RIFF";
     put(36 + dataSize, 4);
+    // Format chunk: size, PCM, channels, rate, bytes per second, per frame,
+    // bits; then the data chunk's size.
     bytes += "WAVEfmt ";
-    // Format chunk: size, PCM, channels, rate, bytes per second, per frame, bits.
-    for (const auto& [value, size] : {std::pair<uint32_t, int>{16, 4},
-                                      {1, 2},
-                                      {2, 2},
-                                      {44100, 4},
-                                      {176400, 4},
-                                      {4, 2},
-                                      {16, 2}}) {
-        put(value, size);
-    }
+    put(16, 4), put(1, 2), put(2, 2), put(44100, 4), put(176400, 4), put(4, 2), put(16, 2);
     bytes += "data";
     put(dataSize, 4);
     for (int16_t v : values) {
