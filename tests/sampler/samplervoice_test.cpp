@@ -151,24 +151,26 @@ SamplerZone* g_emptyZone = nullptr;
 // The envelope's time runs quadratically in frames: frame k after the
 // trigger sits at k(k + 1) / 882000 in the zone's units (an attack of 1 is
 // used up at frame 939), and frame m - 1 of a release begun by the tick after
-// K frames at m(2K + m - 1) / 882000, from the level reached. A release time
+// K frames at m(2K + m - 1) / 882000, from the level reached. Without attack
+// or decay a note starts at its sustain level; a release time
 // of 0 silences from the release's first frame and ends the voice with the
 // block.
 TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
     Rig rig(constantFrames(40000, 16000));
     const struct {
-        double attack, release;
+        double attack, sustain, release;
         int releaseAt; // frames rendered before the note-off; -1: none
-    } cases[] = {{1.0, 1.0, -1}, {1.0, 1.0, 2000}, {1.0, 1.0, 200}, {0.0, 0.0, 10}};
+    } cases[] = {
+        {1.0, 1.0, 1.0, -1}, {1.0, 1.0, 1.0, 2000}, {1.0, 1.0, 1.0, 200}, {0.0, 0.5, 0.0, 10}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.releaseAt);
-        std::copy_n(Env{c.attack, 0.0, 1.0, c.release}.begin(), 4, rig.zone->m_adsrParams);
+        std::copy_n(Env{c.attack, 0.0, c.sustain, c.release}.begin(), 4, rig.zone->m_adsrParams);
         g_voice = &rig.play(60);
         TickProbe::reset(c.releaseAt, [] { g_voice->release(); });
         const auto mix = rig.block(2400, &TickProbe::tick);
         EXPECT_EQ(TickProbe::calls, 2400);
         const auto attackLevel = [&](double k) {
-            return c.attack == 0.0 ? 1.0 : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
+            return c.attack == 0.0 ? c.sustain : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
         };
         for (int k = 0; k < 2400; ++k) {
             double expected = attackLevel(k);
