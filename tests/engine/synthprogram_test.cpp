@@ -14,24 +14,22 @@ namespace {
 // float, which differs from rounding a double once in the last two rows.
 // The instrument's own parameter plays through the plug-in tests.
 TEST(SynthParameter, MappingClampingAndDisplay) {
+    // clang-format off
     const struct {
         float (*map)(float, float, float);
         float min, max, in, out;
-    } mappings[] = {{floorFromNormalized, -3, 3, -1.0f, -9.0f},
-                    {floorToNormalized, -3, 3, 2.9f, 5.0f / 6.0f},
-                    {linearFromNormalized, 0, 1, 2.0f, 2.0f},
-                    {linearToNormalized, 0, 10, -5.0f, -0.5f},
-                    {linearFromNormalized, -3, 3, 0.7f, 0x1.33333p+0f},
-                    {linearToNormalized, -3, 3, 1.7f, 0x1.91111p-1f}};
+    } mappings[] = {
+        {floorFromNormalized, -3, 3, -1.0f, -9.0f}, {floorToNormalized, -3, 3, 2.9f, 5.0f / 6.0f},
+        {linearFromNormalized, 0, 1, 2.0f, 2.0f},   {linearToNormalized, 0, 10, -5.0f, -0.5f},
+        {linearFromNormalized, -3, 3, 0.7f, 0x1.33333p+0f},
+        {linearToNormalized, -3, 3, 1.7f, 0x1.91111p-1f}};
+    // Set on a plain and an integer parameter over -3..3 whose value is 1.
+    const float clamps[][3] = {{2.7f, 2.7f, 2.0f}, {-2.5f, -2.5f, -3.0f}, {-3.2f, -3.0f, -3.0f},
+                               {9.0f, 3.0f, 3.0f}, {NAN, 1.0f, 1.0f}};
+    // clang-format on
     for (const auto& c : mappings) {
         EXPECT_EQ(c.map(c.min, c.max, c.in), c.out) << &c - mappings;
     }
-    // Set on a plain and an integer parameter over -3..3 whose value is 1.
-    const float clamps[][3] = {{2.7f, 2.7f, 2.0f},
-                               {-2.5f, -2.5f, -3.0f},
-                               {-3.2f, -3.0f, -3.0f},
-                               {9.0f, 3.0f, 3.0f},
-                               {NAN, 1.0f, 1.0f}};
     for (const auto& c : clamps) {
         SynthParameter plain("P", "osc", -3.0f, 3.0f, 1.0f);
         IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 1.0f);
