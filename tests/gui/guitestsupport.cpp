@@ -6,8 +6,6 @@
 
 namespace guitest {
 
-int ProbeView::alive = 0;
-
 std::vector<unsigned char> makePng(int width, int height,
                                    const std::function<CColor(int x, int y)>& pixel) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -55,59 +53,22 @@ CBitmap* makeBitmap(int width, int height, const std::function<CColor(int x, int
     return new CBitmap(png.data(), png.size());
 }
 
-ProbeView::ProbeView(const CRect& size, CMouseEventResult downAnswer)
-    : CView(size), downAnswer(downAnswer) {
-    ++alive;
+namespace {
+template <CMouseEventResult (CFrame::*handler)(CPoint&, const CButtonState&)>
+CMouseEventResult send(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    CPoint p(x, y);
+    return (frame->*handler)(p, CButtonState(buttons));
 }
-
-ProbeView::~ProbeView() {
-    --alive;
-}
-
-CMouseEventResult ProbeView::onMouseDown(CPoint& where, const CButtonState&) {
-    events.push_back({"down", where});
-    if (onDown)
-        onDown();
-    return downAnswer;
-}
-
-CMouseEventResult ProbeView::onMouseUp(CPoint& where, const CButtonState&) {
-    events.push_back({"up", where});
-    if (onUp)
-        onUp();
-    return kMouseEventHandled;
-}
-
-CMouseEventResult ProbeView::onMouseMoved(CPoint& where, const CButtonState&) {
-    events.push_back({"moved", where});
-    return kMouseEventHandled;
-}
-
-bool ProbeView::onWheel(const CPoint& where, const float&, const CButtonState&) {
-    events.push_back({"wheel", where});
-    return wheelAnswer;
-}
-
-std::string ProbeView::kinds() const {
-    std::string k;
-    for (const Event& e : events)
-        k += std::string(e.kind) + " ";
-    return k;
-}
+} // namespace
 
 CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
-    CPoint p(x, y);
-    return frame->onMouseDown(p, CButtonState(buttons));
+    return send<&CFrame::onMouseDown>(frame, x, y, buttons);
 }
-
 CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
-    CPoint p(x, y);
-    return frame->onMouseMoved(p, CButtonState(buttons));
+    return send<&CFrame::onMouseMoved>(frame, x, y, buttons);
 }
-
 CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons) {
-    CPoint p(x, y);
-    return frame->onMouseUp(p, CButtonState(buttons));
+    return send<&CFrame::onMouseUp>(frame, x, y, buttons);
 }
 
 CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons) {

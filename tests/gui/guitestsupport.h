@@ -38,16 +38,32 @@ public:
         CPoint where;
     };
 
-    explicit ProbeView(const CRect& size, CMouseEventResult downAnswer = kMouseEventHandled);
-    ~ProbeView() override;
+    explicit ProbeView(const CRect& size, CMouseEventResult downAnswer = kMouseEventHandled)
+        : CView(size), downAnswer(downAnswer) {
+        ++alive;
+    }
+    ~ProbeView() override { --alive; }
 
-    CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
-    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
-    bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
+    CMouseEventResult onMouseDown(CPoint& where, const CButtonState&) override {
+        return record("down", where, onDown), downAnswer;
+    }
+    CMouseEventResult onMouseUp(CPoint& where, const CButtonState&) override {
+        return record("up", where, onUp), kMouseEventHandled;
+    }
+    CMouseEventResult onMouseMoved(CPoint& where, const CButtonState&) override {
+        return record("moved", where, nullptr), kMouseEventHandled;
+    }
+    bool onWheel(const CPoint& where, const float&, const CButtonState&) override {
+        return record("wheel", where, nullptr), wheelAnswer;
+    }
 
     // The kinds of the events so far, as "down moved up ".
-    std::string kinds() const;
+    std::string kinds() const {
+        std::string k;
+        for (const Event& e : events)
+            k += std::string(e.kind) + " ";
+        return k;
+    }
 
     std::vector<Event> events;
     CMouseEventResult downAnswer;
@@ -55,7 +71,14 @@ public:
     std::function<void()> onDown; // runs inside onMouseDown when set
     std::function<void()> onUp;   // runs inside onMouseUp when set
 
-    static int alive;
+    static inline int alive = 0;
+
+private:
+    void record(const char* kind, const CPoint& where, const std::function<void()>& then) {
+        events.push_back({kind, where});
+        if (then)
+            then();
+    }
 };
 
 class RecordingListener : public CControlListener {

@@ -13,7 +13,6 @@
 
 // Xlib's macros (None, Bool) must come after the test framework's headers.
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 using namespace VSTGUI;
 using namespace guitest;
@@ -49,19 +48,10 @@ struct X11Host : ::testing::Test {
         }
     }
 
-    // A mapped top-level window of the given visual (the screen's without one)
-    // and a frame of the same size inside it.
-    Window openFrame(int width, int height, const XVisualInfo* info = nullptr) {
-        const Window root = DefaultRootWindow(display);
-        XSetWindowAttributes a{};
-        unsigned long mask = CWBackPixel | CWBorderPixel;
-        if (info != nullptr) {
-            a.colormap = XCreateColormap(display, root, info->visual, AllocNone);
-            mask |= CWColormap;
-        }
-        const Window window = XCreateWindow(
-            display, root, 0, 0, width, height, 0, info ? info->depth : CopyFromParent, InputOutput,
-            info ? info->visual : static_cast<Visual*>(CopyFromParent), mask, &a);
+    // A mapped top-level window and a frame of the same size inside it.
+    Window openFrame(int width, int height) {
+        const Window window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0, 0);
         XMapRaised(display, window);
         XSync(display, False);
         frame = new CFrame(CRect(0, 0, width, height), reinterpret_cast<void*>(window), &editor);
@@ -144,19 +134,6 @@ TEST_F(X11Host, ParentsThatCannotTakeTheWindowLeaveTheFrameOffScreen) {
     EXPECT_FALSE(frame->isWindowOpen());
     frame->idle();
     EXPECT_EQ(frame->getRenderCount(), 1u);
-}
-
-TEST_F(X11Host, AParentWithA32BitVisualTakesTheWindow) {
-    XVisualInfo info;
-    if (!XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &info))
-        GTEST_SKIP() << "no 32-bit visual on this display";
-    const Window parent = openFrame(100, 60, &info);
-    EXPECT_TRUE(frame->isWindowOpen());
-    frame->setBackgroundColor(kPressed);
-    idleFor(200);
-    frame->forget();
-    frame = nullptr;
-    XDestroyWindow(display, parent);
 }
 
 } // namespace
