@@ -78,6 +78,12 @@ TEST(AudioEffectX, ResumeAsksForMidi) {
             }
         }
     }
+    // AudioEffect's own resume asks for nothing.
+    RecordingHost host;
+    RecordingEffect effect(RecordingHost::callback, 1, 1);
+    effect.isSynth(true);
+    effect.AudioEffect::resume();
+    EXPECT_TRUE(host.requests.empty());
 }
 
 // What the table of every request below cannot show: stored results, other
