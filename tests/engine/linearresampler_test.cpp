@@ -9,13 +9,13 @@
 namespace {
 
 struct Calls {
-    std::vector<float> left, right;
+    std::vector<float> left;
     std::vector<int32_t> consumed;
 };
 
 // A fresh resampler's first `calls` calls, each advancing the source by what
 // the previous consumed, both accumulators starting at `start`. Frame k of the
-// source holds v(k) and -v(k).
+// source holds v(k) and -v(k), and so the right channel mirrors the left.
 Calls resample(int32_t semitones, double rate, std::size_t calls, float start = 0.0f) {
     std::vector<float> source;
     for (int k = 0; k < 256; ++k) {
@@ -31,7 +31,7 @@ Calls resample(int32_t semitones, double rate, std::size_t calls, float start = 
                                          static_cast<int32_t>(source.size()) - position));
         position += run.consumed.back();
         run.left.push_back(l);
-        run.right.push_back(rr);
+        EXPECT_TRUE(start != 0.0f || rr == -l) << i;
     }
     return run;
 }
@@ -62,9 +62,6 @@ TEST(LinearResampler, PrecisionOfEachStep) {
         const Calls run = resample(c.semitones, c.rate, c.left.size(), c.start);
         EXPECT_TRUE(samplesEqual(c.left, run.left));
         EXPECT_EQ(run.consumed, c.consumed);
-        std::vector<float> right(run.left.size());
-        std::transform(run.left.begin(), run.left.end(), right.begin(), [](float l) { return -l; });
-        EXPECT_TRUE(c.start != 0.0f || samplesEqual(right, run.right));
     }
 }
 

@@ -40,17 +40,17 @@ TEST(SynthParameter, MappingClampingAndDisplay) {
     }
     // Integers are cut toward 0 and kept within int; texts to 63 characters.
     const std::string longUnit(300, 'u');
+    // clang-format off
     const struct {
         bool integer;
         float value;
         const char* unit;
         std::string text;
-    } texts[] = {{false, -3.0f, "osc", "-3.00 osc"},
-                 {true, -2.9f, "osc", "-2 osc"},
-                 {true, 1e20f, "", "2147483647 "},
-                 {true, NAN, "x", "0 x"},
+    } texts[] = {{false, -3.0f, "osc", "-3.00 osc"}, {true, -2.9f, "osc", "-2 osc"},
+                 {true, 1e20f, "", "2147483647 "},   {true, NAN, "x", "0 x"},
                  {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)},
                  {true, 7.0f, longUnit.c_str(), "7 " + longUnit.substr(0, 61)}};
+    // clang-format on
     for (const auto& c : texts) {
         const std::unique_ptr<SynthParameter> p(
             c.integer ? new IntegerSynthParameter("I", c.unit, -1e30f, 1e30f, 0.0f)
