@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -25,11 +26,10 @@ void streamThrough(int32_t writeBatch, int32_t readBatch) {
 
     std::thread writer([&] {
         Element batch[5];
-        int64_t next = 0;
-        while (next < total) {
-            int32_t n = 0;
-            for (; n < writeBatch && next + n < total; ++n) {
-                batch[n] = {next + n, ~(next + n)};
+        for (int64_t next = 0; next < total;) {
+            const auto n = static_cast<int32_t>(std::min<int64_t>(writeBatch, total - next));
+            for (int32_t i = 0; i < n; ++i) {
+                batch[i] = {next + i, ~(next + i)};
             }
             const int32_t written = ring.write(batch, n);
             next += written;
@@ -38,15 +38,12 @@ void streamThrough(int32_t writeBatch, int32_t readBatch) {
             }
         }
     });
-
-    int64_t expected = 0;
-    int64_t errors = 0;
+    int64_t expected = 0, errors = 0;
     Element batch[7];
     while (expected < total) {
         const int32_t n = ring.read(batch, readBatch);
-        for (int32_t i = 0; i < n; ++i) {
+        for (int32_t i = 0; i < n; ++i, ++expected) {
             errors += batch[i].sequence != expected || batch[i].check != ~expected;
-            ++expected;
         }
         if (n == 0) {
             std::this_thread::yield();

@@ -47,10 +47,6 @@ Bytes waveFile(const std::vector<int16_t>& values, const Bytes& before = {},
     return file + after;
 }
 
-float v(int16_t s) {
-    return static_cast<float>(s) / 32767.0f;
-}
-
 std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "amber-engine-test-" + std::to_string(::getpid()) + "-" + name;
 }
@@ -65,8 +61,14 @@ struct Loaded {
     std::string out, err;
 };
 
-// Reads `path`, checking what every result promises of the buffer.
-Loaded load(const std::string& path) {
+const std::string WAVE_PATH = tempPath("wave.wav");
+
+// Reads `path`, written with `bytes` first unless null, checking what every
+// result promises of the buffer.
+Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
+    if (bytes != nullptr) {
+        writeFile(path, *bytes);
+    }
     float* data = reinterpret_cast<float*>(1);
     int32_t count = -1;
     Loaded loaded;
@@ -83,15 +85,9 @@ Loaded load(const std::string& path) {
     return loaded;
 }
 
-const std::string WAVE_PATH = tempPath("wave.wav");
-
-Loaded loadBytes(const Bytes& bytes) {
-    writeFile(WAVE_PATH, bytes);
-    return load(WAVE_PATH);
-}
-
-// The data size and the bytes read (one more than the data when the file has
-// it) in the progress lines; the buffer freed is the one read into. A "cue "
+// Each value divided by 32767 in single precision, rounded once. The data
+// size and the bytes read (one more than the data when the file has it) in
+// the progress lines; the buffer freed is the one read into. A "cue "
 // chunk is passed over.
 TEST(WaveReader, AcceptedFiles) {
     const std::vector<int16_t> twenty(20, 3);
@@ -102,15 +98,15 @@ TEST(WaveReader, AcceptedFiles) {
     } cases[] = {
         // clang-format off
         {12, 13, waveFile({0, 1, -1, 32767, -32768, 12345}, cue(28), {1, 2}),
-         {0.0f, v(1), v(-1), 1.0f, -32768.0f / 32767.0f, v(12345)}},
-        {5, 6, patched(waveFile({1, 2, 9}), 40, 5), {v(1), v(2)}}, // a byte after the last value
+         {0.0f, 0x1.0002p-15f, -0x1.0002p-15f, 1.0f, -0x1.0002p+0f, 0x1.81cb04p-2f}},
+        {5, 6, patched(waveFile({1, 2, 9}), 40, 5), {0x1.0002p-15f, 0x1.0002p-14f}}, // a byte after the last value
         // A claim beyond the file is cut to what it holds, whole values only.
         {0x7FFFFFFF, 41, patched(waveFile(twenty, {}, {1}), 40, 0x7FFFFFFF),
-         std::vector<float>(20, v(3))},
+         std::vector<float>(20, 0x1.8003p-14f)},
         // clang-format on
     };
     for (const auto& c : cases) {
-        const Loaded loaded = loadBytes(c.file);
+        const Loaded loaded = load(WAVE_PATH, &c.file);
         ASSERT_EQ(loaded.result, WAVE_READ_OK) << loaded.err;
         EXPECT_TRUE(samplesEqual(c.floats, loaded.floats));
         const std::string lines =
@@ -138,7 +134,7 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
     const std::string prefix = "Unsupported sample: " + WAVE_PATH + " (";
     for (const Bytes& file : refused) {
         SCOPED_TRACE(&file - refused.data());
-        const Loaded loaded = loadBytes(file);
+        const Loaded loaded = load(WAVE_PATH, &file);
         EXPECT_EQ(loaded.result, WAVE_READ_UNSUPPORTED);
         EXPECT_EQ(loaded.out, "");
         EXPECT_EQ(loaded.err.substr(0, prefix.size()), prefix);
@@ -149,45 +145,39 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
 
 // Only regular files are read, symbolic links to them included: a folder, a
 // device or a FIFO (which would block the loader until a writer came) is a
-// file that cannot be opened, and so is a file that is missing.
-TEST(WaveReader, OnlyRegularFilesOpen) {
+// file that cannot be opened, and so is a file that is missing. A sample says
+// on standard output whether it loaded, and one that did not holds no data;
+// one set in place of a zone's own frees that.
+TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
     const std::string dir = tempPath("dir");
     const std::string folder = dir + "/folder.wav", fifo = dir + "/fifo.wav";
-    const std::string real = dir + "/real.wav", link = dir + "/link.wav";
+    const std::string real = dir + "/real.wav", link = dir + "/link.wav", none = dir + "/none";
     ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    writeFile(real, waveFile({1, 2}));
+    writeFile(real, waveFile({1, 2, 3, 4}));
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-    for (const std::string& path : {folder, fifo, std::string("/dev/zero"), dir + "/none", link}) {
+    for (const std::string& path : {folder, fifo, std::string("/dev/zero"), none, link}) {
         Loaded loaded;
         EXPECT_TRUE(finishesInTime([&] { loaded = load(path); }, fifo)) << path;
         const bool regular = path == link;
         EXPECT_EQ(loaded.result, regular ? WAVE_READ_OK : WAVE_READ_CANNOT_OPEN) << path;
         EXPECT_EQ(loaded.err, regular ? "" : "Failed to open sample: " + path + "\n");
     }
-    for (const std::string& path : {link, real, fifo, folder, dir}) {
-        std::remove(path.c_str());
-    }
-}
-
-// A sample says on standard output whether it loaded, and one that did not
-// holds no data; a sample set in place of a zone's own frees the one before.
-TEST(Sample, ReportsLoadingAndAReplacedSampleIsFreed) {
-    writeFile(WAVE_PATH, waveFile({10, 20, 30, 40}));
-    const std::string missing = tempPath("missing.wav");
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    SamplerZone zone(0, 127, 0, 127, 60, WAVE_PATH);
-    zone.setSample(new Sample(missing));
+    SamplerZone zone(0, 127, 0, 127, 60, link);
+    zone.setSample(new Sample(none));
     const std::string out = ::testing::internal::GetCapturedStdout();
     ::testing::internal::GetCapturedStderr();
-    std::remove(WAVE_PATH.c_str());
     EXPECT_EQ(out.substr(out.rfind("Loaded")),
-              "Loaded sample " + WAVE_PATH + " with length 4\nFailed to load " + missing + "\n");
+              "Loaded sample " + link + " with length 4\nFailed to load " + none + "\n");
     EXPECT_EQ(zone.m_pSample->m_pData, nullptr);
     EXPECT_EQ(zone.m_pSample->numSamples(), 0);
     EXPECT_EQ(SamplerZone().m_pSample, nullptr);
+    for (const std::string& path : {link, real, fifo, folder, dir}) {
+        std::remove(path.c_str());
+    }
 }
 
 } // namespace

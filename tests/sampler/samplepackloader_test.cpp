@@ -173,9 +173,10 @@ TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
 }
 
 // A zone's WAV file is a file of the pack's folder: a name that leads
-// elsewhere, or a FIFO, is a file that cannot be opened and the zone keeps no
-// data. Symbolic links to regular files, for a WAV or a pack, stay usable.
-TEST(SamplePackLoader, ZoneFilesStayInTheFolderAndAreRegular) {
+// elsewhere is a file that cannot be opened, though one is there, and the
+// zone keeps no data. A symbolic link to a pack stays usable. (FIFOs and
+// links where a WAV should be are the reader's tests.)
+TEST(SamplePackLoader, ZoneFilesStayInTheFolder) {
     Rig rig;
     const std::string sounds = rig.dir.file("sounds");
     std::filesystem::create_directories(sounds + "/sub");
@@ -183,12 +184,7 @@ TEST(SamplePackLoader, ZoneFilesStayInTheFolderAndAreRegular) {
     for (const char* name : {"outside/secret.wav", "sounds/sub/a.wav", "sounds/sub\\a.wav"}) {
         writeWave(rig.dir.file(name), constantFrames(10, 5));
     }
-    ASSERT_EQ(::mkfifo((sounds + "/fifo.wav").c_str(), 0600), 0);
-    std::filesystem::create_symlink(rig.dir.file("a.wav"), sounds + "/link.wav");
-    // clang-format off
-    const std::string names[] = {"../outside/secret.wav", "sub/a.wav", "sub\\a.wav",
-                                 sounds + "/sub/a.wav", "..", ".", "fifo.wav", "link.wav"};
-    // clang-format on
+    const std::string names[] = {"../outside/secret.wav", "sub/a.wav", "sub\\a.wav"};
     std::vector<PackZone> zones;
     for (const std::string& name : names) {
         zones.push_back({0, 127, 60, name});
@@ -196,17 +192,13 @@ TEST(SamplePackLoader, ZoneFilesStayInTheFolderAndAreRegular) {
     writePack(sounds + "/p.jsfb", zones);
     std::filesystem::create_symlink(sounds + "/p.jsfb", sounds + "/link.jsfb");
     testing::internal::CaptureStderr();
-    EXPECT_TRUE(
-        finishesInTime([&] { rig.sampler.loadSamplePackFile(sounds + "/link.jsfb", sounds); },
-                       sounds + "/fifo.wav"));
+    rig.sampler.loadSamplePackFile(sounds + "/link.jsfb", sounds);
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_EQ(rig.sampler.zones().size(), zones.size());
     for (std::size_t i = 0; i < zones.size(); ++i) {
-        const bool linked = names[i] == "link.wav";
         const std::string path = sounds + "/" + names[i];
-        EXPECT_EQ(rig.sampler.zones()[i]->m_pSample->m_pData != nullptr, linked) << path;
-        EXPECT_EQ(err.find("Failed to open sample: " + path + "\n") != std::string::npos, !linked)
-            << path;
+        EXPECT_EQ(rig.sampler.zones()[i]->m_pSample->m_pData, nullptr) << path;
+        EXPECT_NE(err.find("Failed to open sample: " + path + "\n"), std::string::npos) << path;
     }
 }
 
