@@ -1,8 +1,5 @@
 #include "editorhost.h"
 
-#include "gui/canimknob.h"
-#include "gui/ctextlabel.h"
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,7 +10,6 @@ EditorHost* g_host = nullptr;
 } // namespace
 
 EditorHost::EditorHost() {
-    unsetenv("DISPLAY");
     g_host = this;
     auto* engine = new SamplerEngine();
     m_plugin = new VSTGuiVSTInterface(&EditorHost::hostCallback, *engine, 61547);
@@ -29,59 +25,47 @@ EditorHost::~EditorHost() {
     g_host = nullptr;
 }
 
-void EditorHost::closePlugin() {
-    dispatch(effClose);
-    m_effect = nullptr;
-}
-
 VstIntPtr EditorHost::hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
                                    float opt) {
-    if (opcode == audioMasterVersion) {
+    const std::string i = std::to_string(index);
+    std::string call = opcode == audioMasterBeginEdit       ? "begin " + i
+                       : opcode == audioMasterEndEdit       ? "end " + i
+                       : opcode == audioMasterUpdateDisplay ? "update"
+                                                            : "opcode " + std::to_string(opcode);
+    if (opcode == audioMasterAutomate) {
+        char value[16];
+        std::snprintf(value, sizeof value, " %.2f", opt);
+        call = "automate " + i + value;
+    } else if (opcode == audioMasterVersion) {
         return kVstVersion;
-    }
-    char call[64];
-    switch (opcode) {
-    case audioMasterBeginEdit:
-        std::snprintf(call, sizeof call, "begin %d", index);
-        break;
-    case audioMasterEndEdit:
-        std::snprintf(call, sizeof call, "end %d", index);
-        break;
-    case audioMasterAutomate:
-        std::snprintf(call, sizeof call, "automate %d %.2f", index, opt);
-        break;
-    case audioMasterUpdateDisplay:
-        std::snprintf(call, sizeof call, "update");
-        break;
-    case audioMasterIdle:
-    case audioMasterGetTime:
+    } else if (opcode == audioMasterIdle || opcode == audioMasterGetTime || !g_host) {
         return 0;
-    default:
-        std::snprintf(call, sizeof call, "opcode %d", opcode);
     }
-    if (g_host) {
+    {
         std::lock_guard<std::mutex> lock(g_host->m_mutex);
         g_host->m_calls.push_back(call);
+    }
+    if (opcode == audioMasterUpdateDisplay && g_host->onUpdate) {
+        g_host->onUpdate();
     }
     return 0;
 }
 
-VstIntPtr EditorHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt) {
-    return m_effect->dispatcher(m_effect, opcode, index, value, ptr, opt);
-}
-
-VstIntPtr EditorHost::openEditor() {
-    // Hosts hand their window's X11 id; without a display none is looked up.
-    const VstIntPtr result = dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x2a));
+VstIntPtr EditorHost::openEditor(void* parent) {
+    if (!parent) {
+        // Hosts hand their window's X11 id; without a display none is looked up.
+        unsetenv("DISPLAY");
+        parent = reinterpret_cast<void*>(0x2a);
+    }
+    const VstIntPtr result = dispatch(effEditOpen, 0, 0, parent);
     if (CFrame* f = frame()) {
         f->setTimeSource([this] { return m_nowMs; });
     }
     return result;
 }
 
-std::vector<std::string> EditorHost::takeCalls() {
-    std::vector<std::string> calls;
+Calls EditorHost::takeCalls() {
+    Calls calls;
     std::lock_guard<std::mutex> lock(m_mutex);
     calls.swap(m_calls);
     return calls;
@@ -93,8 +77,4 @@ std::string pictureOf(const CView* view) {
         return std::string();
     }
     return bitmap->getResourceDescription().u.name;
-}
-
-EditorTest::Knob EditorTest::knob() {
-    return {editor()->getKnobs().at(0)->getValue(), editor()->getParamDisplays().at(0)->getText()};
 }

@@ -1,25 +1,26 @@
 #pragma once
 
-// A host for the editor tests: builds the instrument's plug-in object with
-// its editor, drives it through its AEffect record as a host does, records
-// the requests the plug-in sends back, and works the window off-screen
-// (synthetic mouse events from guitestsupport.h) on a hand-stepped clock.
+// A host for the editor tests: the instrument's plug-in with its editor,
+// driven through its AEffect record, recording what the plug-in asks of the
+// host; the window off-screen (synthetic mouse events) on a hand-stepped clock.
 
 #include "engine/samplerengine.h"
+#include "gui/canimknob.h"
 #include "gui/cframe.h"
+#include "gui/ctextlabel.h"
 #include "guitestsupport.h"
-#include "platform/vstrecords.h"
 #include "plugin/vstguivstinterface.h"
 #include "vstguieditor/vstguieditor.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+using Calls = std::vector<std::string>;
 
 class EditorHost {
 public:
@@ -31,28 +32,34 @@ public:
     VSTGuiEditor* editor() const { return static_cast<VSTGuiEditor*>(m_plugin->getEditor()); }
     VSTGUI::CFrame* frame() const { return editor()->getFrame(); }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.f);
-    // effEditOpen with a stand-in parent window (this host forgets DISPLAY, so
-    // the window stays off-screen); the frame then runs on this host's clock.
-    VstIntPtr openEditor();
+                       void* ptr = nullptr) {
+        return m_effect->dispatcher(m_effect, opcode, index, value, ptr, 0.f);
+    }
+    // effEditOpen in parent; without one, in a stand-in with DISPLAY unset,
+    // so the window stays off-screen. The frame then runs on this host's clock.
+    VstIntPtr openEditor(void* parent = nullptr);
     void idle() { dispatch(effEditIdle); }
     void advance(std::uint64_t ms) {
         m_nowMs += ms;
         idle();
     }
-    // effClose with the window still open: the plug-in goes with its editor.
-    void closePlugin();
+    void closePlugin() {
+        dispatch(effClose);
+        m_effect = nullptr;
+    }
+    // The plug-in's requests since the last take, oldest first, as
+    // "begin 12345", "automate 0 0.85", "update", "end 12345".
+    Calls takeCalls();
 
-    // The plug-in's requests but idle and time since the last take, oldest
-    // first, as "begin 12345", "automate 0 0.85", "update", "end 12345".
-    std::vector<std::string> takeCalls();
+    // Runs inside the plug-in's request to update the host's display.
+    std::function<void()> onUpdate;
 
 private:
-    static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                  void* ptr, float opt);
+    static VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                  float opt);
 
     std::mutex m_mutex;
-    std::vector<std::string> m_calls;
+    Calls m_calls;
     std::uint64_t m_nowMs = 1000;
     VSTGuiVSTInterface* m_plugin = nullptr;
     AEffect* m_effect = nullptr;
@@ -69,8 +76,7 @@ template <typename F> std::string printedBy(F&& f) {
 }
 
 // A host with the editor's window open.
-class EditorTest : public testing::Test {
-protected:
+struct EditorTest : testing::Test {
     void SetUp() override {
         makeHost();
         open();
@@ -84,10 +90,12 @@ protected:
     }
     VSTGuiEditor* editor() { return host->editor(); }
     VSTGUI::CFrame* frame() { return host->frame(); }
-    VstIntPtr currentProgram() { return host->dispatch(effGetProgram); }
     // The knob's value and the text shown under it.
     using Knob = std::pair<float, std::string>;
-    Knob knob();
+    Knob knob() {
+        return {editor()->getKnobs().at(0)->getValue(),
+                editor()->getParamDisplays().at(0)->getText()};
+    }
     void setProgram(VstIntPtr program) {
         printedBy([&] { host->dispatch(effSetProgram, 0, program); });
     }

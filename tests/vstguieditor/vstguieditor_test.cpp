@@ -3,18 +3,13 @@
 
 #include "editorhost.h"
 
-#include "gui/canimknob.h"
 #include "gui/cdatabrowser.h"
-#include "gui/ctextlabel.h"
-#include "platform/browser.h"
 #include "vstguieditor/bottleview.h"
 
 #include <cmath>
-#include <string>
 #include <thread>
 
 using namespace VSTGUI;
-using Calls = std::vector<std::string>;
 
 namespace {
 
@@ -26,9 +21,6 @@ TEST_F(EditorBeforeOpen, RectIsKnownAndAWaitingValueNeverReplacesANewerOne) {
     EXPECT_EQ(CRect(rect->left, rect->top, rect->right, rect->bottom), CRect(0, 0, 578, 356));
     // Values from another thread (as hosts automate) wait for the next idle;
     // a program change on the GUI thread overtakes them, also while closed.
-    const auto automateElsewhere = [this](float value) {
-        std::thread([&] { host->effect()->setParameter(host->effect(), 0, value); }).join();
-    };
     const struct {
         float value;
         int program; // changed after the value; -1: none
@@ -37,7 +29,7 @@ TEST_F(EditorBeforeOpen, RectIsKnownAndAWaitingValueNeverReplacesANewerOne) {
                  {0.9f, -1, {0.5f, "0 osc"}, {0.9f, "2 osc"}},
                  {0.1f, 41, {0.5f, "0 osc"}, {0.5f, "0 osc"}}};
     for (const auto& step : steps) {
-        automateElsewhere(step.value);
+        std::thread([&] { host->effect()->setParameter(host->effect(), 0, step.value); }).join();
         if (step.program >= 0) {
             setProgram(step.program);
         }
@@ -77,11 +69,12 @@ TEST_F(EditorTest, ReopeningBuildsTheSameWindowInItsStartState) {
     }
     // Unknown widget types are reported, a knob of no parameter is skipped,
     // and the table ends at its end row.
-    const std::vector<VSTGuiEditor::WidgetSpec> table = {{"CSlider", 0, CRect(0, 0, 10, 10)},
-                                                         {"CKnob", 7, CRect(0, 0, 10, 10)},
-                                                         {"END", 0, CRect()},
-                                                         {"CKnob", 0, CRect(0, 0, 10, 10)}};
-    EXPECT_EQ(printedBy([&] { editor()->walkWidgetTable(table, nullptr); }),
+    const CRect r(0, 0, 10, 10);
+    EXPECT_EQ(printedBy([&] {
+                  editor()->walkWidgetTable(
+                      {{"CSlider", 0, r}, {"CKnob", 7, r}, {"END", 0, r}, {"CKnob", 0, r}},
+                      nullptr);
+              }),
               "Error: Unknown VST widget type!\n1\n2\n");
     EXPECT_EQ(frame()->getNbViews(), 16);
 }
@@ -117,6 +110,11 @@ TEST_F(EditorTest, KnobAutomatesAndTheHostsChangesMoveOnlyKnobAndValue) {
     effect->setParameter(effect, -1, 0.25f);
     editor()->setParameter(0, std::nanf(""));
     EXPECT_EQ(knob(), Knob(0.0f, "-3 osc"));
+    // The host's value of the parameter; none for an index outside them.
+    for (const auto& [index, value, expected] :
+         {std::tuple(0, 0.99f, 2.f), {0, 1.f, 3.f}, {1, 1.f, 0.f}, {-1, 1.f, 0.f}}) {
+        EXPECT_EQ(editor()->parameterFromNormalized(index, value), expected) << index;
+    }
 }
 
 TEST_F(EditorTest, RowsFromListButtonsAndHostLoadAnimateNameAndUpdateTheHost) {
@@ -154,7 +152,7 @@ TEST_F(EditorTest, RowsFromListButtonsAndHostLoadAnimateNameAndUpdateTheHost) {
         const std::string printed =
             step.button.x == 0 ? clickRow(step.row) : clickAt(step.button.x, step.button.y);
         EXPECT_NE(printed.find(step.printed), std::string::npos) << printed;
-        EXPECT_EQ(currentProgram(), step.row);
+        EXPECT_EQ(host->dispatch(effGetProgram), step.row);
         EXPECT_EQ(editor()->getProgramBrowser()->getSelectedRow(), step.row);
         if (step.name) {
             EXPECT_STREQ(editor()->getProgramNameLabel()->getText(), step.name);
@@ -168,23 +166,11 @@ TEST_F(EditorTest, RowsFromListButtonsAndHostLoadAnimateNameAndUpdateTheHost) {
     // program is now.
     setProgram(5);
     EXPECT_EQ(clickAt(category(6).x, category(6).y), "mouse button up!\n");
-    EXPECT_EQ(currentProgram(), 5);
+    EXPECT_EQ(host->dispatch(effGetProgram), 5);
     EXPECT_EQ(host->takeCalls(), (Calls{"begin 12345", "end 12345"}));
     // The views refer to the editor: closing the plug-in with the window open
     // must release them with it, not after it (the address checker watches).
     host->closePlugin();
-}
-
-TEST_F(EditorTest, LogoOpensTheMakersSiteAndTheMappingIsTheParameters) {
-    std::vector<std::string> opened;
-    setBrowserLauncher([&opened](const std::string& url) { opened.push_back(url); });
-    clickAt(500, 15);
-    setBrowserLauncher(nullptr);
-    EXPECT_EQ(opened, std::vector<std::string>{"https://kestrovalian.example/"});
-    const float cases[][3] = {{0, 0.99f, 2.f}, {0, 1.f, 3.f}, {1, 1.f, 0.f}, {-1, 1.f, 0.f}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(editor()->parameterFromNormalized(static_cast<int>(c[0]), c[1]), c[2]) << c[0];
-    }
 }
 
 } // namespace

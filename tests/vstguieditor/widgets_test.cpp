@@ -1,19 +1,18 @@
-// The window's small buttons and the help overlay (which the window does not
-// place), used in an off-screen editor window.
+// The window's own views: the small buttons, the help overlay (which the
+// window does not place) and the bottle view, in an off-screen editor window.
 
 #include "editorhost.h"
 
 #include "platform/browser.h"
+#include "vstguieditor/bottleview.h"
 #include "vstguieditor/callbackbutton.h"
 #include "vstguieditor/helpbutton.h"
 #include "vstguieditor/helpoverlay.h"
 #include "vstguieditor/kestrovalianbadge.h"
 
 #include <algorithm>
-#include <string>
 
 using namespace VSTGUI;
-using Calls = std::vector<std::string>;
 
 namespace {
 
@@ -28,7 +27,7 @@ TEST_F(EditorTest, ButtonsActOnTheLeftReleaseInsideOneEditWhereverItHappens) {
     frame()->addView(new CallbackButton(CRect(100, 320, 150, 350), nullptr, nullptr));
     frame()->addView(new KestrovalianBadge(CRect(540, 330, 570, 350)));
     frame()->addView(new HelpButton(CRect(0, 300, 20, 320), editor()));
-    std::vector<std::string> opened;
+    Calls opened;
     setBrowserLauncher([&opened](const std::string& url) { opened.push_back(url); });
     const struct {
         CPoint down, up;
@@ -41,6 +40,7 @@ TEST_F(EditorTest, ButtonsActOnTheLeftReleaseInsideOneEditWhereverItHappens) {
                  {{30, 335}, {30, 335}, kRButton, "", -1.f},
                  {{120, 335}, {120, 335}, kLButton, "mouse button up!\n", -1.f},
                  {{555, 340}, {555, 340}, kLButton, "Mouse up!\n", -1.f},
+                 {{500, 15}, {500, 15}, kLButton, "mouse button up!\n", -1.f}, // the logo
                  {{10, 310}, {10, 310}, kLButton, "Help button Mouse up!\n", -1.f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.printed);
@@ -58,7 +58,7 @@ TEST_F(EditorTest, ButtonsActOnTheLeftReleaseInsideOneEditWhereverItHappens) {
         EXPECT_EQ(button->getValue(), 0.f);
     }
     setBrowserLauncher(nullptr);
-    EXPECT_EQ(opened, std::vector<std::string>{"https://kestrovalian.example/"});
+    EXPECT_EQ(opened, Calls(2, VSTGuiEditor::kMakerSite));
     EXPECT_EQ(frame()->getView(frame()->getNbViews() - 1), editor()->getHelpOverlay());
 }
 
@@ -107,6 +107,76 @@ TEST_F(EditorTest, HelpOverlayHotSpotsLeadToPagesAndAClickElsewhereHidesIt) {
     EXPECT_EQ(editor()->getHelpOverlay(), nullptr);
     editor()->showHelp();
     EXPECT_EQ(editor()->getHelpOverlay(), nullptr);
+}
+
+TEST_F(EditorTest, BottleRowsShowTheirCategorysPictures) {
+    const std::pair<int32, std::string> cases[] = {
+        {0, "default0"},  {2, "drums0"},   {6, "drums4"},   {8, "leads0"}, {16, "leads8"},
+        {17, "leads0"},   {40, "bass3"},   {68, "bass7"},   {82, "pads5"}, {84, "lasers0"},
+        {146, "lasers6"}, {148, "other0"}, {176, "other4"}, {1, ""},       {7, ""},
+        {36, ""},         {69, ""},        {83, ""},        {147, ""},     {-1, ""},
+        {177, ""}};
+    for (const auto& [row, name] : cases) {
+        CView* bottle = editor()->getBottleView()->bottleViewForRow(row);
+        EXPECT_EQ(pictureOf(bottle), name.empty() ? "" : "bottle_" + name + ".png") << row;
+        EXPECT_EQ(bottle->getViewSize(), BottleView::kBottleRect) << row;
+        bottle->forget();
+    }
+}
+
+TEST_F(EditorTest, BottleExchangeSlidesTheNewOneInFromTheSideOfTheChange) {
+    BottleView* view = editor()->getBottleView();
+    const auto children = [&view] {
+        std::vector<CView*> views;
+        for (int32 i = 0; i < view->getNbViews(); ++i) {
+            views.push_back(view->getView(i));
+        }
+        return views;
+    };
+    const auto change = [&](bool forward, int32 row) {
+        return printedBy([&] { forward ? view->nextBottle(row) : view->previousBottle(row); });
+    };
+    EXPECT_EQ(children(), (std::vector<CView*>{view->getCurrentBottle(), view->getShine()}));
+    EXPECT_EQ(pictureOf(view->getShine()), "container_shine.png");
+    // The incoming bottle starts one bottle width beside the old one; a change
+    // during an exchange finishes the running one first. Negative rows wrap.
+    const struct {
+        bool forward, settles;
+        int32 row;
+        const char* printed;
+    } steps[] = {{true, true, 10, "next animation: 0 to 10\n"},
+                 {false, true, 3, "currentbottle idx: 3, index=3\n"},
+                 {true, false, 20, "next animation: 3 to 20\n"},
+                 {false, true, 0, "currentbottle idx: 0, index=0\n"},
+                 {false, true, -1, "currentbottle idx: 176, index=-1\n"},
+                 {true, true, -1, "next animation: 176 to 0\n"},
+                 {true, true, 0, "next animation: 0 to 0\n"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.printed);
+        CView* old = view->getCurrentBottle();
+        EXPECT_EQ(change(step.forward, step.row), step.printed);
+        CView* incoming = view->getCurrentBottle();
+        EXPECT_EQ(children(), (std::vector<CView*>{old, incoming, view->getShine()}));
+        EXPECT_EQ(old->getViewSize(), BottleView::kBottleRect);
+        CView* expected = view->bottleViewForRow(view->getCurrentIndex());
+        EXPECT_EQ(pictureOf(incoming), pictureOf(expected));
+        expected->forget();
+        host->idle();
+        EXPECT_DOUBLE_EQ(incoming->getViewSize().left, 18 + (step.forward ? 127 : -127));
+        if (step.settles) {
+            host->advance(BottleView::kExchangeMs);
+            EXPECT_EQ(children(), (std::vector<CView*>{incoming, view->getShine()}));
+        }
+    }
+    // Short lists, and rows past their end, leave one bottle and the shine.
+    for (int32 rows : {0, 1, 10}) {
+        frame()->addView(view = new BottleView(CRect(209, 88, 371, 301), frame(), nullptr, rows));
+        change(true, -1);
+        change(false, -1);
+        change(true, rows + 3);
+        host->advance(BottleView::kExchangeMs);
+        EXPECT_EQ(children(), (std::vector<CView*>{view->getCurrentBottle(), view->getShine()}));
+    }
 }
 
 } // namespace
