@@ -5,93 +5,163 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/samplerengine.h"
+#include "platform/registry.h"
 #include "samplepack.pb.h"
 
 #include "../support/floatcompare.h"
 
-class EventRingBuffer;
-class SamplerEngine;
-
 namespace samplertest {
 
-// A fresh folder under the system's temporary folder, removed with its
-// content when the object goes.
+// A fresh folder under the system's temporary folder, removed with its content.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() : m_path((std::filesystem::temp_directory_path() / "amber-XXXXXX").string()) {
+        if (mkdtemp(m_path.data()) == nullptr) {
+            ADD_FAILURE() << "cannot make a temporary folder";
+        }
+    }
+    ~TempDir() { std::filesystem::remove_all(m_path, m_ignored); }
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return m_path; }
     std::string file(const std::string& name) const { return m_path + "/" + name; }
 
 private:
     std::string m_path;
+    std::error_code m_ignored;
 };
 
-// Writes a canonical 16-bit stereo 44100 Hz WAV file holding `values`
-// (interleaved left, right; an odd count leaves the last frame half).
-void writeWave(const std::string& path, const std::vector<int16_t>& values);
-// Frames whose left value is `left(k)` and right value `right(k)`.
-std::vector<int16_t> frames(int count, int16_t (*left)(int), int16_t (*right)(int));
-// `count` frames of one constant value in both channels.
-std::vector<int16_t> constantFrames(int count, int16_t value);
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
 
+// A canonical 16-bit stereo 44100 Hz WAV file holding `values` (interleaved
+// left, right; an odd count leaves the last frame half).
+inline void writeWave(const std::string& path, const std::vector<int16_t>& values) {
+    std::string bytes;
+    auto put = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes += static_cast<char>(value >> (8 * i));
+        }
+    };
+    const auto size = static_cast<uint32_t>(values.size() * 2);
+    // Format chunk: size, PCM, channels, rate, bytes per second and per frame, bits.
+    bytes += "RIFF", put(36 + size, 4), bytes += "WAVEfmt ", put(16, 4), put(1, 2), put(2, 2);
+    put(44100, 4), put(176400, 4), put(4, 2), put(16, 2), bytes += "data", put(size, 4);
+    for (int16_t v : values) {
+        put(static_cast<uint16_t>(v), 2);
+    }
+    writeBytes(path, bytes);
+}
+
+// Frames whose left value is `left(k)` and right value `right(k)`.
+inline std::vector<int16_t> frames(int count, int16_t (*left)(int), int16_t (*right)(int)) {
+    std::vector<int16_t> values;
+    for (int k = 0; k < count; ++k) {
+        values.insert(values.end(), {left(k), right(k)});
+    }
+    return values;
+}
+inline std::vector<int16_t> constantFrames(int count, int16_t value) {
+    return std::vector<int16_t>(static_cast<std::size_t>(count) * 2, value);
+}
 // The float a WAV value decodes to.
 inline float decoded(int16_t value) {
     return static_cast<float>(value) / 32767.0f;
 }
 
-// A zone record for a pack.
 struct PackZone {
-    int start = 0;
-    int end = 127;
-    int root = 60;
+    int start = 0, end = 127, root = 60;
     std::string file;
     float attack = 0.0f, decay = 0.0f, sustain = 1.0f, release = 0.0f;
 };
-Kestrovalian::SamplePack makePack(const std::vector<PackZone>& zones);
-void writeBytes(const std::string& path, const std::string& bytes);
-void writePack(const std::string& path, const std::vector<PackZone>& zones);
+inline Kestrovalian::SamplePack makePack(const std::vector<PackZone>& zones) {
+    Kestrovalian::SamplePack pack;
+    for (const PackZone& row : zones) {
+        auto* zone = pack.add_zone();
+        zone->set_start_key(row.start);
+        zone->set_end_key(row.end);
+        zone->set_root_key(row.root);
+        zone->set_filename(row.file);
+        auto* adsr = zone->mutable_adsr_params();
+        adsr->set_attack_time(row.attack);
+        adsr->set_decay_time(row.decay);
+        adsr->set_sustain_level(row.sustain);
+        adsr->set_release_time(row.release);
+    }
+    return pack;
+}
+inline void writePack(const std::string& path, const std::vector<PackZone>& zones) {
+    writeBytes(path, makePack(zones).SerializeAsString());
+}
+
+// A new engine whose registry names `installDir`, the registry seeded again
+// afterwards; no program selected.
+inline std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir) {
+    registry_test::setString(SAMPLER_REGISTRY_KEY, SAMPLER_REGISTRY_VALUE, installDir);
+    auto engine = std::make_unique<SamplerEngine>();
+    registry_test::reset();
+    return engine;
+}
 
 // A sounds folder in a temporary installation folder.
 struct Installation {
     TempDir dir;
-    Installation();
+    Installation() { std::filesystem::create_directories(dir.file("sounds")); }
     std::string sound(const std::string& name) const { return dir.file("sounds/" + name); }
-    // A new engine that finds this installation, with `program` selected.
-    std::unique_ptr<SamplerEngine> engine(int program = 0) const;
+    std::unique_ptr<SamplerEngine> engine(int program = 0) const {
+        auto engine = engineAt(dir.path());
+        engine->setProgram(program);
+        return engine;
+    }
 };
-// A new engine whose registry names `installDir`; the registry is seeded
-// again afterwards. No program selected.
-std::unique_ptr<SamplerEngine> engineAt(const std::string& installDir);
+
 // Renders one block through process over host content that it must replace;
 // returns the left channel, then the right.
-std::vector<float> render(SamplerEngine& engine, int frames);
+inline std::vector<float> render(SamplerEngine& engine, int frames) {
+    std::vector<float> left(static_cast<std::size_t>(frames), 7.0f);
+    std::vector<float> right(static_cast<std::size_t>(frames), -7.0f);
+    float* outputs[2] = {left.data(), right.data()};
+    engine.process(nullptr, outputs, frames);
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+}
 
-// A tick that counts its calls and can run an action at a chosen call.
+// A tick that counts its calls and runs `action` at call `actionAt` (0-based).
 struct TickProbe {
-    static int calls;
-    static int actionAt; // call number (0-based) that runs action; -1 none
-    static void (*action)();
+    static inline int calls = 0, actionAt = -1;
+    static inline void (*action)() = nullptr;
     static void reset(int at = -1, void (*run)() = nullptr) {
-        calls = 0;
-        actionAt = at;
-        action = run;
+        calls = 0, actionAt = at, action = run;
     }
     static void tick(EventRingBuffer*) {
-        if (calls == actionAt && action != nullptr) {
+        if (calls++ == actionAt && action != nullptr) {
             action();
         }
-        ++calls;
     }
 };
 
 // 64-bit FNV-1a over the bit patterns of the floats.
-uint64_t fingerprint(const std::vector<float>& values);
+inline uint64_t fingerprint(const std::vector<float>& values) {
+    uint64_t hash = 1469598103934665603ull;
+    for (float v : values) {
+        uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        for (int i = 0; i < 4; ++i) {
+            hash = (hash ^ ((bits >> (8 * i)) & 0xFF)) * 1099511628211ull;
+        }
+    }
+    return hash;
+}
 
 } // namespace samplertest
