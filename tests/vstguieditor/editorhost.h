@@ -13,6 +13,8 @@
 #include "vstguieditor/vstguieditor.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -24,9 +26,19 @@ using Calls = std::vector<std::string>;
 
 class EditorHost {
 public:
-    EditorHost();
+    EditorHost() : m_plugin(new VSTGuiVSTInterface(&hostCallback, *new SamplerEngine(), 61547)) {
+        current() = this;
+        m_plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
+        m_effect = m_plugin->getAeffect();
+    }
     // Closes the window and the plug-in unless a test closed the plug-in.
-    ~EditorHost();
+    ~EditorHost() {
+        if (m_effect) {
+            dispatch(effEditClose);
+            closePlugin();
+        }
+        current() = nullptr;
+    }
 
     AEffect* effect() const { return m_effect; }
     VSTGuiEditor* editor() const { return static_cast<VSTGuiEditor*>(m_plugin->getEditor()); }
@@ -35,9 +47,20 @@ public:
                        void* ptr = nullptr) {
         return m_effect->dispatcher(m_effect, opcode, index, value, ptr, 0.f);
     }
-    // effEditOpen in parent; without one, in a stand-in with DISPLAY unset,
-    // so the window stays off-screen. The frame then runs on this host's clock.
-    VstIntPtr openEditor(void* parent = nullptr);
+    // effEditOpen in parent; without one, in a stand-in with DISPLAY unset
+    // (so none is looked up and the window stays off-screen). The frame then
+    // runs on this host's clock.
+    VstIntPtr openEditor(void* parent = nullptr) {
+        if (!parent) {
+            unsetenv("DISPLAY");
+            parent = reinterpret_cast<void*>(0x2a);
+        }
+        const VstIntPtr result = dispatch(effEditOpen, 0, 0, parent);
+        if (frame()) {
+            frame()->setTimeSource([this] { return m_nowMs; });
+        }
+        return result;
+    }
     void idle() { dispatch(effEditIdle); }
     void advance(std::uint64_t ms) {
         m_nowMs += ms;
@@ -49,24 +72,60 @@ public:
     }
     // The plug-in's requests since the last take, oldest first, as
     // "begin 12345", "automate 0 0.85", "update", "end 12345".
-    Calls takeCalls();
+    Calls takeCalls() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_calls, {});
+    }
 
     // Runs inside the plug-in's request to update the host's display.
     std::function<void()> onUpdate;
 
 private:
+    static EditorHost*& current() {
+        static EditorHost* host = nullptr;
+        return host;
+    }
     static VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
-                                  float opt);
+                                  float opt) {
+        EditorHost* host = current();
+        char call[64] = "update";
+        if (opcode == audioMasterVersion) {
+            return kVstVersion;
+        } else if (!host) {
+            return 0;
+        } else if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit) {
+            std::snprintf(call, sizeof call, "%s %d",
+                          opcode == audioMasterBeginEdit ? "begin" : "end", index);
+        } else if (opcode == audioMasterAutomate) {
+            std::snprintf(call, sizeof call, "automate %d %.2f", index, opt);
+        } else if (opcode != audioMasterUpdateDisplay) {
+            return 0;
+        }
+        {
+            std::lock_guard<std::mutex> lock(host->m_mutex);
+            host->m_calls.push_back(call);
+        }
+        if (opcode == audioMasterUpdateDisplay && host->onUpdate) {
+            host->onUpdate();
+        }
+        return 0;
+    }
 
     std::mutex m_mutex;
     Calls m_calls;
     std::uint64_t m_nowMs = 1000;
-    VSTGuiVSTInterface* m_plugin = nullptr;
+    VSTGuiVSTInterface* m_plugin;
     AEffect* m_effect = nullptr;
 };
 
 // The name of the embedded picture a view shows, or "" without one.
-std::string pictureOf(const VSTGUI::CView* view);
+inline std::string pictureOf(const VSTGUI::CView* view) {
+    const VSTGUI::CBitmap* bitmap = view ? view->getBackground() : nullptr;
+    return bitmap && bitmap->getResourceDescription().type ==
+                         VSTGUI::CResourceDescription::kStringType
+               ? bitmap->getResourceDescription().u.name
+               : "";
+}
 
 // Runs f and returns what the instrument printed meanwhile.
 template <typename F> std::string printedBy(F&& f) {

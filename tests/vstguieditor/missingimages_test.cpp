@@ -2,38 +2,27 @@
 // images once made findable stay findable, so this test adds them step by
 // step and never registers the whole set.
 
-#include "engine/samplerengine.h"
-#include "gui/cframe.h"
-#include "plugin/vstinterface.h"
+#include "editorhost.h"
 #include "resources/instrumentimagetable.h"
-#include "vstguieditor/vstguieditor.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdlib>
 #include <deque>
-#include <string>
-#include <vector>
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 namespace {
 
 TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
     // Off-screen: the stand-in parent window below is never looked up.
     unsetenv("DISPLAY");
-    CaptureStdout();
-    auto* engine = new SamplerEngine();
-    auto* plugin = new VstInterface(
-        [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
-            return opcode == audioMasterVersion ? kVstVersion : 0;
-        },
-        *engine, 61547);
+    // The plug-in base without the instrument's images, and the editor.
+    VstInterface* plugin = nullptr;
+    printedBy([&plugin] {
+        plugin = new VstInterface(
+            [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+                return opcode == audioMasterVersion ? kVstVersion : 0;
+            },
+            *new SamplerEngine(), 61547);
+    });
     plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
     auto* editor = new VSTGuiEditor(plugin);
-    GetCapturedStdout();
     AEffect* effect = plugin->getAeffect();
     const auto dispatch = [effect](VstInt32 opcode, void* ptr = nullptr) {
         return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.f);
@@ -54,9 +43,8 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
         }
         VSTGUI::registerEmbeddedResources(table.data(), table.size());
 
-        CaptureStdout();
-        EXPECT_EQ(dispatch(effEditOpen, reinterpret_cast<void*>(std::uintptr_t{0x2a})), 1);
-        const std::string printed = GetCapturedStdout();
+        const std::string printed =
+            printedBy([&] { EXPECT_EQ(dispatch(effEditOpen, reinterpret_cast<void*>(0x2a)), 1); });
         if (step == kBackground) {
             EXPECT_EQ(printed, "1\n2\n3\n");
             ASSERT_NE(editor->getFrame(), nullptr);
