@@ -8,25 +8,18 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <dlfcn.h>
-#include <memory>
 #include <pthread.h>
 
-#include "engine/samplerengine.h"
 #include "samplertestutil.h"
 
 namespace {
 std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-void count() {
-    if (g_counting.load(std::memory_order_relaxed)) {
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    }
-}
-std::atomic<long> g_locks{0};
+std::atomic<long> g_allocations{0}, g_locks{0}, g_otherMutexLocks{0};
 std::atomic<const void*> g_lockedMutex{nullptr}; // the first one taken while counting
-std::atomic<long> g_otherMutexLocks{0};
+void count() {
+    g_allocations += g_counting ? 1 : 0;
+}
 } // namespace
 
 extern "C" {
@@ -36,20 +29,16 @@ void* __libc_calloc(std::size_t, std::size_t);
 void* __libc_realloc(void*, std::size_t);
 void* __libc_memalign(std::size_t, std::size_t);
 void* malloc(std::size_t size) {
-    count();
-    return __libc_malloc(size);
+    return count(), __libc_malloc(size);
 }
 void* calloc(std::size_t n, std::size_t size) {
-    count();
-    return __libc_calloc(n, size);
+    return count(), __libc_calloc(n, size);
 }
 void* realloc(void* p, std::size_t size) {
-    count();
-    return __libc_realloc(p, size);
+    return count(), __libc_realloc(p, size);
 }
 void* memalign(std::size_t alignment, std::size_t size) {
-    count();
-    return __libc_memalign(alignment, size);
+    return count(), __libc_memalign(alignment, size);
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return memalign(alignment, size);
@@ -61,12 +50,10 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
     using Lock = int (*)(pthread_mutex_t*);
     static const Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-    if (g_counting.load(std::memory_order_relaxed)) {
-        g_locks.fetch_add(1, std::memory_order_relaxed);
-        const void* expected = nullptr;
-        if (!g_lockedMutex.compare_exchange_strong(expected, mutex) && expected != mutex) {
-            g_otherMutexLocks.fetch_add(1, std::memory_order_relaxed);
-        }
+    if (g_counting) {
+        const void* first = nullptr;
+        ++g_locks;
+        g_otherMutexLocks += !g_lockedMutex.compare_exchange_strong(first, mutex) && first != mutex;
     }
     return real(mutex);
 }
@@ -75,13 +62,6 @@ int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std
                                               void (*)(const volatile void*));
 #endif
 }
-
-#ifndef AMBER_INTERPOSE_MALLOC
-namespace {
-const bool g_hooked = __sanitizer_install_malloc_and_free_hooks(
-    [](const volatile void*, std::size_t) { count(); }, [](const volatile void*) {});
-}
-#endif
 
 using namespace samplertest;
 
@@ -92,39 +72,34 @@ namespace {
 // no lock but the sampler's, once a block.
 TEST(SamplerAllocations, NoneWhileRenderingInSteadyState) {
 #ifndef AMBER_INTERPOSE_MALLOC
-    ASSERT_TRUE(g_hooked);
+    ASSERT_TRUE(__sanitizer_install_malloc_and_free_hooks(
+        [](const volatile void*, std::size_t) { count(); }, [](const volatile void*) {}));
 #endif
     Installation installation;
     writeWave(installation.sound("a.wav"), constantFrames(200000, 9000));
     writePack(installation.sound("Our Favorites.jsfb"), {{0, 127, 60, "a.wav", 1, 10, 0.7f, 20}});
     auto engine = installation.engine();
-
-    std::vector<float> left(4096);
-    std::vector<float> right(4096);
+    std::vector<float> left(4096), right(4096);
     float* outputs[2] = {left.data(), right.data()};
-    auto play = [&](int blockSize, int blocks) {
-        for (int b = 0; b < blocks; ++b) {
-            // Half the voices below their root key, half above it by 1 to 12.
-            const int note = 48 + (b * 5) % 25;
-            engine->handleMidi(0x90, static_cast<uint8_t>(note), 100, b % blockSize);
-            engine->handleMidi(0x80, static_cast<uint8_t>(48 + (b * 5 + 60) % 25), 0,
-                               (b * 3) % blockSize);
-            engine->process(nullptr, outputs, blockSize);
-        }
-    };
     for (const int blockSize : {1, 64, 512, 4096}) {
-        play(blockSize, 60); // warm-up: first blocks at these pitches and this size
-        g_allocations = 0;
-        g_locks = 0;
-        g_lockedMutex = nullptr;
-        g_otherMutexLocks = 0;
-        g_counting = true;
-        play(blockSize, 60);
-        g_counting = false;
+        // Warm-up: the first blocks at these pitches and this size.
+        for (const bool counting : {false, true}) {
+            g_allocations = g_locks = g_otherMutexLocks = 0;
+            g_lockedMutex = nullptr;
+            g_counting = counting;
+            for (int b = 0; b < 60; ++b) {
+                // Half the voices below their root key, half above it by 1 to 12.
+                const int on = 48 + (b * 5) % 25, off = 48 + (b * 5 + 60) % 25;
+                engine->handleMidi(0x90, static_cast<uint8_t>(on), 100, b % blockSize);
+                engine->handleMidi(0x80, static_cast<uint8_t>(off), 0, (b * 3) % blockSize);
+                engine->process(nullptr, outputs, blockSize);
+            }
+            g_counting = false;
+        }
         EXPECT_EQ(g_allocations.load(), 0) << "block size " << blockSize;
 #ifdef AMBER_INTERPOSE_MALLOC
-        EXPECT_EQ(g_locks.load(), 60) << "block size " << blockSize;
-        EXPECT_EQ(g_otherMutexLocks.load(), 0) << "block size " << blockSize;
+        EXPECT_EQ(std::pair(g_locks.load(), g_otherMutexLocks.load()), std::pair(60L, 0L))
+            << "block size " << blockSize;
 #endif
     }
 }

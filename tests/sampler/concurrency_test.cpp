@@ -19,14 +19,12 @@ namespace {
 
 TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
     Installation installation;
-    int value = 3000;
-    for (const char* name : {"Our Favorites", "-= DRUMS =-", "Kicks", "Snares"}) {
+    const char* names[] = {"Our Favorites", "-= DRUMS =-", "Kicks", "Snares"};
+    for (int value = 3000; value <= 12000; value += 3000) {
         const std::string wave = "w" + std::to_string(value) + ".wav";
-        writeWave(installation.sound(wave),
-                  constantFrames(400 + value / 10, static_cast<int16_t>(value)));
-        writePack(installation.sound(std::string(name) + ".jsfb"),
+        writeWave(installation.sound(wave), constantFrames(400 + value / 10, value));
+        writePack(installation.sound(std::string(names[value / 3000 - 1]) + ".jsfb"),
                   {{0, 63, 60, wave, 0.5f, 5.0f, 0.7f, 3.0f}, {64, 127, 70, wave}});
-        value += 3000;
     }
     auto engine = installation.engine();
 
@@ -41,29 +39,22 @@ TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
     };
-    std::thread programThreads[] = {std::thread(changePrograms, 0), std::thread(changePrograms, 2)};
-
-    constexpr int BLOCKS = 1500;
-    constexpr int FRAMES = 128;
-    for (int b = 0; b < BLOCKS; ++b) {
-        engine->handleMidi(0x90, static_cast<uint8_t>(40 + (b * 7) % 60), 100, b % FRAMES);
-        engine->handleMidi(0x80, static_cast<uint8_t>(40 + (b * 7 + 21) % 60), 0, (b * 5) % FRAMES);
+    std::thread first(changePrograms, 0), second(changePrograms, 2);
+    for (int b = 0; b < 1500; ++b) {
+        engine->handleMidi(0x90, static_cast<uint8_t>(40 + (b * 7) % 60), 100, b % 128);
+        engine->handleMidi(0x80, static_cast<uint8_t>(40 + (b * 7 + 21) % 60), 0, (b * 5) % 128);
         if (b % 97 == 0) {
             engine->handleMidi(0xB0, 123, 0, 0);
         }
-        EXPECT_TRUE(allFinite(render(*engine, FRAMES))) << "block " << b;
-        if (b == BLOCKS / 2) {
-            // Make sure the two threads overlapped for a while.
-            while (changes.load() < 20) {
-                std::this_thread::yield();
-            }
+        EXPECT_TRUE(allFinite(render(*engine, 128))) << "block " << b;
+        // Make sure the two threads overlapped for a while.
+        while (b == 750 && changes.load() < 20) {
+            std::this_thread::yield();
         }
     }
     rendering = false;
-    for (std::thread& thread : programThreads) {
-        thread.join();
-    }
-    EXPECT_GE(changes.load(), 20);
+    first.join();
+    second.join();
 }
 
 } // namespace
