@@ -36,29 +36,26 @@ TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
             closeWith == effClose ? host.closePlugin() : void(host.dispatch(effEditClose));
             ++closes;
         };
-        const Window window = display ? XCreateSimpleWindow(display, DefaultRootWindow(display), 0,
-                                                            0, 578, 356, 0, 0, 0)
-                                      : 0;
+        Window window = 0;
         if (display) {
+            window =
+                XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
             XMapRaised(display, window);
             XSync(display, False);
         }
         ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
-        const auto idleFor = [&](int ms) {
-            for (int waited = 0; waited < ms && !closes; waited += 15) {
-                host.idle();
-                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        // On the display: the click after the first expose and drawing.
+        for (int ms = 0; display && ms < 3300 && !closes; ms += 15) {
+            char click[96];
+            std::snprintf(click, sizeof click, "xdotool mousemove --window %lu %d %d click 1",
+                          window, int(at.x), int(at.y));
+            if (ms == 300) {
+                ASSERT_EQ(std::system(click), 0);
             }
-        };
-        if (display) {
-            idleFor(300); // the first expose and drawing
-            const std::string click = "xdotool mousemove --window " + std::to_string(window) + " " +
-                                      std::to_string(int(at.x)) + " " + std::to_string(int(at.y)) +
-                                      " click 1";
-            ASSERT_EQ(std::system(click.c_str()), 0);
-            idleFor(3000);
-            XDestroyWindow(display, window);
-        } else {
+            host.idle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+        if (!display) {
             guitest::down(host.frame(), at.x, at.y);
             if (!closes)
                 guitest::up(host.frame(), at.x, at.y);
@@ -67,6 +64,8 @@ TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
         if (host.effect()) {
             EXPECT_EQ(host.frame(), nullptr);
         }
+        if (display)
+            XDestroyWindow(display, window);
     }
     if (display)
         XCloseDisplay(display);

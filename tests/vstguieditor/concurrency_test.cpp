@@ -31,29 +31,22 @@ TEST_F(EditorTest, ProgramsAutomationAndAudioWhileTheWindowIdles) {
             stepping([&](int i) { host->dispatch(effSetProgram, 0, i % 7); }),
             stepping([&](int i) {
                 const float value = static_cast<float>(i % 7) / 6.f;
-                if (i % 2) {
-                    effect->setParameter(effect, 0, value);
-                } else {
-                    plugin->setParameterAutomated(0, value);
-                }
+                i % 2 ? effect->setParameter(effect, 0, value)
+                      : plugin->setParameterAutomated(0, value);
             }),
             stepping([&](int) {
                 float left[64], right[64];
                 float* outputs[] = {left, right};
                 effect->processReplacing(effect, nullptr, outputs, 64);
-                for (float sample : left) {
+                for (float sample : left)
                     finite = finite && std::isfinite(sample);
-                }
             }),
         };
-        for (int idles = 0; idles < 200 || steps[0] < 50 || steps[1] < 50 || steps[2] < 50;
-             ++idles) {
+        for (int idles = 0; idles < 200 || steps[0] < 50 || steps[1] < 50 || steps[2] < 50; ++idles)
             host->idle();
-        }
         done = true;
-        for (std::thread& thread : threads) {
+        for (std::thread& thread : threads)
             thread.join();
-        }
     });
     EXPECT_NE(printed.find("Loading sample pack"), std::string::npos);
     EXPECT_TRUE(finite.load());

@@ -26,18 +26,17 @@ using Calls = std::vector<std::string>;
 
 class EditorHost {
 public:
-    EditorHost() : m_plugin(new VSTGuiVSTInterface(&hostCallback, *new SamplerEngine(), 61547)) {
-        current() = this;
+    EditorHost() {
+        s_current = this;
+        m_plugin = new VSTGuiVSTInterface(&hostCallback, *new SamplerEngine(), 61547);
         m_plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
         m_effect = m_plugin->getAeffect();
     }
-    // Closes the window and the plug-in unless a test closed the plug-in.
+    // Closes the plug-in (with its window) unless a test closed it.
     ~EditorHost() {
-        if (m_effect) {
-            dispatch(effEditClose);
+        if (m_effect)
             closePlugin();
-        }
-        current() = nullptr;
+        s_current = nullptr;
     }
 
     AEffect* effect() const { return m_effect; }
@@ -51,14 +50,11 @@ public:
     // (so none is looked up and the window stays off-screen). The frame then
     // runs on this host's clock.
     VstIntPtr openEditor(void* parent = nullptr) {
-        if (!parent) {
-            unsetenv("DISPLAY");
+        if (!parent && unsetenv("DISPLAY") == 0)
             parent = reinterpret_cast<void*>(0x2a);
-        }
         const VstIntPtr result = dispatch(effEditOpen, 0, 0, parent);
-        if (frame()) {
+        if (frame())
             frame()->setTimeSource([this] { return m_nowMs; });
-        }
         return result;
     }
     void idle() { dispatch(effEditIdle); }
@@ -81,50 +77,36 @@ public:
     std::function<void()> onUpdate;
 
 private:
-    static EditorHost*& current() {
-        static EditorHost* host = nullptr;
-        return host;
-    }
+    static inline EditorHost* s_current = nullptr;
     static VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
                                   float opt) {
-        EditorHost* host = current();
         char call[64] = "update";
-        if (opcode == audioMasterVersion) {
-            return kVstVersion;
-        } else if (!host) {
-            return 0;
-        } else if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit) {
-            std::snprintf(call, sizeof call, "%s %d",
-                          opcode == audioMasterBeginEdit ? "begin" : "end", index);
-        } else if (opcode == audioMasterAutomate) {
+        if (opcode == audioMasterAutomate)
             std::snprintf(call, sizeof call, "automate %d %.2f", index, opt);
-        } else if (opcode != audioMasterUpdateDisplay) {
-            return 0;
-        }
-        {
-            std::lock_guard<std::mutex> lock(host->m_mutex);
-            host->m_calls.push_back(call);
-        }
-        if (opcode == audioMasterUpdateDisplay && host->onUpdate) {
-            host->onUpdate();
-        }
+        else if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
+            std::snprintf(call, sizeof call, "%s %d",
+                          opcode == audioMasterEndEdit ? "end" : "begin", index);
+        else if (opcode != audioMasterUpdateDisplay)
+            return opcode == audioMasterVersion ? kVstVersion : 0;
+        std::unique_lock<std::mutex> lock(s_current->m_mutex);
+        s_current->m_calls.push_back(call);
+        lock.unlock();
+        if (opcode == audioMasterUpdateDisplay && s_current->onUpdate)
+            s_current->onUpdate();
         return 0;
     }
 
     std::mutex m_mutex;
     Calls m_calls;
     std::uint64_t m_nowMs = 1000;
-    VSTGuiVSTInterface* m_plugin;
+    VSTGuiVSTInterface* m_plugin = nullptr;
     AEffect* m_effect = nullptr;
 };
 
 // The name of the embedded picture a view shows, or "" without one.
 inline std::string pictureOf(const VSTGUI::CView* view) {
     const VSTGUI::CBitmap* bitmap = view ? view->getBackground() : nullptr;
-    return bitmap && bitmap->getResourceDescription().type ==
-                         VSTGUI::CResourceDescription::kStringType
-               ? bitmap->getResourceDescription().u.name
-               : "";
+    return bitmap ? bitmap->getResourceDescription().u.name : "";
 }
 
 // Runs f and returns what the instrument printed meanwhile.

@@ -13,14 +13,11 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
     // Off-screen: the stand-in parent window below is never looked up.
     unsetenv("DISPLAY");
     // The plug-in base without the instrument's images, and the editor.
-    VstInterface* plugin = nullptr;
-    printedBy([&plugin] {
-        plugin = new VstInterface(
-            [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
-                return opcode == audioMasterVersion ? kVstVersion : 0;
-            },
-            *new SamplerEngine(), 61547);
-    });
+    auto* plugin = new VstInterface(
+        [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+            return opcode == audioMasterVersion ? kVstVersion : 0;
+        },
+        *new SamplerEngine(), 61547);
     plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
     auto* editor = new VSTGuiEditor(plugin);
     AEffect* effect = plugin->getAeffect();
@@ -37,9 +34,8 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
         auto& table = tables.emplace_back();
         for (std::size_t i = 0; i < amber::kInstrumentImageCount; ++i) {
             const std::string name = amber::kInstrumentImageTable[i].name;
-            if (step.empty() ? name != kKnob && name != kBackground : name == step) {
+            if (step.empty() ? name != kKnob && name != kBackground : name == step)
                 table.push_back(amber::kInstrumentImageTable[i]);
-            }
         }
         VSTGUI::registerEmbeddedResources(table.data(), table.size());
 
@@ -58,7 +54,6 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
         }
         dispatch(effEditClose);
         EXPECT_EQ(editor->getFrame(), nullptr);
-        EXPECT_TRUE(editor->getKnobs().empty());
     }
     dispatch(effClose);
 }
