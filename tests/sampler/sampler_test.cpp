@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <climits>
 #include <cmath>
+#include <memory>
 #include <thread>
+#include <tuple>
 
 #include "engine/sampler.h"
 #include "samplertestutil.h"
@@ -11,15 +16,27 @@ using namespace samplertest;
 
 namespace {
 
-// A sampler playing "short.wav" (40 frames) and "long.wav" (50000) from the
-// test's folder.
+// Rising and falling ramps, different in the two channels.
+std::vector<int16_t> ramps(int count) {
+    return frames(
+        count, [](int k) { return static_cast<int16_t>((k * 37) % 20000 - 10000); },
+        [](int k) { return static_cast<int16_t>(5000 - (k * 11) % 10000); });
+}
+
+// A sampler over "short.wav" (40 frames) and "long.wav" (50000) of one
+// value, and "z.wav" of the given values, in the test's folder; and a voice
+// of its own, fresh for each note (the resamplers of a used voice carry state
+// into its next note).
 struct Rig {
     TempDir dir;
     Sampler sampler;
+    std::unique_ptr<SamplerVoice> voice;
+    int rendered = -1; // by the voice's last block
 
-    explicit Rig(const std::vector<PackZone>& zones) {
+    explicit Rig(const std::vector<PackZone>& zones, const std::vector<int16_t>& values = {}) {
         writeWave(dir.file("short.wav"), constantFrames(40, 1000));
         writeWave(dir.file("long.wav"), constantFrames(50000, 1000));
+        writeWave(dir.file("z.wav"), values);
         sampler.loadSamplePack(makePack(zones), dir.path());
     }
     // Mixes one block into a buffer of `fill` and returns it.
@@ -28,27 +45,45 @@ struct Rig {
         sampler.mix(out.data(), frames, tick, nullptr);
         return out;
     }
-    int activeVoices() {
-        int n = 0;
+    // Each voice as one character: '.' silent, else its envelope's state
+    // ('O' on, 'R' release).
+    std::string voices() {
+        std::string text;
         for (int i = 0; i < SAMPLER_NUM_VOICES; ++i) {
-            n += sampler.voice(i).isActive() ? 1 : 0;
+            text += sampler.voice(i).isActive() ? "-OR"[adsr(i).m_state] : '.';
         }
-        return n;
+        return text;
     }
-    // The state and time of a voice's envelope.
-    std::pair<int, double> envelope(int voice) {
-        const auto* adsr = static_cast<const ADSR*>(sampler.voice(voice).m_pEnvelope);
-        return {adsr->m_state, adsr->m_elapsed};
+    const ADSR& adsr(int voice) {
+        return *static_cast<const ADSR*>(sampler.voice(voice).m_pEnvelope);
     }
-    std::string noteOn(int note) {
+    // A fresh voice playing `note` over `zone` (by default the first).
+    SamplerVoice& fresh(int note, SamplerZone* zone = nullptr) {
+        voice = std::make_unique<SamplerVoice>();
+        voice->setZone(zone != nullptr ? zone : sampler.zones()[0].get());
+        voice->trigger(note);
+        return *voice;
+    }
+    // One block of the voice, mixed into silence.
+    std::vector<float> block(int frames, EventTickFunction tick = nullptr) {
+        std::vector<float> mix(static_cast<std::size_t>(frames) * 2, 0.0f);
+        rendered = voice->render(mix.data(), frames, tick, nullptr);
+        return mix;
+    }
+    // Starts the notes on the sampler; what they printed.
+    std::string play(std::initializer_list<int> notes) {
         testing::internal::CaptureStdout();
-        sampler.noteOn(note);
+        for (const int note : notes) {
+            sampler.noteOn(note);
+        }
         return testing::internal::GetCapturedStdout();
     }
 };
 
 const float ONE = decoded(1000);
 Sampler* g_sampler = nullptr;
+SamplerVoice* g_voice = nullptr;
+SamplerZone* g_emptyZone = nullptr;
 
 // Keys without a zone take no voice. A voice that ended by itself is no
 // longer its old note's: releasing or striking that note again must not
@@ -59,53 +94,50 @@ Sampler* g_sampler = nullptr;
 // released voice has ended.
 TEST(SamplerNotes, NotesOnTenVoices) {
     Rig rig({{20, 61, 60, "short.wav"}, {62, 127, 62, "long.wav", 0.0f, 0.0f, 1.0f, 100.0f}});
-    for (int note = 0; note < 20; ++note) {
-        rig.sampler.noteOn(note);
-    }
-    EXPECT_EQ(rig.activeVoices(), 0);
-    rig.sampler.noteOn(60);
-    rig.sampler.noteOn(61);
+    rig.play({0, 19, 60, 61});
+    EXPECT_EQ(rig.voices(), "OO........");
     rig.mix(64);
-    ASSERT_EQ(rig.activeVoices(), 0) << "the short sample has run out";
-    rig.sampler.noteOn(62);
-    rig.sampler.noteOn(63);
+    ASSERT_EQ(rig.voices(), "..........") << "the short sample has run out";
+    rig.play({62, 63});
     rig.sampler.noteOff(60);
-    EXPECT_EQ(rig.noteOn(61).find("killing"), std::string::npos);
-    EXPECT_EQ(rig.sampler.heldVoice(61), &rig.sampler.voice(2));
-    EXPECT_EQ(rig.envelope(0).first + rig.envelope(1).first, 2 * ADSR::On) << "62 or 63 released";
-
-    EXPECT_NE(rig.noteOn(62).find("killing already-playing note\n"), std::string::npos);
-    EXPECT_EQ(rig.envelope(0).first, ADSR::Release);
-    for (int note = 64; note < 71; ++note) {
-        rig.sampler.noteOn(note);
-        EXPECT_EQ(rig.sampler.heldVoice(note), note < 70 ? &rig.sampler.voice(note - 60) : nullptr);
-    }
+    EXPECT_EQ(rig.play({61}).find("killing"), std::string::npos);
+    EXPECT_EQ(rig.voices(), "OOO.......");
+    EXPECT_NE(rig.play({62}).find("killing already-playing note\n"), std::string::npos);
+    rig.play({64, 65, 66, 67, 68, 69, 70});
+    EXPECT_EQ(rig.voices(), "ROOOOOOOOO");
+    EXPECT_TRUE(rig.sampler.heldVoice(69) == &rig.sampler.voice(9) && !rig.sampler.heldVoice(70));
     rig.mix(64);
-    rig.sampler.noteOn(70); // the voice of note 61
-    rig.sampler.noteOn(63); // no voice free
+    rig.play({70, 63}); // 70 on the voice of 61; 63 with no voice free
+    EXPECT_EQ(rig.voices(), "RROOOOOOOO");
     EXPECT_EQ(rig.sampler.heldVoice(63), nullptr);
     rig.mix(64);
-    const auto released = rig.envelope(1);
-    ASSERT_EQ(released.first, ADSR::Release);
+    const double released = rig.adsr(1).m_elapsed;
     rig.sampler.noteOff(63);
-    EXPECT_EQ(rig.envelope(1), released) << "the release started over";
+    EXPECT_EQ(rig.adsr(1).m_elapsed, released) << "the release started over";
 
     for (int b = 0; b < 400 && rig.sampler.voice(0).isActive(); ++b) {
-        rig.sampler.noteOn(71);
+        rig.play({71});
         EXPECT_EQ(rig.sampler.heldVoice(71), nullptr) << "no voice free until a release ends";
         rig.mix(64);
     }
-    rig.sampler.noteOn(71);
+    rig.play({71});
     EXPECT_EQ(rig.sampler.heldVoice(71), &rig.sampler.voice(0));
 }
 
 // From one voice to two the gain glides over 64 frames from 1 to 1/sqrt(2);
 // a shorter block goes part of the way, the next glides on from there.
-TEST(SamplerMix, CompensationGlidesToTheVoiceCount) {
-    Rig rig({{60, 60, 60, "long.wav"}, {62, 62, 62, "long.wav"}});
-    rig.sampler.noteOn(60);
+// The tick rides with the first sounding voice, not the first voice: an
+// event it executes acts at its own frame on the voices after it. A note it
+// starts takes the first free voice: one after the ticking voice renders
+// this whole block, from its first frame; one before it has already rendered
+// and sounds from the next block. Either way the block keeps the gain of the
+// voices it began with.
+TEST(SamplerMix, CompensationAndTheTickingVoice) {
+    // Each note at its own root key: every frame of a note is the sample's.
+    Rig rig({{60, 60, 60, "long.wav"}, {62, 62, 62, "long.wav"}, {64, 64, 64, "long.wav"}});
+    rig.play({60});
     EXPECT_TRUE(samplesEqual(std::vector<float>(128, ONE), rig.mix(64)));
-    rig.sampler.noteOn(62);
+    rig.play({62});
     for (const auto& [frames, compensation] : {std::pair{16, 1.25f}, {16, 1.4375f}, {64, 2.0f}}) {
         const auto out = rig.mix(frames);
         EXPECT_LT(out.back(), out.front());
@@ -113,66 +145,17 @@ TEST(SamplerMix, CompensationGlidesToTheVoiceCount) {
     }
     EXPECT_TRUE(
         samplesEqual(std::vector<float>(128, (1.0f / std::sqrt(2.0f)) * (ONE + ONE)), rig.mix(64)));
-}
 
-// The tick runs once per frame whatever the voices do (none, a voice that
-// runs out, a released one, one frame, none). Stopping every voice silences
-// at once and forgets the held notes; with no voice the block stays as it was.
-// A block too long for the mix buffer plays as the same frames in blocks of
-// the buffer's size.
-TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
-    Rig rig({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav", 0.0f, 0.0f, 1.0f, 1000.0f}});
-    const std::pair<int, int> cases[] = {{-1, 256}, {64, 256}, {60, 256}, {64, 1}, {64, 0}};
-    for (const auto& [note, frames] : cases) {
-        SCOPED_TRACE(testing::Message() << note << ", " << frames << " frames");
-        rig.sampler.stopAllVoices();
-        EXPECT_EQ(rig.activeVoices() + (rig.sampler.heldVoice(64) != nullptr), 0);
-        if (note >= 0) {
-            rig.noteOn(note);
-        }
-        TickProbe::reset();
-        const auto out = rig.mix(frames, &TickProbe::tick, 0.25f);
-        EXPECT_EQ(TickProbe::calls, frames);
-        EXPECT_TRUE(note >= 0 || samplesEqual(std::vector<float>(512, 0.25f), out));
-    }
-
-    const std::vector<PackZone> zones = {{0, 127, 60, "long.wav", 0.0f, 0.0f, 1.0f, 10.0f}};
-    Rig one(zones), two(zones);
-    for (Rig* r : {&one, &two}) {
-        for (const int note : {60, 67, 50}) {
-            r->noteOn(note);
-        }
-    }
-    TickProbe::reset();
-    const auto whole = one.mix(40000, &TickProbe::tick);
-    EXPECT_EQ(TickProbe::calls, 40000);
-    std::vector<float> out;
-    for (const int frames : {16384, 16384, 40000 - 2 * 16384}) {
-        const auto piece = two.mix(frames);
-        out.insert(out.end(), piece.begin(), piece.end());
-    }
-    EXPECT_TRUE(samplesEqual(out, whole));
-}
-
-// The tick rides with the first sounding voice, not the first voice: an
-// event it executes acts at its own frame on the voices after it. A note it
-// starts takes the first free voice: one after the ticking voice renders
-// this whole block, from its first frame; one before it has already rendered
-// and sounds from the next block. Either way the block keeps the gain of the
-// voices it began with.
-TEST(SamplerMix, TickRidesWithTheFirstSoundingVoice) {
-    // Each note at its own root key: every frame of a note is the sample's.
-    Rig rig({{60, 60, 60, "long.wav"}, {62, 62, 62, "long.wav"}, {64, 64, 64, "long.wav"}});
     g_sampler = &rig.sampler;
-    rig.sampler.noteOn(60);
-    rig.sampler.noteOn(64);
+    rig.sampler.stopAllVoices();
+    rig.play({60, 64});
     rig.sampler.voice(0).setActive(false); // voice 1 carries the tick
     rig.mix(64);
     TickProbe::reset(10, [] { g_sampler->noteOff(64); });
     auto out = rig.mix(64, &TickProbe::tick);
     EXPECT_TRUE(out[2 * 9] != 0.0f && out[2 * 10] == 0.0f);
 
-    rig.sampler.noteOn(60); // voice 0 carries the tick
+    rig.play({60}); // voice 0 carries the tick
     rig.mix(64);
     TickProbe::reset(10, [] { g_sampler->noteOn(62); });
     EXPECT_TRUE(samplesEqual(std::vector<float>(128, ONE + ONE), rig.mix(64, &TickProbe::tick)));
@@ -187,12 +170,32 @@ TEST(SamplerMix, TickRidesWithTheFirstSoundingVoice) {
     EXPECT_TRUE(next > 1.99f * ONE && next < ONE + ONE) << "two voices from the next block";
 }
 
+// The tick runs once per frame whatever the voices do (none, a voice that
+// runs out, a released one, one frame, none). Stopping every voice silences
+// at once and forgets the held notes; with no voice the block stays as it was.
+TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
+    Rig rig({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav", 0.0f, 0.0f, 1.0f, 1000.0f}});
+    const std::pair<int, int> cases[] = {{-1, 256}, {64, 256}, {60, 256}, {64, 1}, {64, 0}};
+    for (const auto& [note, frames] : cases) {
+        SCOPED_TRACE(testing::Message() << note << ", " << frames << " frames");
+        rig.sampler.stopAllVoices();
+        EXPECT_TRUE(rig.voices() == ".........." && !rig.sampler.heldVoice(64));
+        if (note >= 0) {
+            rig.play({note});
+        }
+        TickProbe::reset();
+        const auto out = rig.mix(frames, &TickProbe::tick, 0.25f);
+        EXPECT_EQ(TickProbe::calls, frames);
+        EXPECT_TRUE(note >= 0 || samplesEqual(std::vector<float>(512, 0.25f), out));
+    }
+}
+
 // While a pack is being installed a block is silent and runs no tick; the
 // installation stops every voice. A large sample keeps it going long enough
 // to be seen.
 TEST(SamplerMix, NoTickWhileAPackIsInstalled) {
     Rig rig({{0, 127, 60, "long.wav"}});
-    rig.sampler.noteOn(60);
+    rig.play({60});
     writeWave(rig.dir.file("big.wav"), constantFrames(1 << 21, 1));
     writePack(rig.dir.file("big.jsfb"), {{0, 127, 60, "big.wav"}, {0, 127, 60, "big.wav"}});
     bool seen = false;
@@ -205,8 +208,7 @@ TEST(SamplerMix, NoTickWhileAPackIsInstalled) {
         }
         if ((seen = !rig.sampler.isReady())) {
             TickProbe::reset();
-            EXPECT_TRUE(
-                samplesEqual(std::vector<float>(512, 0.0f), rig.mix(256, &TickProbe::tick)));
+            EXPECT_TRUE(samplesEqual(std::vector<float>(512, 0.0f), rig.mix(256, TickProbe::tick)));
             EXPECT_EQ(TickProbe::calls, 0);
         }
         while (!done) {
@@ -214,8 +216,158 @@ TEST(SamplerMix, NoTickWhileAPackIsInstalled) {
         }
     }
     EXPECT_TRUE(seen);
-    EXPECT_EQ(rig.activeVoices(), 0);
-    EXPECT_EQ(rig.sampler.zones().size(), 2u);
+    EXPECT_EQ(rig.voices() + std::to_string(rig.sampler.zones().size()), "..........2");
+}
+
+TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
+    // Semitones above the root, and the upsampling factor (0: one stage).
+    const int cases[][2] = {{0, 0},  {-5, 0}, {-12, 0}, {1, 2},   {12, 2}, {13, 3},
+                            {19, 3}, {20, 4}, {24, 4},  {60, 32}, {61, 34}};
+    Rig rig({{0, 127, 60, "z.wav"}}, ramps(40000));
+    for (const auto [semitones, factor] : cases) {
+        SCOPED_TRACE(semitones);
+        const auto plan = SamplerVoice::pitchPlan(60 + semitones, 60);
+        EXPECT_EQ(std::pair(plan.twoStage, plan.upsampleFactor),
+                  std::pair(factor != 0, std::max(factor, 1)));
+        if (semitones > 24 && semitones <= 60) {
+            continue;
+        }
+        const double speed = semitones > 60 ? 0.0 : std::pow(2.0, semitones / 12.0);
+        SamplerVoice& voice = rig.fresh(60 + semitones);
+        std::vector<float> out;
+        for (int b = 0; b < 40; ++b) {
+            out = rig.block(64);
+            ASSERT_EQ(rig.rendered, 64);
+        }
+        EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * 40), speed, 0.03 * speed);
+        EXPECT_EQ(out[0] == 0.0f, speed == 0.0);
+    }
+    const std::tuple<int, int, double> far[] = {
+        {127, INT_MIN, 0x1p20}, {127, INT_MAX, 0.0}, {0, 300, 0x1p-25}, {0, 396, 0x1p-33}};
+    for (const auto& [note, root, ratio] : far) {
+        const auto plan = SamplerVoice::pitchPlan(note, root);
+        EXPECT_EQ(std::tuple(plan.ratio, plan.twoStage, plan.upsampleFactor),
+                  std::tuple(ratio, ratio > 1.0, std::max(1, static_cast<int>(ratio))));
+    }
+}
+
+// At the root key each output after the second is the mean of two
+// neighbouring frames, read from the voice's own position in the sample.
+TEST(SamplerVoicePitch, RootKeyPlaysTheSampleFrames) {
+    const auto values = ramps(300);
+    Rig rig({{0, 127, 60, "z.wav"}}, values);
+    rig.fresh(60);
+    auto x = [&](int frame, int c) { return decoded(values[2 * frame + c]); };
+    auto between = [&](int a, int b, int c) {
+        return static_cast<float>(x(a, c) + static_cast<double>(x(b, c) - x(a, c)) * 0.5);
+    };
+    std::vector<float> expected = {x(0, 0), x(0, 1), between(0, 2, 0), between(0, 2, 1)};
+    for (int j = 2; j < 100; ++j) {
+        expected.insert(expected.end(), {between(j, j + 1, 0), between(j, j + 1, 1)});
+    }
+    EXPECT_TRUE(samplesEqual(expected, rig.block(100)));
+}
+
+// Near its end a voice renders only the whole frames its sample has left,
+// counted at the sample's own rate, and ends when the play position reaches
+// the end. Short samples far above their root end inside the counting pass's
+// look-ahead; blocks of 16 frames start the last block of the pitch-up path
+// with fewer floats left than that pass looks at; a half frame at the end of
+// an odd float count is never played, and must not keep the voice waiting.
+TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
+    std::vector<int16_t> odd = constantFrames(100, 12000);
+    odd.push_back(12000);
+    for (const auto& values : {ramps(100), ramps(20), odd}) {
+        Rig rig({{0, 127, 60, "z.wav"}}, values);
+        const int wholeFloats = static_cast<int>(values.size()) / 2 * 2;
+        for (const int blockSize : {512, 16}) {
+            for (const int semitones : {-19, -7, -3, 0, 4, 12, 13, 30, 48, 60}) {
+                SCOPED_TRACE(testing::Message() << values.size() << " floats, " << semitones
+                                                << " semitones, block " << blockSize);
+                SamplerVoice& voice = rig.fresh(60 + semitones);
+                int blocks = 0;
+                for (; voice.isActive() && blocks < 200; ++blocks) {
+                    const int remaining = wholeFloats - voice.m_iPlayPosOffset;
+                    const auto mix = rig.block(blockSize);
+                    EXPECT_EQ(rig.rendered, std::min(blockSize, remaining / 2));
+                    EXPECT_TRUE(allFinite(mix));
+                    EXPECT_TRUE(std::all_of(mix.begin() + 2 * rig.rendered, mix.end(),
+                                            [](float v) { return v == 0.0f; }));
+                }
+                EXPECT_FALSE(voice.isActive());
+                // Below the root the rest plays over later blocks.
+                EXPECT_TRUE(blockSize != 512 || (blocks == 1) == (semitones >= 0)) << blocks;
+            }
+        }
+    }
+}
+
+// The envelope's time runs quadratically in frames: frame k after the
+// trigger sits at k(k + 1) / 882000 in the zone's units (an attack of 1 is
+// used up at frame 939), and frame m - 1 of a release begun by the tick after
+// K frames at m(2K + m - 1) / 882000, from the level reached. Without attack
+// or decay a note starts at its sustain level; a release time of 0 silences
+// from the release's first frame and ends the voice with the block.
+TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
+    Rig rig({{0, 127, 60, "z.wav"}}, constantFrames(40000, 16000));
+    double* settings = rig.sampler.zones()[0]->m_adsrParams;
+    const struct {
+        double attack, sustain, release;
+        int releaseAt; // frames rendered before the note-off; -1: none
+    } cases[] = {{1, 1, 1, -1}, {1, 1, 1, 2000}, {1, 1, 1, 200}, {0, 0.5, 0, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.releaseAt);
+        std::copy_n(std::array{c.attack, 0.0, c.sustain, c.release}.begin(), 4, settings);
+        g_voice = &rig.fresh(60);
+        TickProbe::reset(c.releaseAt, [] { g_voice->release(); });
+        const auto mix = rig.block(2400, &TickProbe::tick);
+        EXPECT_EQ(TickProbe::calls, 2400);
+        const auto on = [&](double k) {
+            return c.attack == 0.0 ? c.sustain : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
+        };
+        for (int k = 0; k < 2400; ++k) {
+            const double m = k - c.releaseAt + 1.0,
+                         t = m * (2.0 * c.releaseAt + m - 1.0) / 882000.0;
+            const double off =
+                c.release == 0.0 ? 0.0 : on(c.releaseAt - 1) * std::max(0.0, 1 - t / c.release);
+            ASSERT_NEAR(mix[2 * k] / decoded(16000),
+                        c.releaseAt >= 0 && k >= c.releaseAt ? off : on(k), 1e-6)
+                << k;
+        }
+        EXPECT_EQ(g_voice->isActive(), c.releaseAt < 0);
+    }
+}
+
+// Without a zone a voice renders nothing and runs no tick; a zone whose
+// sample has no data ends the voice at once, also when the voice's own tick
+// starts that note after the pitch-up path ran out of its sample.
+TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
+    Rig rig({{0, 127, 60, "z.wav"}}, ramps(20));
+    SamplerZone empty(0, 127, 0, 127, 60, rig.dir.file("absent.wav"));
+    g_emptyZone = &empty;
+    SamplerVoice& voice = rig.fresh(60);
+    voice.setZone(nullptr);
+    voice.trigger(60);
+    TickProbe::reset();
+    rig.block(32, &TickProbe::tick);
+    EXPECT_EQ(rig.rendered + TickProbe::calls, 0);
+    voice.release(); // no envelope: nothing to do, nothing to crash
+    EXPECT_TRUE(voice.isActive());
+
+    rig.fresh(60, &empty);
+    EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), rig.block(32)));
+    EXPECT_EQ(rig.rendered, 0);
+    EXPECT_FALSE(rig.voice->isActive());
+
+    g_voice = &rig.fresh(72);
+    TickProbe::reset(5, [] {
+        ASSERT_FALSE(g_voice->isActive()) << "the upsampling pass ran out of sample";
+        g_voice->setZone(g_emptyZone);
+        g_voice->trigger(64);
+    });
+    EXPECT_TRUE(allFinite(rig.block(64, &TickProbe::tick)));
+    EXPECT_EQ(std::pair(rig.rendered, TickProbe::calls), std::pair(20, 20));
+    EXPECT_FALSE(g_voice->isActive());
 }
 
 } // namespace

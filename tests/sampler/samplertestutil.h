@@ -22,19 +22,15 @@
 namespace samplertest {
 
 // A fresh folder under the system's temporary folder, removed with its content.
-class TempDir {
-public:
+struct TempDir {
     TempDir() : m_path((std::filesystem::temp_directory_path() / "amber-XXXXXX").string()) {
         if (mkdtemp(m_path.data()) == nullptr) {
             ADD_FAILURE() << "cannot make a temporary folder";
         }
     }
     ~TempDir() { std::filesystem::remove_all(m_path, m_ignored); }
-    TempDir(const TempDir&) = delete;
     const std::string& path() const { return m_path; }
     std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
     std::string m_path;
     std::error_code m_ignored;
 };
@@ -58,10 +54,7 @@ inline void writeWave(const std::string& path, const std::vector<int16_t>& value
     // Format chunk: size, PCM, channels, rate, bytes per second and per frame, bits.
     bytes += "RIFF", put(36 + size, 4), bytes += "WAVEfmt ", put(16, 4), put(1, 2), put(2, 2);
     put(44100, 4), put(176400, 4), put(4, 2), put(16, 2), bytes += "data", put(size, 4);
-    for (int16_t v : values) {
-        put(static_cast<uint16_t>(v), 2);
-    }
-    writeBytes(path, bytes);
+    writeBytes(path, bytes.append(reinterpret_cast<const char*>(values.data()), size));
 }
 
 // Frames whose left value is `left(k)` and right value `right(k)`.
@@ -89,15 +82,11 @@ inline Kestrovalian::SamplePack makePack(const std::vector<PackZone>& zones) {
     Kestrovalian::SamplePack pack;
     for (const PackZone& row : zones) {
         auto* zone = pack.add_zone();
-        zone->set_start_key(row.start);
-        zone->set_end_key(row.end);
-        zone->set_root_key(row.root);
+        zone->set_start_key(row.start), zone->set_end_key(row.end), zone->set_root_key(row.root);
         zone->set_filename(row.file);
         auto* adsr = zone->mutable_adsr_params();
-        adsr->set_attack_time(row.attack);
-        adsr->set_decay_time(row.decay);
-        adsr->set_sustain_level(row.sustain);
-        adsr->set_release_time(row.release);
+        adsr->set_attack_time(row.attack), adsr->set_decay_time(row.decay);
+        adsr->set_sustain_level(row.sustain), adsr->set_release_time(row.release);
     }
     return pack;
 }
@@ -151,15 +140,13 @@ struct TickProbe {
     }
 };
 
-// 64-bit FNV-1a over the bit patterns of the floats.
+// 64-bit FNV-1a over the bytes of the floats (little-endian, as every
+// machine we build for).
 inline uint64_t fingerprint(const std::vector<float>& values) {
     uint64_t hash = 1469598103934665603ull;
-    for (float v : values) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        for (int i = 0; i < 4; ++i) {
-            hash = (hash ^ ((bits >> (8 * i)) & 0xFF)) * 1099511628211ull;
-        }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+    for (std::size_t i = 0; i < values.size() * sizeof(float); ++i) {
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
     }
     return hash;
 }
