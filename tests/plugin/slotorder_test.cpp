@@ -9,23 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
-struct Slot {
-    const char* name;
-    long actual;
-};
-
-template <class F> Slot slot(const char* name, F member) {
-    return {name, vtableSlot(member)};
-}
-// An operation of the class C in scope where the macro is used.
-#define S(name) slot(#name, &C::name)
+// An operation of the class C in scope where the macro is used, by name.
+#define S(name) std::pair<const char*, long>(#name, vtableSlot(&C::name))
 
 template <class... Slots> void expectConsecutive(long first, const Slots&... slots) {
-    long expected = first;
-    for (const Slot& slot : {slots...}) {
-        EXPECT_EQ(slot.actual, expected++) << slot.name;
+    for (const auto& [name, slot] : {slots...}) {
+        EXPECT_EQ(slot, first++) << name;
     }
 }
 

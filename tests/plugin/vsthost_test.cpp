@@ -1,9 +1,9 @@
 // The minimal host: its MIDI file reader, its renderer (against a probe
-// plug-in that shows where events land), and both plug-ins it must load.
+// plug-in that shows where events land), and the command on the plug-ins it
+// must load.
 #include "../support/floatcompare.h"
 #include "performance.h"
 #include "renderer.h"
-#include "soundsetpresence.h"
 #include "vstplugin.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,13 @@
 #include <sndfile.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,13 +60,8 @@ std::vector<std::string> described(const Performance& p) {
     return result;
 }
 
-PerformanceEvent noteAt(double seconds, int velocity = 100) {
-    PerformanceEvent e;
-    e.seconds = seconds;
-    e.midi[0] = 0x90;
-    e.midi[1] = 60;
-    e.midi[2] = static_cast<std::uint8_t>(velocity);
-    return e;
+PerformanceEvent noteAt(double seconds, int velocity) {
+    return {seconds, -1, {0x90, 60, static_cast<std::uint8_t>(velocity)}, ""};
 }
 
 TEST(MidiFile, TracksTempoRunningStatusAndSkippedEvents) {
@@ -117,70 +117,45 @@ TEST(MidiFile, DamagedAndForeignFiles) {
 
 // --- The renderer against the probe ----------------------------------------
 
+// Notes land on their frames at any block size; a program change between
+// them cuts the block and takes effect on its frame; more events at once than
+// a block's list holds all arrive. The result, written as WAV, reads back.
 TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
     const double rate = 44100.0;
-    const std::vector<int> frames = {0, 1, 511, 512, 1000, 1023, 4095, 5000};
     Performance p;
-    for (int frame : frames) {
-        p.events.push_back(noteAt(frame / rate));
-        // Between the notes at frames 1023 and 4095.
-        if (frame == 1023) {
-            p.events.push_back({3000 / rate, 5, {}, "five"});
-        }
+    // Left: the notes on each frame; right: the program, 2 then 5.
+    std::vector<float> expected(2 * 7000, 0.0f);
+    const auto note = [&](int frame, int velocity) {
+        p.events.push_back(noteAt(frame / rate, velocity));
+        expected[2 * static_cast<std::size_t>(frame)] += 1.0f;
+    };
+    for (int frame : {0, 1, 511, 512, 1000, 1023}) {
+        note(frame, 100);
     }
-    // Left: a mark on each note's frame; right: the program, 2 then 5.
-    std::vector<float> expected(2 * 6000, 0.0f);
-    for (std::size_t f = 0; f < 6000; ++f) {
+    p.events.push_back({3000 / rate, 5, {}, "five"});
+    for (int frame : {4095, 5000}) {
+        note(frame, 100);
+    }
+    for (int i = 0; i < 2000; ++i) {
+        note(6000 + i / 20, 1);
+    }
+    for (std::size_t f = 0; f < 7000; ++f) {
         expected[2 * f + 1] = f < 3000 ? 2.0f : 5.0f;
     }
-    for (int frame : frames) {
-        expected[2 * static_cast<std::size_t>(frame)] = 1.0f;
-    }
-
+    RenderResult result;
+    RenderOptions options;
     for (VstInt32 blockSize : {1, 7, 64, 512, 1000, 8192}) {
         VstPlugin plugin(AMBER_PROBE_PLUGIN);
         ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
-        RenderOptions options;
         options.blockSize = blockSize;
         options.program = 2;
-        options.tailSeconds = (6000 - 5000) / rate;
-        const RenderResult result = renderPerformance(plugin, p, options);
-        ASSERT_EQ(result.channels, 2);
-        ASSERT_EQ(result.frames, 6000);
+        options.tailSeconds = (7000 - 6099) / rate;
+        result = renderPerformance(plugin, p, options);
+        ASSERT_EQ(std::tie(result.channels, result.frames), std::make_tuple(2, 7000));
         EXPECT_TRUE(samplesEqual(expected, result.interleaved)) << "block size " << blockSize;
-        EXPECT_EQ(result.parts, std::vector<std::string>{"five"});
-        EXPECT_EQ(result.peak, 5.0);
+        EXPECT_EQ(std::tie(result.parts, result.peak),
+                  std::make_tuple(std::vector<std::string>{"five"}, 20.0));
     }
-}
-
-TEST(Renderer, ManyEventsInOneBlock) {
-    Performance p;
-    for (int i = 0; i < 2000; ++i) {
-        p.events.push_back(noteAt((i / 20) / 44100.0, 1));
-    }
-    VstPlugin plugin(AMBER_PROBE_PLUGIN);
-    ASSERT_TRUE(plugin.isLoaded());
-    RenderOptions options;
-    options.blockSize = 4096;
-    options.tailSeconds = 0.01;
-    const RenderResult result = renderPerformance(plugin, p, options);
-    double marks = 0;
-    for (std::int64_t f = 0; f < result.frames; ++f) {
-        marks += result.interleaved[static_cast<std::size_t>(2 * f)];
-    }
-    // Every event arrived, none outside its block.
-    EXPECT_EQ(marks, 2000.0);
-}
-
-TEST(Renderer, WritesAWaveFileThatReadsBack) {
-    VstPlugin plugin(AMBER_PROBE_PLUGIN);
-    ASSERT_TRUE(plugin.isLoaded());
-    Performance p;
-    p.events.push_back(noteAt(0.01));
-    RenderOptions options;
-    options.program = 3;
-    options.tailSeconds = 0.05;
-    const RenderResult result = renderPerformance(plugin, p, options);
     char path[] = "/tmp/amber-vsthost-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
@@ -194,57 +169,76 @@ TEST(Renderer, WritesAWaveFileThatReadsBack) {
     EXPECT_EQ(sf_readf_float(file, back.data(), result.frames), result.frames);
     sf_close(file);
     std::remove(path);
-    EXPECT_EQ(info.channels, 2);
-    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(std::tie(info.channels, info.samplerate), std::make_tuple(2, 44100));
     EXPECT_TRUE(samplesEqual(result.interleaved, back));
     EXPECT_FALSE(writeWaveFile("/nonexistent/dir/out.wav", result, 44100.0, error));
 }
 
-// --- The plug-ins the host must load ---------------------------------------
+// --- The command, on the instrument and on a third-party synthesizer -------
 
-// The instrument through the host: the demo phrase sounds through the whole
-// road, event lists, queue, voices and mix.
-TEST(HostLoads, AmberThreshold) {
-    VstPlugin plugin(AMBER_PLUGIN_LIBRARY);
-    ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
-    EXPECT_EQ(plugin.entryName(), "VSTPluginMain");
-    RenderOptions options;
-    options.tailSeconds = 0.5;
-    const RenderResult result = renderPerformance(plugin, demoPhrase(), options);
-    EXPECT_EQ(result.nonFinite, 0);
-    EXPECT_EQ(result.parts.size(), 4u);
-    EXPECT_GT(hostState().timeRequestCount, 0);
-    if (!soundSetBeside(AMBER_PLUGIN_LIBRARY)) {
-        GTEST_SKIP() << "the factory sound set is not beside the library";
+// Runs the host command; returns what it printed and its exit status.
+std::pair<std::string, int> run(const std::string& arguments) {
+    FILE* pipe = popen((AMBER_VSTHOST " " + arguments + " 2>&1").c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
     }
-    EXPECT_GT(result.rms, 0.01);
+    return {out, WEXITSTATUS(pclose(pipe))};
 }
 
-TEST(HostLoads, ThirdPartySynth) {
+// A number the report prints after `label`, or -1.
+double reported(const std::string& report, const std::string& label) {
+    const std::size_t at = report.find(label);
+    return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + label.size());
+}
+
+// The report of the instrument, and the demo phrase through the whole road:
+// event lists, queue, voices and mix.
+TEST(HostCommand, InfoAndDemoOfTheInstrument) {
+    const auto [info, infoStatus] = run("info " AMBER_PLUGIN_LIBRARY " --quiet");
+    EXPECT_EQ(infoStatus, 0) << info;
+    // The record: an editor that registered itself, replacing, a synthesizer.
+    for (const char* line :
+         {"entry:        VSTPluginMain\n", "unique ID:    61547 ", "category:     2\n",
+          "flags:        0x111 (HasEditor CanReplacing IsSynth)\n", "inputs:       0\n",
+          "  output 1:   \"Vstx 2\" flags 0x3\n", "MIDI in/out:  1/0 channels\n",
+          "programs:     177\n", "  176  Unnamed Program\n", "parameters:   1\n",
+          "  receiveVstEvents     1\n"}) {
+        EXPECT_NE(info.find(line), std::string::npos) << line << info;
+    }
+    const std::string out = "/tmp/amber-vsthost-" + std::to_string(getpid()) + ".wav";
+    const auto [report, status] =
+        run("render " AMBER_PLUGIN_LIBRARY " --demo --tail 0.5 --quiet --out " + out);
+    std::remove(out.c_str());
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_EQ(std::make_tuple(reported(report, "part 4:"), reported(report, "part 5:"),
+                              reported(report, "non-finite samples:")),
+              std::make_tuple(0.0, -1.0, 0.0))
+        << report;
+    EXPECT_GT(reported(report, "host requests: time"), 0) << report;
+    // A sound set that is there but stays silent is a fault, not a reason to skip.
+    if (!std::filesystem::is_directory(std::filesystem::path(AMBER_PLUGIN_LIBRARY).parent_path() /
+                                       "sounds")) {
+        GTEST_SKIP() << "the factory sound set is not beside the library";
+    }
+    EXPECT_GT(reported(report, "rms:"), 0.01) << report;
+}
+
+TEST(HostCommand, ThirdPartySynthAndRefusals) {
+    EXPECT_NE(run("info /nonexistent/plugin.so").first.find("cannot open"), std::string::npos);
+    EXPECT_NE(run("info libc.so.6").first.find("exports neither"), std::string::npos);
+    EXPECT_EQ(run("render /nonexistent/plugin.so --demo").second, 2);
     const char* path = "/usr/lib/vst/Nekobi-vst.so";
     if (access(path, R_OK) != 0) {
         GTEST_SKIP() << path << " is not installed (Debian package dpf-plugins-vst)";
     }
-    VstPlugin plugin(path);
-    ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
-    EXPECT_NE(plugin.effect()->flags & effFlagsIsSynth, 0);
-    EXPECT_FALSE(plugin.text(effGetEffectName).empty());
-    EXPECT_GT(plugin.effect()->numParams, 0);
-    Performance p = demoPhrase();
-    RenderOptions options;
-    options.tailSeconds = 0.5;
-    const RenderResult result = renderPerformance(plugin, p, options);
-    EXPECT_EQ(result.nonFinite, 0);
-    EXPECT_GT(result.peak, 0.0);
-}
-
-TEST(HostLoads, MissingLibraryOrEntry) {
-    VstPlugin missing("/nonexistent/plugin.so");
-    EXPECT_FALSE(missing.isLoaded());
-    EXPECT_NE(missing.error().find("cannot open"), std::string::npos);
-    VstPlugin notAPlugin("libc.so.6");
-    EXPECT_FALSE(notAPlugin.isLoaded());
-    EXPECT_NE(notAPlugin.error().find("neither"), std::string::npos);
+    EXPECT_NE(run(std::string("info ") + path).first.find("IsSynth"), std::string::npos);
+    const auto [report, status] =
+        run(std::string("render ") + path + " --demo --tail 0.5 --out /dev/null");
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_EQ(reported(report, "non-finite samples:"), 0.0) << report;
+    EXPECT_GT(reported(report, "peak:"), 0.0) << report;
 }
 
 } // namespace
