@@ -15,20 +15,15 @@ using namespace samplertest;
 
 namespace {
 
-struct Event {
-    int frame;
-    uint8_t status, data1, data2;
-};
-
 // Overlapping notes on both pitch paths, below and far above the roots, a
-// note struck again, note-offs, all-notes-off and a key without a zone.
-const Event EVENTS[] = {
+// note struck again, note-offs, all-notes-off and a key without a zone:
+// frame, status, data.
+const int EVENTS[][4] = {
     {0, 0x90, 48, 100},    {100, 0x90, 55, 90},    {700, 0x90, 36, 80},   {1500, 0x90, 72, 100},
     {1600, 0x90, 85, 70},  {2000, 0x80, 48, 0},    {2600, 0x90, 60, 60},  {3000, 0x90, 55, 0},
     {3500, 0x90, 100, 90}, {4000, 0x80, 36, 0},    {4200, 0x90, 48, 100}, {4300, 0x90, 48, 100},
     {5000, 0xB0, 123, 0},  {5500, 0x90, 67, 100},  {5501, 0x90, 20, 100}, {6000, 0x80, 67, 0},
-    {7000, 0x90, 59, 100}, {7100, 0x90, 127, 100}, {7900, 0x80, 59, 0},
-};
+    {7000, 0x90, 59, 100}, {7100, 0x90, 127, 100}, {7900, 0x80, 59, 0}};
 constexpr int FRAMES = 8192;
 
 int16_t voiceA(int k) {
@@ -57,9 +52,9 @@ uint64_t renderScenario(int blockSize) {
 
     std::vector<float> output; // interleaved
     for (int start = 0; start < FRAMES; start += blockSize) {
-        for (const Event& e : EVENTS) {
-            if (e.frame >= start && e.frame < start + blockSize) {
-                engine->handleMidi(e.status, e.data1, e.data2, e.frame - start);
+        for (const auto& [frame, status, data1, data2] : EVENTS) {
+            if (frame >= start && frame < start + blockSize) {
+                engine->handleMidi(status, data1, data2, frame - start);
             }
         }
         const std::vector<float> block = render(*engine, blockSize);

@@ -5,9 +5,7 @@
 #include <atomic>
 #include <climits>
 #include <cmath>
-#include <memory>
 #include <thread>
-#include <tuple>
 
 #include "engine/sampler.h"
 #include "samplertestutil.h"
@@ -39,10 +37,15 @@ struct Rig {
         writeWave(dir.file("z.wav"), values);
         sampler.loadSamplePack(makePack(zones), dir.path());
     }
-    // Mixes one block into a buffer of `fill` and returns it.
+    // One block of the rig's own voice, once it has one, else of the
+    // sampler, mixed into a buffer of `fill`.
     std::vector<float> mix(int frames, EventTickFunction tick = nullptr, float fill = 0.0f) {
         std::vector<float> out(static_cast<std::size_t>(frames) * 2, fill);
-        sampler.mix(out.data(), frames, tick, nullptr);
+        if (voice) {
+            rendered = voice->render(out.data(), frames, tick, nullptr);
+        } else {
+            sampler.mix(out.data(), frames, tick, nullptr);
+        }
         return out;
     }
     // Each voice as one character: '.' silent, else its envelope's state
@@ -64,12 +67,6 @@ struct Rig {
         voice->trigger(note);
         return *voice;
     }
-    // One block of the voice, mixed into silence.
-    std::vector<float> block(int frames, EventTickFunction tick = nullptr) {
-        std::vector<float> mix(static_cast<std::size_t>(frames) * 2, 0.0f);
-        rendered = voice->render(mix.data(), frames, tick, nullptr);
-        return mix;
-    }
     // Starts the notes on the sampler; what they printed.
     std::string play(std::initializer_list<int> notes) {
         testing::internal::CaptureStdout();
@@ -81,11 +78,12 @@ struct Rig {
 };
 
 const float ONE = decoded(1000);
-Sampler* g_sampler = nullptr;
-SamplerVoice* g_voice = nullptr;
-SamplerZone* g_emptyZone = nullptr;
+Rig* g_rig = nullptr; // for the actions of the tick
 
-// Keys without a zone take no voice. A voice that ended by itself is no
+// The tick runs once per frame whatever the voices do (none, a voice that
+// runs out, one frame, none, no voice). Stopping every voice silences at once and
+// forgets the held notes; with no voice the block stays as it was. Keys
+// without a zone take no voice. A voice that ended by itself is no
 // longer its old note's: releasing or striking that note again must not
 // touch the note it plays now. A held note struck again releases its voice
 // and starts on a free one; struck again with no voice free, it releases its
@@ -94,6 +92,19 @@ SamplerZone* g_emptyZone = nullptr;
 // released voice has ended.
 TEST(SamplerNotes, NotesOnTenVoices) {
     Rig rig({{20, 61, 60, "short.wav"}, {62, 127, 62, "long.wav", 0.0f, 0.0f, 1.0f, 100.0f}});
+    const std::pair<int, int> ticks[] = {{64, 256}, {60, 256}, {64, 1}, {64, 0}, {-1, 256}};
+    for (const auto& [note, frames] : ticks) {
+        SCOPED_TRACE(testing::Message() << note << ", " << frames << " frames");
+        rig.sampler.stopAllVoices();
+        EXPECT_TRUE(rig.voices() == ".........." && !rig.sampler.heldVoice(64));
+        if (note >= 0) {
+            rig.play({note});
+        }
+        TickProbe::reset();
+        const auto out = rig.mix(frames, &TickProbe::tick, 0.25f);
+        EXPECT_EQ(TickProbe::calls, frames);
+        EXPECT_TRUE(note >= 0 || samplesEqual(std::vector<float>(512, 0.25f), out));
+    }
     rig.play({0, 19, 60, 61});
     EXPECT_EQ(rig.voices(), "OO........");
     rig.mix(64);
@@ -146,48 +157,28 @@ TEST(SamplerMix, CompensationAndTheTickingVoice) {
     EXPECT_TRUE(
         samplesEqual(std::vector<float>(128, (1.0f / std::sqrt(2.0f)) * (ONE + ONE)), rig.mix(64)));
 
-    g_sampler = &rig.sampler;
+    g_rig = &rig;
     rig.sampler.stopAllVoices();
     rig.play({60, 64});
     rig.sampler.voice(0).setActive(false); // voice 1 carries the tick
     rig.mix(64);
-    TickProbe::reset(10, [] { g_sampler->noteOff(64); });
+    TickProbe::reset(10, [] { g_rig->sampler.noteOff(64); });
     auto out = rig.mix(64, &TickProbe::tick);
     EXPECT_TRUE(out[2 * 9] != 0.0f && out[2 * 10] == 0.0f);
 
     rig.play({60}); // voice 0 carries the tick
     rig.mix(64);
-    TickProbe::reset(10, [] { g_sampler->noteOn(62); });
+    TickProbe::reset(10, [] { g_rig->sampler.noteOn(62); });
     EXPECT_TRUE(samplesEqual(std::vector<float>(128, ONE + ONE), rig.mix(64, &TickProbe::tick)));
     ASSERT_EQ(rig.sampler.heldVoice(62), &rig.sampler.voice(1));
 
     rig.sampler.voice(0).setActive(false); // voice 1 carries the tick
     rig.mix(64);
-    TickProbe::reset(10, [] { g_sampler->noteOn(64); });
+    TickProbe::reset(10, [] { g_rig->sampler.noteOn(64); });
     EXPECT_TRUE(samplesEqual(std::vector<float>(128, ONE), rig.mix(64, &TickProbe::tick)));
     ASSERT_EQ(rig.sampler.heldVoice(64), &rig.sampler.voice(0));
     const float next = rig.mix(64)[0];
     EXPECT_TRUE(next > 1.99f * ONE && next < ONE + ONE) << "two voices from the next block";
-}
-
-// The tick runs once per frame whatever the voices do (none, a voice that
-// runs out, a released one, one frame, none). Stopping every voice silences
-// at once and forgets the held notes; with no voice the block stays as it was.
-TEST(SamplerMix, TickRunsOncePerFrameWhateverTheVoicesDo) {
-    Rig rig({{0, 61, 60, "short.wav"}, {62, 127, 62, "long.wav", 0.0f, 0.0f, 1.0f, 1000.0f}});
-    const std::pair<int, int> cases[] = {{-1, 256}, {64, 256}, {60, 256}, {64, 1}, {64, 0}};
-    for (const auto& [note, frames] : cases) {
-        SCOPED_TRACE(testing::Message() << note << ", " << frames << " frames");
-        rig.sampler.stopAllVoices();
-        EXPECT_TRUE(rig.voices() == ".........." && !rig.sampler.heldVoice(64));
-        if (note >= 0) {
-            rig.play({note});
-        }
-        TickProbe::reset();
-        const auto out = rig.mix(frames, &TickProbe::tick, 0.25f);
-        EXPECT_EQ(TickProbe::calls, frames);
-        EXPECT_TRUE(note >= 0 || samplesEqual(std::vector<float>(512, 0.25f), out));
-    }
 }
 
 // While a pack is being installed a block is silent and runs no tick; the
@@ -223,7 +214,18 @@ TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
     // Semitones above the root, and the upsampling factor (0: one stage).
     const int cases[][2] = {{0, 0},  {-5, 0}, {-12, 0}, {1, 2},   {12, 2}, {13, 3},
                             {19, 3}, {20, 4}, {24, 4},  {60, 32}, {61, 34}};
-    Rig rig({{0, 127, 60, "z.wav"}}, ramps(40000));
+    const auto values = ramps(40000);
+    Rig rig({{0, 127, 60, "z.wav"}}, values);
+    // At the root key each output after the second is the mean of two
+    // neighbouring frames, read from the voice's own position in the sample.
+    auto x = [&](int frame, int c) { return decoded(values[2 * frame + c]); };
+    auto between = [&](int a, int b, int c) {
+        return static_cast<float>(x(a, c) + static_cast<double>(x(b, c) - x(a, c)) * 0.5);
+    };
+    std::vector<float> root = {x(0, 0), x(0, 1), between(0, 2, 0), between(0, 2, 1)};
+    for (int j = 2; j < 64; ++j) {
+        root.insert(root.end(), {between(j, j + 1, 0), between(j, j + 1, 1)});
+    }
     for (const auto [semitones, factor] : cases) {
         SCOPED_TRACE(semitones);
         const auto plan = SamplerVoice::pitchPlan(60 + semitones, 60);
@@ -236,8 +238,9 @@ TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
         SamplerVoice& voice = rig.fresh(60 + semitones);
         std::vector<float> out;
         for (int b = 0; b < 40; ++b) {
-            out = rig.block(64);
+            out = rig.mix(64);
             ASSERT_EQ(rig.rendered, 64);
+            EXPECT_TRUE(b > 0 || semitones != 0 || samplesEqual(root, out));
         }
         EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * 40), speed, 0.03 * speed);
         EXPECT_EQ(out[0] == 0.0f, speed == 0.0);
@@ -249,23 +252,6 @@ TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
         EXPECT_EQ(std::tuple(plan.ratio, plan.twoStage, plan.upsampleFactor),
                   std::tuple(ratio, ratio > 1.0, std::max(1, static_cast<int>(ratio))));
     }
-}
-
-// At the root key each output after the second is the mean of two
-// neighbouring frames, read from the voice's own position in the sample.
-TEST(SamplerVoicePitch, RootKeyPlaysTheSampleFrames) {
-    const auto values = ramps(300);
-    Rig rig({{0, 127, 60, "z.wav"}}, values);
-    rig.fresh(60);
-    auto x = [&](int frame, int c) { return decoded(values[2 * frame + c]); };
-    auto between = [&](int a, int b, int c) {
-        return static_cast<float>(x(a, c) + static_cast<double>(x(b, c) - x(a, c)) * 0.5);
-    };
-    std::vector<float> expected = {x(0, 0), x(0, 1), between(0, 2, 0), between(0, 2, 1)};
-    for (int j = 2; j < 100; ++j) {
-        expected.insert(expected.end(), {between(j, j + 1, 0), between(j, j + 1, 1)});
-    }
-    EXPECT_TRUE(samplesEqual(expected, rig.block(100)));
 }
 
 // Near its end a voice renders only the whole frames its sample has left,
@@ -288,7 +274,7 @@ TEST(SamplerVoiceEnd, SampleEndInsideABlockAtAnyPitch) {
                 int blocks = 0;
                 for (; voice.isActive() && blocks < 200; ++blocks) {
                     const int remaining = wholeFloats - voice.m_iPlayPosOffset;
-                    const auto mix = rig.block(blockSize);
+                    const auto mix = rig.mix(blockSize);
                     EXPECT_EQ(rig.rendered, std::min(blockSize, remaining / 2));
                     EXPECT_TRUE(allFinite(mix));
                     EXPECT_TRUE(std::all_of(mix.begin() + 2 * rig.rendered, mix.end(),
@@ -318,23 +304,21 @@ TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.releaseAt);
         std::copy_n(std::array{c.attack, 0.0, c.sustain, c.release}.begin(), 4, settings);
-        g_voice = &rig.fresh(60);
-        TickProbe::reset(c.releaseAt, [] { g_voice->release(); });
-        const auto mix = rig.block(2400, &TickProbe::tick);
+        g_rig = &rig;
+        rig.fresh(60);
+        TickProbe::reset(c.releaseAt, [] { g_rig->voice->release(); });
+        const auto mix = rig.mix(2400, &TickProbe::tick);
         EXPECT_EQ(TickProbe::calls, 2400);
         const auto on = [&](double k) {
             return c.attack == 0.0 ? c.sustain : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
         };
+        const int K = c.releaseAt;
         for (int k = 0; k < 2400; ++k) {
-            const double m = k - c.releaseAt + 1.0,
-                         t = m * (2.0 * c.releaseAt + m - 1.0) / 882000.0;
-            const double off =
-                c.release == 0.0 ? 0.0 : on(c.releaseAt - 1) * std::max(0.0, 1 - t / c.release);
-            ASSERT_NEAR(mix[2 * k] / decoded(16000),
-                        c.releaseAt >= 0 && k >= c.releaseAt ? off : on(k), 1e-6)
-                << k;
+            const double m = k - K + 1.0, t = m * (2.0 * K + m - 1.0) / 882000.0;
+            const double off = c.release == 0 ? 0 : on(K - 1) * std::max(0.0, 1 - t / c.release);
+            ASSERT_NEAR(mix[2 * k] / decoded(16000), K >= 0 && k >= K ? off : on(k), 1e-6) << k;
         }
-        EXPECT_EQ(g_voice->isActive(), c.releaseAt < 0);
+        EXPECT_EQ(rig.voice->isActive(), c.releaseAt < 0);
     }
 }
 
@@ -342,32 +326,30 @@ TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
 // sample has no data ends the voice at once, also when the voice's own tick
 // starts that note after the pitch-up path ran out of its sample.
 TEST(SamplerVoiceState, WithoutZoneOrSampleDataRendersNothing) {
-    Rig rig({{0, 127, 60, "z.wav"}}, ramps(20));
-    SamplerZone empty(0, 127, 0, 127, 60, rig.dir.file("absent.wav"));
-    g_emptyZone = &empty;
+    Rig rig({{0, 127, 60, "z.wav"}, {0, 127, 60, "absent.wav"}}, ramps(20));
+    g_rig = &rig;
     SamplerVoice& voice = rig.fresh(60);
     voice.setZone(nullptr);
     voice.trigger(60);
     TickProbe::reset();
-    rig.block(32, &TickProbe::tick);
+    rig.mix(32, &TickProbe::tick);
     EXPECT_EQ(rig.rendered + TickProbe::calls, 0);
     voice.release(); // no envelope: nothing to do, nothing to crash
     EXPECT_TRUE(voice.isActive());
 
-    rig.fresh(60, &empty);
-    EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), rig.block(32)));
-    EXPECT_EQ(rig.rendered, 0);
-    EXPECT_FALSE(rig.voice->isActive());
+    rig.fresh(60, rig.sampler.zones()[1].get());
+    EXPECT_TRUE(samplesEqual(std::vector<float>(64, 0.0f), rig.mix(32)));
+    EXPECT_TRUE(rig.rendered == 0 && !rig.voice->isActive());
 
-    g_voice = &rig.fresh(72);
+    rig.fresh(72);
     TickProbe::reset(5, [] {
-        ASSERT_FALSE(g_voice->isActive()) << "the upsampling pass ran out of sample";
-        g_voice->setZone(g_emptyZone);
-        g_voice->trigger(64);
+        ASSERT_FALSE(g_rig->voice->isActive()) << "the upsampling pass ran out of sample";
+        g_rig->voice->setZone(g_rig->sampler.zones()[1].get());
+        g_rig->voice->trigger(64);
     });
-    EXPECT_TRUE(allFinite(rig.block(64, &TickProbe::tick)));
+    EXPECT_TRUE(allFinite(rig.mix(64, &TickProbe::tick)));
     EXPECT_EQ(std::pair(rig.rendered, TickProbe::calls), std::pair(20, 20));
-    EXPECT_FALSE(g_voice->isActive());
+    EXPECT_FALSE(rig.voice->isActive());
 }
 
 } // namespace

@@ -92,9 +92,7 @@ TEST_F(SamplerEngineTest, FactoryProgramsInOrder) {
         EXPECT_TRUE(parameters.insert(p).second) << "a parameter shared between programs";
     }
     EXPECT_EQ(factoryProgramName(-1) + factoryProgramName(176), "");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(printGreeting(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hello, I am a synth");
+    EXPECT_EQ(output(printGreeting), "Hello, I am a synth");
 }
 
 // A program's pack is loaded when it is selected. A refused index keeps the
@@ -146,27 +144,28 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
 // replaces the host's content and writes both channels. With no voice
 // sounding the tick runs after the voices: a note that falls due starts with
 // the next block. A sounding voice carries the tick: a note-off acts at its
-// own frame. Neither pitch bend nor the host's sample rate changes the sound.
-// Every note-on the tick executes is told, also one dropped for want of a
-// voice.
+// own frame.
 TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     install({"Our Favorites"});
     auto engine = installation.engine();
     auto pieces = installation.engine();
+    // Neither pitch bend nor the host's sample rate changes the sound.
+    engine->pitchBend(0.7f);
+    engine->handleMidi(0xE0, 0x7F, 0x7F, 0);
+    engine->setSampleRate(96000.0f);
+    engine->storeSampleRate(22050.0f);
     for (SamplerEngine* e : {engine.get(), pieces.get()}) {
         e->postNoteOn(60, 100, 0);
         e->postNoteOff(60, 20000);
         e->postNoteOn(64, 100, 35000);
     }
     const auto big = render(*engine, 40000);
-    std::vector<float> left, right;
-    for (const int frames : {16384, 16384, 40000 - 2 * 16384}) {
-        const auto piece = render(*pieces, frames);
-        left.insert(left.end(), piece.begin(), piece.begin() + frames);
-        right.insert(right.end(), piece.begin() + frames, piece.end());
+    std::vector<float> out(80000);
+    for (int done = 0; done < 40000; done += 16384) {
+        float* outputs[2] = {&out[done], &out[40000 + done]};
+        pieces->process(nullptr, outputs, std::min(16384, 40000 - done));
     }
-    left.insert(left.end(), right.begin(), right.end());
-    EXPECT_TRUE(samplesEqual(left, big));
+    EXPECT_TRUE(samplesEqual(out, big));
     EXPECT_EQ(engine->liveEventCount(), 0) << "every event executed";
     EXPECT_NE(big[16384 + 100], 0.0f) << "the first note starts with the second piece";
 
@@ -183,23 +182,6 @@ TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
     }
     EXPECT_TRUE(samplesEqual(std::vector<float>(block.begin(), block.begin() + 64),
                              std::vector<float>(block.begin() + 64, block.end())));
-
-    engine->handleMidi(0x90, 60, 100, 0);
-    render(*engine, 64);
-    engine->pitchBend(0.7f);
-    engine->handleMidi(0xE0, 0x7F, 0x7F, 0);
-    engine->setSampleRate(96000.0f);
-    engine->storeSampleRate(22050.0f);
-    EXPECT_EQ(engine->m_sampleRate, 22050.0f);
-    EXPECT_TRUE(samplesEqual(std::vector<float>(128, decoded(1000)), render(*engine, 64)));
-
-    engine->sampler().stopAllVoices();
-    for (int note = 40; note < 51; ++note) {
-        engine->postNoteOn(note, 90, 0);
-    }
-    const std::string out = output([&] { render(*engine, 16); });
-    EXPECT_TRUE(out.find("note on: 50\n") != std::string::npos &&
-                out.find("activating voice 10") == std::string::npos);
 }
 
 } // namespace
