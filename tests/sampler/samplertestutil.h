@@ -4,14 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "engine/samplerengine.h"
 #include "platform/registry.h"
@@ -118,21 +113,17 @@ struct Installation {
 // Renders one block through process over host content that it must replace;
 // returns the left channel, then the right.
 inline std::vector<float> render(SamplerEngine& engine, int frames) {
-    std::vector<float> left(static_cast<std::size_t>(frames), 7.0f);
-    std::vector<float> right(static_cast<std::size_t>(frames), -7.0f);
-    float* outputs[2] = {left.data(), right.data()};
+    std::vector<float> out(2 * static_cast<std::size_t>(frames), 7.0f);
+    float* outputs[2] = {out.data(), out.data() + frames};
     engine.process(nullptr, outputs, frames);
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
+    return out;
 }
 
 // A tick that counts its calls and runs `action` at call `actionAt` (0-based).
 struct TickProbe {
     static inline int calls = 0, actionAt = -1;
     static inline void (*action)() = nullptr;
-    static void reset(int at = -1, void (*run)() = nullptr) {
-        calls = 0, actionAt = at, action = run;
-    }
+    static void reset(int at = -1, void (*f)() = nullptr) { calls = 0, actionAt = at, action = f; }
     static void tick(EventRingBuffer*) {
         if (calls++ == actionAt && action != nullptr) {
             action();
