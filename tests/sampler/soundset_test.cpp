@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <map>
-#include <memory>
 
 #include "engine/sampler.h"
-#include "engine/samplerengine.h"
 #include "samplertestutil.h"
 
 using namespace samplertest;
@@ -55,10 +52,8 @@ TEST(FactorySoundSet, EveryProgramSounds) {
         // Long enough for the slowest attack to arrive.
         const std::vector<float> block = render(*engine, 4 * 4096);
         EXPECT_TRUE(allFinite(block));
-        const float peak =
-            std::fabs(*std::max_element(block.begin(), block.end(), [](float a, float b) {
-                return std::fabs(a) < std::fabs(b);
-            }));
+        const auto [low, high] = std::minmax_element(block.begin(), block.end());
+        const float peak = std::max(-*low, *high);
         EXPECT_TRUE(peak > 0.02f && peak <= 1.0f) << peak;
         const auto [previous, fresh] = sounds.emplace(fingerprint(block), name);
         EXPECT_TRUE(fresh) << "sounds like " << previous->second;
