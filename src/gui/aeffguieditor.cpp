@@ -16,8 +16,8 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
-    if (m_pDestroyed != nullptr)
-        *m_pDestroyed = true;
+    for (DeletionWatch* watch = m_pWatch; watch != nullptr; watch = watch->m_outer)
+        watch->m_deleted = true;
     if (frame != nullptr) {
         CFrame* f = frame;
         frame = nullptr;
@@ -63,22 +63,20 @@ void AEffGUIEditor::idle() {
     m_inIdle = true;
     // A click handled in the frame's idle, or the host's own idle, may end in
     // the host closing the whole plug-in, this editor included.
-    bool destroyed = false;
-    m_pDestroyed = &destroyed;
+    const DeletionWatch watch(this);
     claimGuiThread();
     m_showingPosted = true;
     m_inbox.drain([this](VSTGUI::int32 index, float value) { setParameter(index, value); });
     m_showingPosted = false;
     if (frame != nullptr)
         frame->idle();
-    if (destroyed)
+    if (watch.deleted())
         return;
     doIdleStuff();
     if (effect != nullptr)
         effect->masterIdle();
-    if (destroyed)
+    if (watch.deleted())
         return;
-    m_pDestroyed = nullptr;
     m_inIdle = false;
 }
 

@@ -73,6 +73,31 @@ protected:
     // The calling thread becomes the GUI thread.
     void claimGuiThread();
 
+    // GUI thread: tells whether this editor was deleted while the watch lived.
+    // A host may delete the whole plug-in, this editor included, from inside
+    // any request the editor makes (automate, update display, idle); after
+    // such a request, touch no member before asking. Watches nest.
+    class DeletionWatch {
+    public:
+        explicit DeletionWatch(AEffGUIEditor* editor)
+            : m_editor(editor), m_outer(editor->m_pWatch) {
+            editor->m_pWatch = this;
+        }
+        ~DeletionWatch() {
+            if (!m_deleted)
+                m_editor->m_pWatch = m_outer;
+        }
+        DeletionWatch(const DeletionWatch&) = delete;
+        DeletionWatch& operator=(const DeletionWatch&) = delete;
+        bool deleted() const { return m_deleted; }
+
+    private:
+        friend class AEffGUIEditor;
+        AEffGUIEditor* m_editor;
+        DeletionWatch* m_outer;
+        bool m_deleted = false;
+    };
+
     ERect rect{};
 
 private:
@@ -83,9 +108,8 @@ private:
     // GUI thread: set while waiting values are being shown, which are not newer
     // than what another thread may post meanwhile.
     bool m_showingPosted = false;
-    // While idle runs: set by the destructor, as the host may delete the
-    // plug-in from inside a callback of that idle.
-    bool* m_pDestroyed = nullptr;
+    // The innermost live DeletionWatch; the destructor marks them all.
+    DeletionWatch* m_pWatch = nullptr;
 };
 
 namespace VSTGUI {

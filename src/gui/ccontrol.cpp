@@ -36,7 +36,10 @@ void CControl::bounceValue() {
 }
 
 void CControl::valueChanged() {
-    if (m_listener != nullptr)
+    // A control taken out of its window in the middle of a gesture (the host
+    // closed it from inside the gesture's begin edit) tells no one any more:
+    // its listener may have gone with the window.
+    if (m_listener != nullptr && isAttached())
         m_listener->valueChanged(this);
 }
 
@@ -52,10 +55,12 @@ void CControl::beginEdit() {
 void CControl::endEdit() {
     if (m_editing == 0 || --m_editing > 0)
         return;
-    if (getFrame() != nullptr && getFrame()->getEditor() != nullptr)
-        getFrame()->getEditor()->endEdit(m_tag);
+    // The host's request last: the host may close the window, or delete the
+    // plug-in and with it the listener, from inside it.
     if (m_listener != nullptr)
         m_listener->controlEndEdit(this);
+    if (getFrame() != nullptr && getFrame()->getEditor() != nullptr)
+        getFrame()->getEditor()->endEdit(m_tag);
 }
 
 bool CControl::removed(CView* parent) {

@@ -324,7 +324,11 @@ void VSTGuiEditor::setParameter(VstInt32 index, float value) {
 
 void VSTGuiEditor::valueChanged(CControl* pControl) {
     const int32 tag = pControl->getTag();
+    const DeletionWatch watch(this);
     effect->setParameterAutomated(tag, pControl->getValue());
+    // The host may close the window, or delete the plug-in, while it is told.
+    if (watch.deleted())
+        return;
     if (tag >= 0 && tag < static_cast<int32>(m_paramDisplays.size()) &&
         m_paramDisplays[static_cast<std::size_t>(tag)]) {
         m_paramDisplays[static_cast<std::size_t>(tag)]->setText(parameterDisplay(tag).c_str());

@@ -1,7 +1,8 @@
-// A host that answers the editor's request to update its display by closing
-// the editor, or the whole plug-in: the request comes while the window still
-// dispatches the click that caused it. Nothing may touch the freed window,
-// views or editor afterwards (AddressSanitizer watches).
+// A host that answers one of the editor's requests (update the display, begin
+// or end an edit, automate) by closing the editor, or the whole plug-in: the
+// request comes while the window still dispatches the click or the knob turn
+// that caused it. Nothing may touch the freed window, views or editor
+// afterwards (AddressSanitizer watches).
 #include "editorhost.h"
 
 #include <chrono>
@@ -32,9 +33,9 @@ TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
     for (const CPoint& at : {CPoint(40, 120), CPoint(410, 200)}) {
         EditorHost host;
         int closes = 0;
-        host.onUpdate = [&] {
-            closeWith == effClose ? host.closePlugin() : void(host.dispatch(effEditClose));
-            ++closes;
+        host.onRequest = [&](VstInt32 opcode) {
+            if (opcode == audioMasterUpdateDisplay && !closes++)
+                closeWith == effClose ? host.closePlugin() : void(host.dispatch(effEditClose));
         };
         Window window = 0;
         if (display) {
@@ -69,6 +70,35 @@ TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
     }
     if (display)
         XCloseDisplay(display);
+}
+
+// The knob turned by the wheel and dragged: the host closes at the gesture's
+// begin edit, its automation or its end edit.
+TEST(CloseInKnobGesture, AtEachRequest) {
+    const CPoint knob(320, 130);
+    for (VstInt32 closeWith : {effEditClose, effClose})
+        for (VstInt32 request : {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit})
+            for (bool wheel : {true, false}) {
+                SCOPED_TRACE(testing::Message() << "close " << closeWith << " at request "
+                                                << request << (wheel ? " wheel" : " drag"));
+                EditorHost host;
+                int closes = 0;
+                host.onRequest = [&](VstInt32 opcode) {
+                    if (opcode == request && !closes++)
+                        closeWith == effClose ? host.closePlugin()
+                                              : void(host.dispatch(effEditClose));
+                };
+                ASSERT_EQ(host.openEditor(), 1);
+                // The test's own hold: the gesture goes on reaching the closed frame.
+                CFrame* frame = host.frame();
+                frame->remember();
+                if (wheel)
+                    frame->onWheel(knob, 1.f, CButtonState());
+                else
+                    guitest::drag(frame, {knob, CPoint(knob.x, knob.y - 50)});
+                frame->forget();
+                EXPECT_EQ(closes, 1);
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(HostCloses, CloseInDispatch,

@@ -73,8 +73,8 @@ public:
         return std::exchange(m_calls, {});
     }
 
-    // Runs inside the plug-in's request to update the host's display.
-    std::function<void()> onUpdate;
+    // Runs inside each recorded request of the plug-in, after recording it.
+    std::function<void(VstInt32 opcode)> onRequest;
 
 private:
     static inline EditorHost* s_current = nullptr;
@@ -91,8 +91,8 @@ private:
         std::unique_lock<std::mutex> lock(s_current->m_mutex);
         s_current->m_calls.push_back(call);
         lock.unlock();
-        if (opcode == audioMasterUpdateDisplay && s_current->onUpdate)
-            s_current->onUpdate();
+        if (s_current->onRequest)
+            s_current->onRequest(opcode);
         return 0;
     }
 
