@@ -34,15 +34,15 @@ TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
         // Index 4 ("Drum Kit 1") has no pack: the previous one stays.
         for (int i = first; rendering.load(); ++i) {
             engine->setProgram(i % 5);
-            changes.fetch_add(1);
+            ++changes;
             // Leave the audio thread blocks to play between installations.
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
     };
     std::thread first(changePrograms, 0), second(changePrograms, 2);
     for (int b = 0; b < 1500; ++b) {
-        engine->handleMidi(0x90, static_cast<uint8_t>(40 + (b * 7) % 60), 100, b % 128);
-        engine->handleMidi(0x80, static_cast<uint8_t>(40 + (b * 7 + 21) % 60), 0, (b * 5) % 128);
+        engine->handleMidi(0x90, 40 + (b * 7) % 60, 100, b % 128);
+        engine->handleMidi(0x80, 40 + (b * 7 + 21) % 60, 0, (b * 5) % 128);
         if (b % 97 == 0) {
             engine->handleMidi(0xB0, 123, 0, 0);
         }

