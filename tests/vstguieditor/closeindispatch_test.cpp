@@ -72,15 +72,17 @@ TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
         XCloseDisplay(display);
 }
 
-// The knob turned by the wheel and dragged: the host closes at the gesture's
-// begin edit, its automation or its end edit.
-TEST(CloseInKnobGesture, AtEachRequest) {
-    const CPoint knob(320, 130);
+// The knob turned by the wheel and dragged, the next button clicked: the host
+// closes at the gesture's begin edit, its automation (the knob's) or its end
+// edit.
+TEST(CloseInGesture, AtEachRequest) {
+    const CPoint knob(320, 130), button(410, 200);
+    enum Gesture { kWheel, kDrag, kClick };
     for (VstInt32 closeWith : {effEditClose, effClose})
         for (VstInt32 request : {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit})
-            for (bool wheel : {true, false}) {
+            for (Gesture gesture : {kWheel, kDrag, kClick}) {
                 SCOPED_TRACE(testing::Message() << "close " << closeWith << " at request "
-                                                << request << (wheel ? " wheel" : " drag"));
+                                                << request << " in gesture " << gesture);
                 EditorHost host;
                 int closes = 0;
                 host.onRequest = [&](VstInt32 opcode) {
@@ -92,12 +94,14 @@ TEST(CloseInKnobGesture, AtEachRequest) {
                 // The test's own hold: the gesture goes on reaching the closed frame.
                 CFrame* frame = host.frame();
                 frame->remember();
-                if (wheel)
+                if (gesture == kWheel)
                     frame->onWheel(knob, 1.f, CButtonState());
-                else
+                else if (gesture == kDrag)
                     guitest::drag(frame, {knob, CPoint(knob.x, knob.y - 50)});
+                else
+                    guitest::click(frame, button.x, button.y);
                 frame->forget();
-                EXPECT_EQ(closes, 1);
+                EXPECT_EQ(closes, gesture == kClick && request == audioMasterAutomate ? 0 : 1);
             }
 }
 
