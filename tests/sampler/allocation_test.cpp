@@ -17,9 +17,6 @@ namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0}, g_locks{0}, g_otherMutexLocks{0};
 std::atomic<const void*> g_lockedMutex{nullptr}; // the first one taken while counting
-void count() {
-    g_allocations += g_counting ? 1 : 0;
-}
 } // namespace
 
 extern "C" {
@@ -28,16 +25,16 @@ void* __libc_calloc(std::size_t, std::size_t);
 void* __libc_realloc(void*, std::size_t);
 void* __libc_memalign(std::size_t, std::size_t);
 void* malloc(std::size_t size) {
-    return count(), __libc_malloc(size);
+    return g_allocations += g_counting, __libc_malloc(size);
 }
 void* calloc(std::size_t n, std::size_t size) {
-    return count(), __libc_calloc(n, size);
+    return g_allocations += g_counting, __libc_calloc(n, size);
 }
 void* realloc(void* p, std::size_t size) {
-    return count(), __libc_realloc(p, size);
+    return g_allocations += g_counting, __libc_realloc(p, size);
 }
 void* memalign(std::size_t alignment, std::size_t size) {
-    return count(), __libc_memalign(alignment, size);
+    return g_allocations += g_counting, __libc_memalign(alignment, size);
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return memalign(alignment, size);
@@ -86,9 +83,10 @@ TEST(SamplerAllocations, NoneWhileRenderingInSteadyState) {
             }
             g_counting = false;
         }
-        EXPECT_EQ(std::tuple(g_allocations.load(), g_locks.load(), g_otherMutexLocks.load()),
-                  std::tuple(0L, 60L, 0L))
-            << "block size " << blockSize;
+        const auto counts =
+            std::tuple(g_allocations.load(), g_locks.load(), g_otherMutexLocks.load());
+        EXPECT_EQ(counts, std::tuple(0L, 60L, 0L))
+            << "allocations, locks, other mutexes; block size " << blockSize;
     }
 }
 

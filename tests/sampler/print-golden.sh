@@ -2,7 +2,7 @@
 # Prints the fingerprints of the golden scenario as the current code renders
 # it, to be pasted into golden_test.cpp after an intended change of the sound.
 # Usage: tests/sampler/print-golden.sh [build folder]
-set -euo pipefail
+set -eu
 cd "$(dirname "$0")/../.."
 build=${1:-build}
 cmake --build "$build" --target sampler_tests >/dev/null

@@ -19,9 +19,7 @@ namespace samplertest {
 // A fresh folder under the system's temporary folder, removed with its content.
 struct TempDir {
     TempDir() : m_path((std::filesystem::temp_directory_path() / "amber-XXXXXX").string()) {
-        if (mkdtemp(m_path.data()) == nullptr) {
-            ADD_FAILURE() << "cannot make a temporary folder";
-        }
+        EXPECT_NE(mkdtemp(m_path.data()), nullptr) << "cannot make a temporary folder";
     }
     ~TempDir() { std::filesystem::remove_all(m_path, m_ignored); }
     const std::string& path() const { return m_path; }
@@ -37,13 +35,12 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 // A canonical 16-bit stereo 44100 Hz WAV file holding `values` (interleaved
-// left, right; an odd count leaves the last frame half).
+// left, right; an odd count leaves the last frame half), written as the
+// little-endian machines we build for hold it.
 inline void writeWave(const std::string& path, const std::vector<int16_t>& values) {
     std::string bytes;
     auto put = [&](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) {
-            bytes += static_cast<char>(value >> (8 * i));
-        }
+        bytes.append(reinterpret_cast<char*>(&value), size);
     };
     const auto size = static_cast<uint32_t>(values.size() * 2);
     // Format chunk: size, PCM, channels, rate, bytes per second and per frame, bits.
@@ -124,11 +121,7 @@ struct TickProbe {
     static inline int calls = 0, actionAt = -1;
     static inline void (*action)() = nullptr;
     static void reset(int at = -1, void (*f)() = nullptr) { calls = 0, actionAt = at, action = f; }
-    static void tick(EventRingBuffer*) {
-        if (calls++ == actionAt && action != nullptr) {
-            action();
-        }
-    }
+    static void tick(EventRingBuffer*) { calls++ == actionAt&& action ? action() : void(); }
 };
 
 // 64-bit FNV-1a over the bytes of the floats (little-endian, as every
