@@ -137,35 +137,35 @@ TEST_F(SamplerEngineTest, ProgramsLoadTheirPacksAndPlay) {
     // sounding the tick runs after the voices: a note that falls due starts
     // with the next block. A sounding voice carries the tick: a note-off acts
     // at its own frame.
-    engine = installation.engine();
+    auto whole = installation.engine();
     auto pieces = installation.engine();
     // Neither pitch bend nor the host's sample rate changes the sound.
-    engine->pitchBend(0.7f);
-    engine->handleMidi(0xE0, 0x7F, 0x7F, 0);
-    engine->setSampleRate(96000.0f);
-    engine->storeSampleRate(22050.0f);
-    for (SamplerEngine* e : {engine.get(), pieces.get()}) {
+    whole->pitchBend(0.7f);
+    whole->handleMidi(0xE0, 0x7F, 0x7F, 0);
+    whole->setSampleRate(96000.0f);
+    whole->storeSampleRate(22050.0f);
+    for (SamplerEngine* e : {whole.get(), pieces.get()}) {
         e->postNoteOn(60, 100, 0);
         e->postNoteOff(60, 20000);
         e->postNoteOn(64, 100, 35000);
     }
-    const auto big = render(*engine, 40000);
+    const auto big = render(*whole, 40000);
     std::vector<float> out(80000);
     for (int done = 0; done < 40000; done += 16384) {
         float* outputs[2] = {&out[done], &out[40000 + done]};
         pieces->process(nullptr, outputs, std::min(16384, 40000 - done));
     }
     EXPECT_TRUE(samplesEqual(out, big));
-    EXPECT_EQ(engine->liveEventCount(), 0) << "every event executed";
+    EXPECT_EQ(whole->liveEventCount(), 0) << "every event executed";
     EXPECT_NE(big[16384 + 100], 0.0f) << "the first note starts with the second piece";
 
-    engine->sampler().stopAllVoices();
-    engine->handleMidi(0x90, 60, 100, 10);
+    whole->sampler().stopAllVoices();
+    whole->handleMidi(0x90, 60, 100, 10);
     std::vector<float> block;
-    EXPECT_TRUE(prints([&] { block = render(*engine, 64); }, "note on: 60"));
+    EXPECT_TRUE(prints([&] { block = render(*whole, 64); }, "note on: 60"));
     EXPECT_TRUE(samplesEqual(std::vector<float>(128, 0.0f), block));
-    engine->handleMidi(0x80, 60, 0, 10);
-    block = render(*engine, 64);
+    whole->handleMidi(0x80, 60, 0, 10);
+    block = render(*whole, 64);
     for (int i = 0; i < 128; ++i) {
         EXPECT_EQ(block[static_cast<std::size_t>(i)], i % 64 < 9 ? decoded(1000) : 0.0f) << i;
     }
