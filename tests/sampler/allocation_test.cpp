@@ -40,8 +40,7 @@ void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return memalign(alignment, size);
 }
 int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
-    *out = memalign(alignment, size);
-    return *out != nullptr ? 0 : ENOMEM;
+    return (*out = memalign(alignment, size)) != nullptr ? 0 : ENOMEM;
 }
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
     using Lock = int (*)(pthread_mutex_t*);

@@ -4,6 +4,5 @@
 # Usage: tests/sampler/print-golden.sh [build folder]
 set -eu
 cd "$(dirname "$0")/../.."
-build=${1:-build}
-cmake --build "$build" --target sampler_tests >/dev/null
-AMBER_PRINT_GOLDEN=1 "$build/tests/sampler/sampler_tests" --gtest_filter='SamplerGolden.*' 2>&1 >/dev/null | sed -n 's/^GOLDEN //p'
+cmake --build "${1:-build}" --target sampler_tests >/dev/null
+AMBER_PRINT_GOLDEN=1 "${1:-build}/tests/sampler/sampler_tests" --gtest_filter='SamplerGolden.*' 2>&1 >/dev/null | sed -n 's/^GOLDEN //p'
