@@ -272,30 +272,8 @@ TEST(AudioEffectX, Defaults) {
     delete editor;
 }
 
-// A synthesizer asks every time it is switched on, without consulting its
-// own canDo; anything else only when canDo answers exactly 1. AudioEffect's
-// own resume, and construction, ask for nothing.
-TEST(AudioEffectX, ResumeAsksForMidi) {
-    for (VstIntPtr canDoAnswer : {1, 0, -1, 2}) {
-        for (bool synth : {true, false}) {
-            RecordingHost host;
-            RecordingEffect effect(RecordingHost::callback);
-            effect.isSynth(synth);
-            effect.next = canDoAnswer;
-            effect.dispatcher(effMainsChanged, 0, 1, nullptr, 0);
-            effect.AudioEffect::resume();
-            EXPECT_EQ(effect.log, synth ? "resume()" : "resume() canDo(receiveVstMidiEvent)");
-            const bool asks = synth || canDoAnswer == 1;
-            ASSERT_EQ(host.requests.size(), asks ? 1u : 0u) << canDoAnswer << synth;
-            for (const HostRequest& r : host.requests) {
-                EXPECT_EQ(std::tie(r.opcode, r.value), std::make_tuple(audioMasterWantMidi, 1));
-            }
-        }
-    }
-}
-
 // A request's result as a number (a request with no result is written with
-// ", 0"), and the request's text for the messages.
+// ", 0").
 VstIntPtr resultOf(VstIntPtr value) {
     return value;
 }
@@ -307,115 +285,110 @@ struct AnyRecord {
     void* at;
     template <class T> operator T*() const { return static_cast<T*>(at); }
 };
-#define CALL(call) #call, [&](RecordingEffect & x) { return resultOf((call)); }
+using Request = std::function<VstIntPtr(RecordingEffect&)>;
+#define R(call) [&](RecordingEffect& x) { return resultOf((call)); }
+
+// Each request made on a fresh plug-in whose host answers every opcode with
+// `answer`, as "opcode:index:value:ptr:opt=result/result without a host",
+// ptr written p for the scratch record at `p` and - for none, and results
+// equal to H or A written so.
+constexpr VstIntPtr H = VstIntPtr(1) << 32, A = H | 5;
+std::string seen(const std::vector<Request>& requests, VstIntPtr answer, const void* p) {
+    const auto number = [](VstIntPtr v) {
+        return v == H ? std::string("H") : v == A ? std::string("A") : std::to_string(v);
+    };
+    std::ostringstream text;
+    for (const Request& request : requests) {
+        RecordingHost host;
+        for (VstInt32 opcode = 0; opcode < 50; ++opcode) {
+            host.answers[opcode] = answer;
+        }
+        RecordingEffect effect(RecordingHost::callback), alone(nullptr);
+        const VstIntPtr result = request(effect);
+        for (const HostRequest& r : host.requests) {
+            text << r.opcode << ':' << r.index << ':' << r.value << ':'
+                 << (r.ptr == p ? "p"
+                     : r.ptr    ? "?"
+                                : "-")
+                 << ':' << r.opt << (r.effect == effect.getAeffect() ? "" : "(other)");
+        }
+        text << '=' << number(result) << '/' << number(request(alone)) << ' ';
+    }
+    return text.str();
+}
 
 // Every host request of both base classes: the opcode and the arguments the
 // host sees, how the answer becomes the result, and the result without a
-// host. Answers with bits beyond the low 32 tell a request that should read
-// the whole answer ("not 0", exactly 1, a reference) from one that should
-// cut it to 32 bits.
+// host. The answers have bits beyond the low 32: H only those, A also 5 in
+// the low 32, so that a request that should read the whole answer ("not 0",
+// exactly 1, a reference) and one that should cut it to 32 bits give
+// different results.
 TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
-    // H: bits beyond the low 32 only; A: those and 5 in the low 32.
-    constexpr VstIntPtr H = VstIntPtr(1) << 32, A = H | 5;
     char scratch[8] = {};
     const AnyRecord p{scratch};
-    struct Case {
-        VstInt32 opcode;
-        VstIntPtr answer, withHost, withoutHost;
-        const char* name;
-        std::function<VstIntPtr(RecordingEffect&)> call;
-        // The arguments the host sees; with withPtr, p.
-        VstInt32 index = 0;
-        VstIntPtr value = 0;
-        bool withPtr = false;
-        float opt = 0;
-    };
-    const Case cases[] = {
-        {audioMasterVersion, A, 5, 1, CALL(x.getMasterVersion())},
-        {audioMasterVersion, 0, 1, 1, CALL(x.getMasterVersion())},
-        {audioMasterCurrentId, A, 5, 0, CALL(x.getCurrentUniqueId())},
-        {audioMasterIdle, A, 0, 0, CALL((x.masterIdle(), 0))},
-        {audioMasterPinConnected, H, 1, 1, CALL(x.isInputConnected(3)), 3},
-        {audioMasterPinConnected, 1, 0, 1, CALL(x.isInputConnected(3)), 3},
-        {audioMasterPinConnected, H, 1, 1, CALL(x.isOutputConnected(4)), 4, 1},
-        {audioMasterAutomate, A, 1, 1,
-         CALL((x.setParameterAutomated(2, 0.25f), x.log == "setParameter(2,0.25)")), 2, 0, 0,
-         0.25f},
-        {audioMasterWantMidi, A, 0, 0, CALL((x.wantEvents(7), 0)), 0, 7},
-        {audioMasterGetTime, A, A, 0, CALL(x.getTimeInfo(kVstTempoValid)), 0, kVstTempoValid},
-        {audioMasterProcessEvents, H | 1, 0, 0, CALL(x.sendVstEventsToHost(p)), 0, 0, true},
-        {audioMasterProcessEvents, 1, 1, 0, CALL(x.sendVstEventsToHost(p)), 0, 0, true},
-        {audioMasterTempoAt, A, 5, 0, CALL(x.tempoAt(99)), 0, 99},
-        {audioMasterGetNumAutomatableParameters, A, 5, 0, CALL(x.getNumAutomatableParameters())},
-        {audioMasterGetParameterQuantization, A, 5, 0, CALL(x.getParameterQuantization())},
-        {audioMasterIOChanged, H, 1, 0, CALL(x.ioChanged())},
-        {audioMasterNeedIdle, H, 1, 0, CALL(x.needIdle())},
-        {audioMasterSizeWindow, H, 1, 0, CALL(x.sizeWindow(578, 356)), 578, 356},
-        // Only a rate or size the host knows replaces the stored one.
-        {audioMasterGetSampleRate, 48000, 48000, 44100,
-         CALL((x.updateSampleRate(), VstIntPtr(x.getSampleRate())))},
-        {audioMasterGetSampleRate, 0, 44100, 44100, CALL(VstIntPtr(x.updateSampleRate()))},
-        {audioMasterGetSampleRate, -5, 44100, 44100, CALL(VstIntPtr(x.updateSampleRate()))},
-        {audioMasterGetBlockSize, A, 5, 1024, CALL((x.updateBlockSize(), x.getBlockSize()))},
-        {audioMasterGetBlockSize, H, 1024, 1024, CALL(x.updateBlockSize())},
-        {audioMasterGetInputLatency, A, 5, 0, CALL(x.getInputLatency())},
-        {audioMasterGetOutputLatency, A, 5, 0, CALL(x.getOutputLatency())},
-        {audioMasterGetPreviousPlug, A, A, 0, CALL(x.getPreviousPlug(3))},
-        {audioMasterGetNextPlug, A, A, 0, CALL(x.getNextPlug(3))},
-        {audioMasterWillReplaceOrAccumulate, A, 5, 0, CALL(x.willProcessReplacing())},
-        {audioMasterGetCurrentProcessLevel, A, 5, 0, CALL(x.getCurrentProcessLevel())},
-        {audioMasterGetAutomationState, A, 5, 0, CALL(x.getAutomationState())},
-        {audioMasterOfflineStart, H, 1, 0, CALL(x.offlineStart(p, 3, 2)), 2, 3, 1},
-        {audioMasterOfflineRead, H, 1, 0, CALL(x.offlineRead(p, kVstOfflinePeak, true)), 1,
-         kVstOfflinePeak, 1},
-        {audioMasterOfflineWrite, H, 1, 0, CALL(x.offlineWrite(p, kVstOfflineMarker)), 0,
-         kVstOfflineMarker, 1},
-        {audioMasterOfflineGetCurrentPass, H, 1, 0, CALL(x.offlineGetCurrentPass())},
-        {audioMasterOfflineGetCurrentMetaPass, H, 1, 0, CALL(x.offlineGetCurrentMetaPass())},
-        {audioMasterSetOutputSampleRate, A, 0, 0, CALL((x.setOutputSamplerate(22050.0f), 0)), 0, 0,
-         0, 22050.0f},
-        {audioMasterGetOutputSpeakerArrangement, A, A, 0, CALL(x.getOutputSpeakerArrangement())},
-        {audioMasterGetVendorString, H, 1, 0, CALL(x.getHostVendorString(p)), 0, 0, true},
-        {audioMasterGetProductString, H, 1, 0, CALL(x.getHostProductString(p)), 0, 0, true},
-        {audioMasterGetVendorVersion, A, 5, 0, CALL(x.getHostVendorVersion())},
-        {audioMasterVendorSpecific, A, A, 0, CALL(x.hostVendorSpecific(7, 9, p, 0.5f)), 7, 9, 1,
-         0.5f},
-        {audioMasterCanDo, H, 1, 0, CALL(x.canHostDo(p)), 0, 0, true},
-        {audioMasterCanDo, 0, 0, 0, CALL(x.canHostDo(p)), 0, 0, true},
-        {audioMasterGetLanguage, A, 5, 0, CALL(x.getHostLanguage())},
-        {audioMasterOpenWindow, A, A, 0, CALL(x.openWindow(p)), 0, 0, true},
-        {audioMasterCloseWindow, H, 1, 0, CALL(x.closeWindow(p)), 0, 0, true},
-        {audioMasterGetDirectory, A, A, 0, CALL(x.getDirectory())},
-        {audioMasterUpdateDisplay, H, 1, 0, CALL(x.updateDisplay())},
-        {audioMasterBeginEdit, H, 1, 0, CALL(x.beginEdit(12345)), 12345},
-        {audioMasterEndEdit, H, 1, 0, CALL(x.endEdit(12345)), 12345},
-        {audioMasterOpenFileSelector, H, 1, 0, CALL(x.openFileSelector(p)), 0, 0, true},
-        {audioMasterCloseFileSelector, H, 1, 0, CALL(x.closeFileSelector(p)), 0, 0, true},
-        {audioMasterGetChunkFile, H, 1, 0, CALL(x.getChunkFile(p)), 0, 0, true},
-        {audioMasterGetInputSpeakerArrangement, A, A, 0, CALL(x.getInputSpeakerArrangement())},
-    };
-    for (const Case& c : cases) {
-        {
-            RecordingHost host;
-            host.answers[c.opcode] = c.answer;
-            RecordingEffect effect(RecordingHost::callback);
-            EXPECT_EQ(c.call(effect), c.withHost) << c.name;
-            ASSERT_EQ(host.requests.size(), 1u) << c.name;
-            const HostRequest& r = host.requests[0];
-            EXPECT_EQ(std::tie(r.effect, r.opcode, r.index, r.value, r.ptr, r.opt),
-                      std::make_tuple(effect.getAeffect(), c.opcode, c.index, c.value,
-                                      c.withPtr ? p.at : nullptr, c.opt))
-                << c.name;
-        }
-        RecordingEffect effect(nullptr);
-        EXPECT_EQ(c.call(effect), c.withoutHost) << c.name << " without a host";
-    }
+    // Numbers cut to 32 bits, references whole, and stored results.
+    EXPECT_EQ(
+        seen({R(x.getMasterVersion()), R(x.getCurrentUniqueId()), R((x.masterIdle(), 0)),
+              R(x.tempoAt(99)), R(x.getNumAutomatableParameters()), R(x.getParameterQuantization()),
+              R((x.updateBlockSize(), x.getBlockSize())), R(x.getInputLatency()),
+              R(x.getOutputLatency()), R(x.willProcessReplacing()), R(x.getCurrentProcessLevel()),
+              R(x.getAutomationState()), R(x.getHostVendorVersion()), R(x.getHostLanguage())},
+             A, p.at),
+        "1:0:0:-:0=5/1 2:0:0:-:0=5/0 3:0:0:-:0=0/0 10:0:99:-:0=5/0 "
+        "11:0:0:-:0=5/0 12:0:0:-:0=5/0 17:0:0:-:0=5/1024 18:0:0:-:0=5/0 "
+        "19:0:0:-:0=5/0 22:0:0:-:0=5/0 23:0:0:-:0=5/0 24:0:0:-:0=5/0 "
+        "34:0:0:-:0=5/0 38:0:0:-:0=5/0 ");
+    EXPECT_EQ(seen({R(x.getTimeInfo(kVstTempoValid)), R(x.getPreviousPlug(3)), R(x.getNextPlug(3)),
+                    R(x.getOutputSpeakerArrangement()), R(x.hostVendorSpecific(7, 9, p, 0.5f)),
+                    R(x.openWindow(p)), R(x.getDirectory()), R(x.getInputSpeakerArrangement()),
+                    R((x.wantEvents(7), 0)), R((x.setOutputSamplerate(22050.0f), 0)),
+                    R((x.setParameterAutomated(2, 0.25f), x.log == "setParameter(2,0.25)"))},
+                   A, p.at),
+              "7:0:1024:-:0=A/0 20:0:0:-:0=A/0 21:0:0:-:0=A/0 31:0:0:-:0=A/0 "
+              "35:7:9:p:0.5=A/0 39:0:0:p:0=A/0 41:0:0:-:0=A/0 49:0:0:-:0=A/0 "
+              "6:0:7:-:0=0/0 30:0:0:-:22050=0/0 0:2:0:-:0.25=1/1 ");
+    // Answers read as "not 0" (exactly 1 for events sent), or as a pin that is
+    // connected when its 32 bits are 0.
+    EXPECT_EQ(seen({R(x.isInputConnected(3)), R(x.isOutputConnected(4)), R(x.ioChanged()),
+                    R(x.needIdle()), R(x.sizeWindow(578, 356)), R(x.offlineStart(p, 3, 2)),
+                    R(x.offlineRead(p, kVstOfflinePeak, true)),
+                    R(x.offlineWrite(p, kVstOfflineMarker)), R(x.offlineGetCurrentPass()),
+                    R(x.offlineGetCurrentMetaPass()), R(x.getHostVendorString(p))},
+                   H, p.at),
+              "4:3:0:-:0=1/1 4:4:1:-:0=1/1 13:0:0:-:0=1/0 14:0:0:-:0=1/0 "
+              "15:578:356:-:0=1/0 25:2:3:p:0=1/0 26:1:1:p:0=1/0 27:0:3:p:0=1/0 "
+              "28:0:0:-:0=1/0 29:0:0:-:0=1/0 32:0:0:p:0=1/0 ");
+    EXPECT_EQ(seen({R(x.getHostProductString(p)), R(x.canHostDo(p)), R(x.closeWindow(p)),
+                    R(x.updateDisplay()), R(x.beginEdit(12345)), R(x.endEdit(12345)),
+                    R(x.openFileSelector(p)), R(x.closeFileSelector(p)), R(x.getChunkFile(p)),
+                    R(x.sendVstEventsToHost(p)), R((x.updateBlockSize(), x.getBlockSize()))},
+                   H, p.at),
+              "33:0:0:p:0=1/0 37:0:0:p:0=1/0 40:0:0:p:0=1/0 42:0:0:-:0=1/0 "
+              "43:12345:0:-:0=1/0 44:12345:0:-:0=1/0 45:0:0:p:0=1/0 46:0:0:p:0=1/0 "
+              "48:0:0:p:0=1/0 8:0:0:p:0=0/0 17:0:0:-:0=1024/1024 ");
+    // Other answers: a version of 0, a pin that is not connected, events
+    // taken, a host that cannot; a sample rate taken only when positive.
+    EXPECT_EQ(seen({R(x.getMasterVersion()), R(x.isInputConnected(3)), R(x.sendVstEventsToHost(p)),
+                    R((x.updateSampleRate(), VstIntPtr(x.getSampleRate())))},
+                   1, p.at),
+              "1:0:0:-:0=1/1 4:3:0:-:0=0/1 8:0:0:p:0=1/0 16:0:0:-:0=1/44100 ");
+    EXPECT_EQ(seen({R(x.getMasterVersion()), R(x.canHostDo(p)), R(VstIntPtr(x.updateSampleRate()))},
+                   0, p.at),
+              "1:0:0:-:0=1/1 37:0:0:p:0=0/0 16:0:0:-:0=44100/44100 ");
+    EXPECT_EQ(seen({R(VstIntPtr(x.updateSampleRate()))}, -5, p.at), "16:0:0:-:0=44100/44100 ");
+    // Switched on, a synthesizer asks for MIDI without consulting its own
+    // canDo, anything else only when canDo answers exactly 1; AudioEffect's
+    // own resume asks for nothing.
+    EXPECT_EQ(
+        seen({R((x.isSynth(true), x.next = -1, x.resume(), 0)), R((x.next = 1, x.resume(), 0)),
+              R((x.next = 2, x.resume(), 0)), R((x.isSynth(true), x.AudioEffect::resume(), 0))},
+             1, p.at),
+        "6:0:1:-:0=0/0 6:0:1:-:0=0/0 =0/0 =0/0 ");
     // Null arguments are refused before the host is asked.
-    RecordingHost host;
-    RecordingEffect effect(RecordingHost::callback);
-    EXPECT_FALSE(effect.openFileSelector(nullptr) || effect.closeFileSelector(nullptr) ||
-                 effect.getChunkFile(nullptr));
-    EXPECT_TRUE(host.requests.empty());
+    EXPECT_EQ(seen({R(x.openFileSelector(nullptr)), R(x.closeFileSelector(nullptr)),
+                    R(x.getChunkFile(nullptr))},
+                   1, p.at),
+              "=0/0 =0/0 =0/0 ");
 }
 
 TEST(AudioEffectX, SpeakerArrangements) {
@@ -518,7 +491,6 @@ TEST(DisplayText, ExampleTables) {
 
 TEST(TextPrimitives, BoundedCopyAndAppendNeverRunPastTheLimit) {
     EXPECT_EQ(boundedText(8, [](char* t) { vstBoundedCopy(t, "abc", 8); }), "abc");
-    EXPECT_EQ(boundedText(8, [](char* t) { vstBoundedCopy(t, "Funkiness", 8); }), "Funkines");
     EXPECT_EQ(boundedText(4, [](char* t) { vstBoundedCopy(t, nullptr, 4); }), "");
     vstBoundedCopy(nullptr, "x", 4);
     char text[4] = "abc";
@@ -559,59 +531,58 @@ template <class... Slots> void expectConsecutive(long first, const Slots&... slo
     }
 }
 
-TEST(SlotOrder, AudioEffect) {
-    using C = AudioEffect;
-    expectConsecutive(
-        2, S(dispatcher), S(open), S(close), S(suspend), S(resume), S(setSampleRate),
-        S(setBlockSize), S(processReplacing), S(processDoubleReplacing), S(setParameter),
-        S(getParameter), S(setParameterAutomated), S(getProgram), S(setProgram), S(setProgramName),
-        S(getProgramName), S(getParameterLabel), S(getParameterDisplay), S(getParameterName),
-        S(getChunk), S(setChunk), S(setUniqueID), S(setNumInputs), S(setNumOutputs),
-        S(canProcessReplacing), S(canDoubleReplacing), S(programsAreChunks), S(setInitialDelay),
-        S(getEditor), S(getAeffect), S(getSampleRate), S(getBlockSize), S(getMasterVersion),
-        S(getCurrentUniqueId), S(masterIdle), S(dB2string), S(Hz2string), S(ms2string),
-        S(float2string), S(int2string), S(process), S(getVu), S(hasVu), S(hasClip), S(canMono),
-        S(setRealtimeQualities), S(setOfflineQualities), S(isInputConnected), S(isOutputConnected));
-    EXPECT_EQ(vtableSlot(&C::setEditor), -1);
-}
-
-TEST(SlotOrder, AudioEffectX) {
-    using C = AudioEffectX;
-    // The overrides keep their base class slots.
-    expectConsecutive(2, S(dispatcher));
-    expectConsecutive(6, S(resume));
-    expectConsecutive(
-        51, S(canParameterBeAutomated), S(string2parameter), S(getParameterProperties),
-        S(beginEdit), S(endEdit), S(getProgramNameIndexed), S(beginSetProgram), S(endSetProgram),
-        S(beginLoadBank), S(beginLoadProgram), S(ioChanged), S(updateSampleRate),
-        S(updateBlockSize), S(getInputLatency), S(getOutputLatency), S(getInputProperties),
-        S(getOutputProperties), S(setSpeakerArrangement), S(getSpeakerArrangement), S(setBypass),
-        S(setPanLaw), S(setProcessPrecision), S(getNumMidiInputChannels),
-        S(getNumMidiOutputChannels), S(getTimeInfo), S(getCurrentProcessLevel),
-        S(getAutomationState), S(processEvents), S(startProcess), S(stopProcess),
-        S(processVariableIo), S(setTotalSampleToProcess), S(getHostVendorString),
-        S(getHostProductString), S(getHostVendorVersion), S(hostVendorSpecific), S(canHostDo),
-        S(getHostLanguage), S(isSynth), S(noTail), S(getGetTailSize), S(getDirectory),
-        S(getEffectName), S(getVendorString), S(getProductString), S(getVendorVersion),
-        S(vendorSpecific), S(canDo), S(getVstVersion), S(getPlugCategory), S(getMidiProgramName),
-        S(getCurrentMidiProgram), S(getMidiProgramCategory), S(hasMidiProgramsChanged),
-        S(getMidiKeyName), S(updateDisplay), S(sizeWindow), S(openFileSelector),
-        S(closeFileSelector), S(getNextShellPlugin), S(allocateArrangement),
-        S(deallocateArrangement), S(copySpeaker), S(matchArrangement), S(offlineRead),
-        S(offlineWrite), S(offlineStart), S(offlineGetCurrentPass), S(offlineGetCurrentMetaPass),
-        S(offlineNotify), S(offlinePrepare), S(offlineRun), S(offlineGetNumPasses),
-        S(offlineGetNumMetaPasses), S(wantEvents), S(tempoAt), S(getNumAutomatableParameters),
-        S(getParameterQuantization), S(getNumCategories), S(copyProgram), S(needIdle),
-        S(getPreviousPlug), S(getNextPlug), S(inputConnected), S(outputConnected),
-        S(willProcessReplacing), S(wantAsyncOperation), S(hasExternalBuffer),
-        S(reportCurrentPosition), S(reportDestinationBuffer), S(setOutputSamplerate),
-        S(getInputSpeakerArrangement), S(getOutputSpeakerArrangement), S(openWindow),
-        S(closeWindow), S(setBlockSizeAndSampleRate), S(getErrorText), S(getIcon),
-        S(setViewPosition), S(fxIdle), S(keysRequired), S(getChunkFile));
-    EXPECT_EQ(vtableSlot(&C::sendVstEventsToHost), -1);
-}
-
-TEST(SlotOrder, AEffEditor) {
+TEST(SlotOrder, BaseClassesAndEditor) {
+    {
+        using C = AudioEffect;
+        expectConsecutive(
+            2, S(dispatcher), S(open), S(close), S(suspend), S(resume), S(setSampleRate),
+            S(setBlockSize), S(processReplacing), S(processDoubleReplacing), S(setParameter),
+            S(getParameter), S(setParameterAutomated), S(getProgram), S(setProgram),
+            S(setProgramName), S(getProgramName), S(getParameterLabel), S(getParameterDisplay),
+            S(getParameterName), S(getChunk), S(setChunk), S(setUniqueID), S(setNumInputs),
+            S(setNumOutputs), S(canProcessReplacing), S(canDoubleReplacing), S(programsAreChunks),
+            S(setInitialDelay), S(getEditor), S(getAeffect), S(getSampleRate), S(getBlockSize),
+            S(getMasterVersion), S(getCurrentUniqueId), S(masterIdle), S(dB2string), S(Hz2string),
+            S(ms2string), S(float2string), S(int2string), S(process), S(getVu), S(hasVu),
+            S(hasClip), S(canMono), S(setRealtimeQualities), S(setOfflineQualities),
+            S(isInputConnected), S(isOutputConnected));
+        EXPECT_EQ(vtableSlot(&C::setEditor), -1);
+    }
+    {
+        using C = AudioEffectX;
+        // The overrides keep their base class slots.
+        expectConsecutive(2, S(dispatcher));
+        expectConsecutive(6, S(resume));
+        expectConsecutive(
+            51, S(canParameterBeAutomated), S(string2parameter), S(getParameterProperties),
+            S(beginEdit), S(endEdit), S(getProgramNameIndexed), S(beginSetProgram),
+            S(endSetProgram), S(beginLoadBank), S(beginLoadProgram), S(ioChanged),
+            S(updateSampleRate), S(updateBlockSize), S(getInputLatency), S(getOutputLatency),
+            S(getInputProperties), S(getOutputProperties), S(setSpeakerArrangement),
+            S(getSpeakerArrangement), S(setBypass), S(setPanLaw), S(setProcessPrecision),
+            S(getNumMidiInputChannels), S(getNumMidiOutputChannels), S(getTimeInfo),
+            S(getCurrentProcessLevel), S(getAutomationState), S(processEvents), S(startProcess),
+            S(stopProcess), S(processVariableIo), S(setTotalSampleToProcess),
+            S(getHostVendorString), S(getHostProductString), S(getHostVendorVersion),
+            S(hostVendorSpecific), S(canHostDo), S(getHostLanguage), S(isSynth), S(noTail),
+            S(getGetTailSize), S(getDirectory), S(getEffectName), S(getVendorString),
+            S(getProductString), S(getVendorVersion), S(vendorSpecific), S(canDo), S(getVstVersion),
+            S(getPlugCategory), S(getMidiProgramName), S(getCurrentMidiProgram),
+            S(getMidiProgramCategory), S(hasMidiProgramsChanged), S(getMidiKeyName),
+            S(updateDisplay), S(sizeWindow), S(openFileSelector), S(closeFileSelector),
+            S(getNextShellPlugin), S(allocateArrangement), S(deallocateArrangement), S(copySpeaker),
+            S(matchArrangement), S(offlineRead), S(offlineWrite), S(offlineStart),
+            S(offlineGetCurrentPass), S(offlineGetCurrentMetaPass), S(offlineNotify),
+            S(offlinePrepare), S(offlineRun), S(offlineGetNumPasses), S(offlineGetNumMetaPasses),
+            S(wantEvents), S(tempoAt), S(getNumAutomatableParameters), S(getParameterQuantization),
+            S(getNumCategories), S(copyProgram), S(needIdle), S(getPreviousPlug), S(getNextPlug),
+            S(inputConnected), S(outputConnected), S(willProcessReplacing), S(wantAsyncOperation),
+            S(hasExternalBuffer), S(reportCurrentPosition), S(reportDestinationBuffer),
+            S(setOutputSamplerate), S(getInputSpeakerArrangement), S(getOutputSpeakerArrangement),
+            S(openWindow), S(closeWindow), S(setBlockSizeAndSampleRate), S(getErrorText),
+            S(getIcon), S(setViewPosition), S(fxIdle), S(keysRequired), S(getChunkFile));
+        EXPECT_EQ(vtableSlot(&C::sendVstEventsToHost), -1);
+    }
     using C = AEffEditor;
     expectConsecutive(2, S(getEffect), S(getRect), S(open), S(close), S(isOpen), S(idle),
                       S(onKeyDown), S(onKeyUp), S(onWheel), S(setKnobMode));

@@ -13,9 +13,12 @@
 #include <cmath>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <limits>
+#include <memory>
 #include <string>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -117,125 +120,28 @@ TEST_F(Library, NamesTextsAndPinsKeepTheHostsLimits) {
     EXPECT_EQ(dispatch(effGetInputProperties, 0, 0, &pin), 0);
 }
 
-TEST_F(Library, TwoInstancesAreIndependent) {
-    VstPlugin other(AMBER_PLUGIN_LIBRARY);
-    ASSERT_TRUE(other.isLoaded());
-    AEffect* b = other.effect();
-    EXPECT_NE(e, b);
-    dispatch(effSetProgram, 0, 37);
-    e->setParameter(e, 0, 1.0f);
-    char name[] = "Renamed";
-    dispatch(effSetProgramName, 0, 0, name);
-    EXPECT_EQ(std::make_tuple(other.dispatch(effGetProgram), b->getParameter(b, 0)),
-              std::make_tuple(0, 0.5f));
-    EXPECT_EQ(textOf(b, effGetProgramNameIndexed, 37, 24), "Bass-00");
-    EXPECT_EQ(textOf(e, effGetProgramNameIndexed, 37, 24), "Renamed");
-    // Notes in one instance do not sound in the other.
-    render(e, 256, 256, {midiEvent(0x90, 60, 100)});
-    const std::vector<float> silentB = render(b, 1024, 256);
-    EXPECT_TRUE(samplesEqual(std::vector<float>(silentB.size(), 0.0f), silentB));
-    // Closing one leaves the other working.
-    EXPECT_EQ(plugin->close(), 1);
-    EXPECT_EQ(other.dispatch(effGetProgram), 0);
-    EXPECT_TRUE(allFinite(render(b, 256, 256)));
-    EXPECT_EQ(other.close(), 1);
-}
-
-// The instrument's diagnostic lines are kept out of the test's output.
-class HostMisuse : public PluginLibrary {
-protected:
-    void SetUp() override {
-        testing::internal::CaptureStdout();
-        PluginLibrary::SetUp();
-    }
-    void TearDown() override {
-        PluginLibrary::TearDown();
-        testing::internal::GetCapturedStdout();
-    }
-};
-
-TEST_F(HostMisuse, EveryOpcodeWithEmptyArguments) {
-    // Then with a zeroed scratch record where a pointer is expected, and
-    // indices no list has. effClose ends the instance (last, in TearDown);
-    // only a real window may be handed to the editor.
+// One instance through all of it, the instrument's diagnostic lines kept out
+// of the test's output.
+TEST_F(Library, HostMisuse) {
+    testing::internal::CaptureStdout();
+    // Every opcode with empty arguments, then with a zeroed scratch record
+    // where a pointer is expected and indices no list has. effClose ends the
+    // instance (last, in TearDown); only a real window may go to the editor.
     std::vector<char> scratch(8192, 0);
     for (VstInt32 opcode = -5; opcode <= 200; ++opcode) {
-        if (opcode != effClose) {
-            dispatch(opcode, 0, 0, nullptr);
-        }
-    }
-    for (VstInt32 opcode = -5; opcode <= 200; ++opcode) {
-        for (VstInt32 index : {-1, std::numeric_limits<VstInt32>::max()}) {
-            if (opcode != effClose && opcode != effEditOpen) {
-                std::fill(scratch.begin(), scratch.end(), 0);
-                dispatch(opcode, index, 0, scratch.data());
+        for (VstInt32 index : {0, -1, std::numeric_limits<VstInt32>::max()}) {
+            std::fill(scratch.begin(), scratch.end(), 0);
+            if (opcode != effClose && (index == 0 || opcode != effEditOpen)) {
+                dispatch(opcode, index, 0, index == 0 ? nullptr : scratch.data());
             }
         }
     }
-    // Still a working instrument afterwards.
     EXPECT_EQ(std::tie(e->magic, e->numPrograms), std::make_tuple(kEffectMagic, 177));
-    EXPECT_TRUE(allFinite(render(e, 1024, 256, {midiEvent(0x90, 60, 100)})));
-}
-
-TEST_F(HostMisuse, OddBlockSizesRenderEveryFrame) {
-    dispatch(effSetProgram, 0, 40);
     dispatch(effMainsChanged, 0, 1);
-    for (VstInt32 frames : {1, 17, 16385, 40000, 0, -1}) {
-        // Notes at the start and near the end of the block.
-        EventList list({midiEvent(0x90, 40, 100, 0),
-                        midiEvent(0x90, 52, 100, std::max(0, frames - 1)),
-                        midiEvent(0x80, 40, 0, std::max(0, frames / 2))});
-        dispatch(effProcessEvents, 0, 0, list.list);
-        const std::size_t size = static_cast<std::size_t>(std::max(frames, 0));
-        // Guard samples behind the block show a write past its end.
-        std::vector<float> left(size + 64, std::nanf(""));
-        std::vector<float> right(size + 64, std::nanf(""));
-        float* outputs[2] = {left.data(), right.data()};
-        e->processReplacing(e, nullptr, outputs, frames);
-        for (std::size_t i = 0; i < size + 64; ++i) {
-            ASSERT_EQ(std::isfinite(left[i]) && std::isfinite(right[i]), i < size)
-                << "frame " << i << " of a block of " << frames;
-        }
-    }
-}
 
-TEST_F(HostMisuse, MissingBuffersAndBrokenEventLists) {
-    float left[64];
-    float* oneMissing[2] = {left, nullptr};
-    float* bothMissing[2] = {nullptr, nullptr};
-    for (float** outputs : {static_cast<float**>(nullptr), oneMissing, bothMissing}) {
-        e->processReplacing(e, nullptr, outputs, 64);
-    }
-
-    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, nullptr), 0);
-    EventList nulls({});
-    nulls.setEntries({nullptr, nullptr, nullptr});
-    VstEvents none{}, negative{};
-    negative.numEvents = -3;
-    for (VstEvents* list : {nulls.list, &none, &negative}) {
-        EXPECT_EQ(dispatch(effProcessEvents, 0, 0, list), 1);
-    }
-
-    // Offsets a host should never send: before the block, far behind it.
-    EventList odd({midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
-                   midiEvent(0x90, 62, 100, std::numeric_limits<VstInt32>::min())});
-    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, odd.list), 1);
-    EXPECT_TRUE(allFinite(render(e, 2048, 512)));
-
-    // More events than the engine's queue holds in one block.
-    std::vector<VstMidiEvent> flood;
-    for (int i = 0; i < 2000; ++i) {
-        flood.push_back(midiEvent(i % 2 ? 0x80 : 0x90, 30 + i % 60, 100, i % 64));
-    }
-    EventList many(flood);
-    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, many.list), 1);
-    EXPECT_TRUE(allFinite(render(e, 4096, 64)));
-}
-
-TEST_F(HostMisuse, ParameterCallsWithOddArguments) {
+    // Parameters: any index, any value, never a non-finite one back.
     const float inf = std::numeric_limits<float>::infinity();
-    for (VstInt32 index :
-         {-1, 0, 1, std::numeric_limits<VstInt32>::max(), std::numeric_limits<VstInt32>::min()}) {
+    for (VstInt32 index : {-1, 0, 1, INT_MAX, INT_MIN}) {
         for (float value : {-inf, inf, std::nanf(""), -1e30f, 1e30f, 0.5f}) {
             e->setParameter(e, index, value);
             EXPECT_TRUE(std::isfinite(e->getParameter(e, index))) << index << " " << value;
@@ -244,6 +150,106 @@ TEST_F(HostMisuse, ParameterCallsWithOddArguments) {
     e->setParameter(e, 0, inf);
     EXPECT_EQ(std::make_tuple(e->getParameter(e, 0), e->getParameter(e, 1)),
               std::make_tuple(1.0f, 0.0f));
+
+    // Missing buffers, and broken event lists.
+    float left[64];
+    float* oneMissing[2] = {left, nullptr};
+    float* bothMissing[2] = {nullptr, nullptr};
+    for (float** outputs : {static_cast<float**>(nullptr), oneMissing, bothMissing}) {
+        e->processReplacing(e, nullptr, outputs, 64);
+    }
+    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, nullptr), 0);
+    EventList nulls({});
+    nulls.setEntries({nullptr, nullptr, nullptr});
+    VstEvents none{}, negative{};
+    negative.numEvents = -3;
+    for (VstEvents* list : {nulls.list, &none, &negative}) {
+        EXPECT_EQ(dispatch(effProcessEvents, 0, 0, list), 1);
+    }
+    // Offsets a host should never send (before the block, far behind it),
+    // and more events than the engine's queue holds in one block.
+    EventList odd({midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
+                   midiEvent(0x90, 62, 100, INT_MIN)});
+    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, odd.list), 1);
+    EXPECT_TRUE(allFinite(render(e, 2048, 512)));
+    std::vector<VstMidiEvent> flood;
+    for (int i = 0; i < 2000; ++i) {
+        flood.push_back(midiEvent(i % 2 ? 0x80 : 0x90, 30 + i % 60, 100, i % 64));
+    }
+    EXPECT_TRUE(allFinite(render(e, 4096, 64, flood)));
+
+    // Odd block sizes render every frame and no more: guard samples behind
+    // the block show a write past its end.
+    dispatch(effSetProgram, 0, 40);
+    for (VstInt32 frames : {1, 17, 16385, 40000, 0, -1}) {
+        const int last = std::max(0, frames - 1);
+        EventList list({midiEvent(0x90, 40, 100, 0), midiEvent(0x90, 52, 100, last),
+                        midiEvent(0x80, 40, 0, last / 2)});
+        dispatch(effProcessEvents, 0, 0, list.list);
+        const std::size_t size = static_cast<std::size_t>(std::max(frames, 0));
+        std::vector<float> left(size + 64, std::nanf("")), right = left;
+        float* outputs[2] = {left.data(), right.data()};
+        e->processReplacing(e, nullptr, outputs, frames);
+        for (std::size_t i = 0; i < size + 64; ++i) {
+            ASSERT_EQ(std::isfinite(left[i]) && std::isfinite(right[i]), i < size)
+                << "frame " << i << " of a block of " << frames;
+        }
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+// The built library as hosts load it from more than one folder: each copy
+// carries its own protobuf runtime, so two copies in one process each
+// register the pack schema without meeting the other's registration.
+namespace fs = std::filesystem;
+
+// A plug-in folder of its own: a copy of the built library (a new file, so
+// the loader maps it a second time) with the built sound set linked beside it.
+class CopiedFolders : public ::testing::Test {
+protected:
+    void TearDown() override { fs::remove_all(m_root); }
+    std::string copy(const std::string& folder) {
+        const fs::path built(AMBER_PLUGIN_LIBRARY);
+        const fs::path dir = m_root / folder;
+        fs::create_directories(dir);
+        fs::copy_file(built, dir / built.filename());
+        fs::create_directory_symlink(built.parent_path() / "sounds", dir / "sounds");
+        return (dir / built.filename()).string();
+    }
+    const fs::path m_root =
+        fs::temp_directory_path() / ("amber-copies-" + std::to_string(getpid()));
+};
+
+// The loudest sample of a note played on the default program.
+float notePeak(VstPlugin& plugin) {
+    plugin.start(44100.0, 512);
+    float peak = 0.0f;
+    for (float s : render(plugin.effect(), 8192, 512, {midiEvent(0x90, 60, 100)})) {
+        peak = std::max(peak, std::fabs(s));
+    }
+    return peak;
+}
+
+// Two copies play together; a second instance of one stays silent while
+// the first plays, and works on when the first is closed; a copy unloaded and
+// loaded again plays as before.
+TEST_F(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
+    const std::string firstPath = copy("usr-lib-vst");
+    auto first = std::make_unique<VstPlugin>(firstPath);
+    VstPlugin second(copy("home-vst")), sameCopy(firstPath);
+    ASSERT_TRUE(first->isLoaded() && second.isLoaded() && sameCopy.isLoaded()) << first->error();
+    // Two mappings of the code, not one library opened twice.
+    EXPECT_NE(first->effect()->dispatcher, second.effect()->dispatcher);
+    EXPECT_GT(notePeak(*first), 0.01f);
+    EXPECT_GT(notePeak(second), 0.01f);
+    sameCopy.start(44100.0, 512);
+    const std::vector<float> silent = render(sameCopy.effect(), 1024, 512);
+    EXPECT_TRUE(samplesEqual(std::vector<float>(silent.size(), 0.0f), silent));
+    EXPECT_EQ(first->close(), 1);
+    first = std::make_unique<VstPlugin>(firstPath);
+    ASSERT_TRUE(first->isLoaded()) << first->error();
+    EXPECT_GT(notePeak(*first), 0.01f);
+    EXPECT_GT(notePeak(sameCopy), 0.01f);
 }
 
 } // namespace

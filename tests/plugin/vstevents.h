@@ -3,7 +3,6 @@
 
 #include "platform/vstrecords.h"
 
-#include <utility>
 #include <vector>
 
 inline VstMidiEvent midiEvent(int status, int data1, int data2, int delta = 0) {
@@ -17,27 +16,26 @@ inline VstMidiEvent midiEvent(int status, int data1, int data2, int delta = 0) {
     return e;
 }
 
-// An event list with room for any number of entries: the MIDI events given,
-// or any entries set afterwards (null and other kinds of event included).
+// An event list of the MIDI events given, or of any entries set afterwards
+// (null and other kinds of event included).
 struct EventList {
     explicit EventList(std::vector<VstMidiEvent> events) : midi(std::move(events)) {
         std::vector<VstEvent*> entries;
-        for (VstMidiEvent& e : midi) {
-            entries.push_back(reinterpret_cast<VstEvent*>(&e));
+        for (std::size_t i = 0; i < midi.size(); ++i) {
+            entries.push_back(entry(i));
         }
         setEntries(entries);
     }
+    // The header's two words, the entries, and the two the record declares.
     void setEntries(const std::vector<VstEvent*>& entries) {
-        storage.assign(2 + entries.size() + 2, 0);
+        storage.assign(2, nullptr);
+        storage.insert(storage.end(), entries.begin(), entries.end());
+        storage.resize(storage.size() + 2);
         list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<VstInt32>(entries.size());
-        VstEvent** slots = list->events;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            slots[i] = entries[i];
-        }
     }
     VstEvent* entry(std::size_t i) { return reinterpret_cast<VstEvent*>(&midi[i]); }
     std::vector<VstMidiEvent> midi;
-    std::vector<VstIntPtr> storage;
+    std::vector<VstEvent*> storage;
     VstEvents* list = nullptr;
 };

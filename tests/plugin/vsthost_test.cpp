@@ -34,31 +34,6 @@ Bytes midiFile(int format, int division, const std::vector<Bytes>& tracks) {
     return Bytes(file.begin(), file.end());
 }
 
-TEST(MidiFile, DamagedAndForeignFiles) {
-    const Bytes track = {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0};
-    const Bytes good = midiFile(0, 96, {track});
-    Performance p;
-    std::string error;
-    // A track cut short keeps the events before the cut.
-    for (std::size_t cut = good.size(); cut > 22; --cut) {
-        EXPECT_TRUE(parseMidiFile(Bytes(good.begin(), good.begin() + long(cut)), p, error)) << cut;
-        EXPECT_LE(p.events.size(), 2u);
-    }
-    const std::vector<std::pair<Bytes, const char*>> refused = {
-        {{}, "empty"},
-        {{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E', 0, 0}, "not MIDI"},
-        {midiFile(2, 96, {track}), "format 2"},
-        {midiFile(0, 0xE728, {track}), "SMPTE timing"},
-        {midiFile(0, 0, {track}), "zero division"},
-        {Bytes(good.begin(), good.begin() + 10), "header cut"},
-    };
-    for (const auto& [bytes, why] : refused) {
-        EXPECT_FALSE(parseMidiFile(bytes, p, error)) << why;
-        EXPECT_FALSE(error.empty()) << why;
-    }
-    EXPECT_FALSE(readMidiFile("/nonexistent/file.mid", p, error));
-}
-
 // --- The command, on the instrument and on a third-party synthesizer -------
 
 // Runs the host command; returns what it printed and its exit status.
@@ -96,6 +71,12 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
                          0x91, 64,   0x00, 0x00, 65,   0x50, 0x00, 0xFF, 0x2F, 0x00};
     const std::string base = "/tmp/amber-vsthost-" + std::to_string(getpid());
     const Bytes file = midiFile(1, 480, {conductor, notes});
+    // Cut short anywhere, the file keeps the events before the cut.
+    Performance cut;
+    std::string error;
+    for (std::size_t size = file.size(); size > 22; --size) {
+        EXPECT_TRUE(parseMidiFile(Bytes(file.begin(), file.begin() + long(size)), cut, error));
+    }
     std::ofstream(base + ".mid", std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), long(file.size()));
     const auto [report, status] =

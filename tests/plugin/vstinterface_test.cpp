@@ -55,20 +55,6 @@ void processBlock(VstInterface& plugin, int frames) {
     plugin.getAeffect()->processReplacing(plugin.getAeffect(), nullptr, outputs, frames);
 }
 
-TEST(VstInterface, ConstructionWithAndWithoutAHost) {
-    RecordingEngine engine;
-    for (bool withHost : {true, false}) {
-        RecordingHost host;
-        VstInterface plugin(withHost ? RecordingHost::callback : nullptr, engine, 61547);
-        const AEffect* e = plugin.getAeffect();
-        // Without a host the record keeps the base class's values.
-        EXPECT_EQ(std::tie(e->numPrograms, e->numParams, e->numInputs, e->uniqueID, e->flags),
-                  withHost ? std::make_tuple(2, 1, 0, 61547, effFlagsCanReplacing | effFlagsIsSynth)
-                           : std::make_tuple(2, 1, 1, 0x4E6F4566, int(effFlagsCanReplacing)));
-    }
-    EXPECT_EQ(engine.log, (std::vector<std::string>{"program 0", "program 0"}));
-}
-
 // MIDI reaches the engine with the status's channel dropped and data bytes
 // cut to seven bits, at unchanged offsets in the host's order; other events
 // and null entries are skipped. One time request per rendered block, with
