@@ -5,19 +5,16 @@
 #include "plugin/audioeffectx.h"
 
 #include <cmath>
-#include <functional>
-#include <string>
 #include <thread>
 #include <utility>
-#include <vector>
 
-using namespace VSTGUI;
 using namespace guitest;
 
 namespace {
 
-// One recording host at a time: it logs the opcodes (idle apart) with the
-// last index and value, and says whether it resizes windows.
+// One recording host at a time: it logs the opcodes (version and idle apart)
+// with the last index and value, may resize windows, and runs onIdle inside
+// its idle.
 struct TestHost {
     static inline TestHost* current = nullptr;
     TestHost() { current = this; }
@@ -26,33 +23,25 @@ struct TestHost {
     static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                               float) {
         TestHost* h = current;
-        if (opcode == audioMasterVersion || h == nullptr)
-            return opcode == audioMasterVersion ? 2400 : 0;
-        if (opcode == audioMasterIdle) {
-            ++h->idles;
-            if (h->onIdle)
-                h->onIdle();
-            return 0;
-        }
+        if (opcode == audioMasterVersion)
+            return 2400;
+        if (opcode == audioMasterIdle)
+            return ++h->idles, h->onIdle ? h->onIdle() : void(), 0;
         h->opcodes.push_back(opcode);
-        h->lastIndex = index;
-        h->lastValue = value;
+        h->last = {index, value};
         if (opcode == audioMasterCanDo)
             return h->canSizeWindow && std::string(static_cast<char*>(ptr)) == "sizeWindow";
         return opcode == audioMasterSizeWindow && h->sizeWindowAnswer;
     }
 
     std::vector<VstInt32> opcodes;
-    VstInt32 lastIndex = 0;
-    VstIntPtr lastValue = 0;
+    std::pair<VstInt32, VstIntPtr> last;
     int idles = 0;
-    bool canSizeWindow = true;
-    bool sizeWindowAnswer = true;
+    bool canSizeWindow = true, sizeWindowAnswer = true;
     std::function<void()> onIdle;
 };
 
-class TestEffect : public AudioEffectX {
-public:
+struct TestEffect : AudioEffectX {
     TestEffect() : AudioEffectX(TestHost::callback, 1, 1) {}
     void processReplacing(float**, float**, VstInt32) override {}
 };
@@ -60,48 +49,39 @@ public:
 // Opens a 100 x 50 frame with a knob (tag 0) at 50..70 that automates its
 // parameter, and shows values as the instrument's editor does: at once on the
 // GUI thread (dropping an older waiting one), posted from any other thread.
-class TestEditor : public AEffGUIEditor, public CControlListener {
-public:
+struct TestEditor : AEffGUIEditor, CControlListener {
     explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
-
     bool open(void* ptr) override {
         AEffGUIEditor::open(ptr);
         frame = new CFrame(CRect(0, 0, 100, 50), ptr, this);
-        knob = new CAnimKnob(CRect(50, 0, 70, 20), this, 0, 1, 20, nullptr);
-        frame->addView(knob);
+        frame->addView(knob = new CAnimKnob(CRect(50, 0, 70, 20), this, 0, 1, 20, nullptr));
         return true;
     }
     void valueChanged(CControl* control) override {
         effect->setParameterAutomated(control->getTag(), control->getValue());
     }
     void setParameter(VstInt32 index, float value) override {
-        if (!isGuiThread()) {
-            postParameter(index, value);
-            return;
-        }
+        if (!isGuiThread())
+            return void(postParameter(index, value));
         if (whileShowing)
             std::exchange(whileShowing, nullptr)();
         discardPostedParameter(index);
         knob->setValue(value);
     }
-
     CAnimKnob* knob = nullptr;
     std::function<void()> whileShowing;
 };
 
 struct EditorBinding : ::testing::Test {
-    EditorBinding() {
-        editor = new TestEditor(effect);
-        editor->open(nullptr);
-    }
+    EditorBinding() { editor->open(nullptr); }
     ~EditorBinding() override { delete effect; } // deletes the editor and its frame too
 
     TestHost host;
     TestEffect* effect = new TestEffect();
-    TestEditor* editor;
+    TestEditor* editor = new TestEditor(effect);
 };
 
-TEST_F(EditorBinding, KnobGesturesReachTheHostAsBeginAutomateAndEndEdit) {
+TEST_F(EditorBinding, KnobGesturesEditAndFrameResizesGoThroughTheHost) {
     // A drag, then the wheel at the last pointer position.
     const std::vector<VstInt32> edit{audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
     drag(editor->getFrame(), {CPoint(60, 10), CPoint(60, 10 - CAnimKnob::kDragRange / 2)});
@@ -112,54 +92,37 @@ TEST_F(EditorBinding, KnobGesturesReachTheHostAsBeginAutomateAndEndEdit) {
     EXPECT_TRUE(editor->onWheel(-2.f));
     EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.3f);
     EXPECT_EQ(host.opcodes, edit);
-    EXPECT_EQ(host.lastIndex, 0);
+    EXPECT_EQ(host.last.first, 0);
     moveTo(editor->getFrame(), 0, 0, 0);
     EXPECT_FALSE(editor->onWheel(1.f)) << "nothing at (0, 0) takes the wheel";
     VstKeyCode key{65, 0, 0};
     EXPECT_FALSE(editor->onKeyDown(key) || editor->onKeyUp(key));
-}
-
-TEST_F(EditorBinding, FrameResizeAsksTheHost) {
-    CFrame* frame = editor->getFrame();
-    const struct {
-        VstIntPtr canDo, answer;
-        bool resized;
-    } cases[] = {{0, 1, false}, {1, 0, false}, {1, 1, true}};
-    for (const auto& c : cases) {
+    // The frame resizes when the host can and does resize the window.
+    for (const auto& [canDo, answer, resized] :
+         {std::tuple{0, 1, false}, {1, 0, false}, {1, 1, true}}) {
         host.opcodes.clear();
-        host.canSizeWindow = c.canDo;
-        host.sizeWindowAnswer = c.answer;
-        EXPECT_EQ(frame->setSize(200, 80), c.resized);
-        EXPECT_EQ(host.opcodes.size(), c.canDo ? 2u : 1u);
+        host.canSizeWindow = canDo;
+        host.sizeWindowAnswer = answer;
+        EXPECT_EQ(editor->getFrame()->setSize(200, 80), resized);
+        EXPECT_EQ(host.opcodes.size(), canDo ? 2u : 1u);
     }
-    EXPECT_EQ(host.lastIndex, 200);
-    EXPECT_EQ(host.lastValue, 80);
+    EXPECT_EQ(host.last, (std::pair<VstInt32, VstIntPtr>(200, 80)));
     ERect* rect = nullptr;
     EXPECT_TRUE(editor->getRect(&rect));
-    EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}),
-              std::vector<int>({0, 0, 80, 200}));
+    EXPECT_EQ(std::tuple(rect->top, rect->left, rect->bottom, rect->right),
+              std::tuple(0, 0, 80, 200));
 }
 
-TEST_F(EditorBinding, IdleLetsThePluginIdleOnceAndSurvivesTheHostClosingItMeanwhile) {
+TEST_F(EditorBinding, PostedValuesShowAtIdleWhichLetsThePluginIdleOnceAndMayDeleteIt) {
     int nested = 0;
     host.onIdle = [&] {
         ++nested;
         editor->idle(); // some hosts idle the editor from inside audioMasterIdle
     };
-    editor->idle();
-    editor->idle();
-    EXPECT_EQ(nested, 2);
-    EXPECT_EQ(host.idles, 2);
-    host.onIdle = [&] { // and some close the plug-in there
-        delete effect;
-        effect = nullptr;
-    };
-    editor->idle();
-    EXPECT_EQ(effect, nullptr);
-}
-
-TEST_F(EditorBinding, AValuePostedWhileIdleShowsAWaitingOneIsShownNext) {
     editor->idle(); // the idling thread is the GUI thread
+    editor->idle();
+    EXPECT_EQ(std::pair(nested, host.idles), std::pair(2, 2));
+    host.onIdle = nullptr;
     const auto fromAutomation = [this](float value) {
         std::thread([=] { editor->setParameter(0, value); }).join();
     };
@@ -175,6 +138,12 @@ TEST_F(EditorBinding, AValuePostedWhileIdleShowsAWaitingOneIsShownNext) {
     editor->setParameter(0, 0.1f);
     editor->idle();
     EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.1f);
+    host.onIdle = [&] { // some hosts close the plug-in inside audioMasterIdle
+        delete effect;
+        effect = nullptr;
+    };
+    editor->idle();
+    EXPECT_EQ(effect, nullptr);
 }
 
 TEST(ParameterInbox, DrainsTheLatestValueOfEachIndexInIndexOrder) {

@@ -6,38 +6,68 @@
 #include "gui/vstgui.h"
 #include "gui/vstguieditorinterface.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace guitest {
 
 using namespace VSTGUI;
 
-// A PNG file of width x height whose pixel (x, y) has the colour pixel(x, y).
-std::vector<unsigned char> makePng(int width, int height,
-                                   const std::function<CColor(int x, int y)>& pixel);
+// A PNG file of width x height whose pixel (x, y) has the opaque colour pixel(x, y).
+inline std::vector<unsigned char> makePng(int width, int height,
+                                          const std::function<CColor(int x, int y)>& pixel) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_surface_flush(surface);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
+                                                y * cairo_image_surface_get_stride(surface));
+        for (int x = 0; x < width; ++x) {
+            const CColor c = pixel(x, y);
+            row[x] = 0xff000000u | (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    std::vector<unsigned char> png;
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* out, const unsigned char* bytes, unsigned int length) {
+            static_cast<std::vector<unsigned char>*>(out)->insert(
+                static_cast<std::vector<unsigned char>*>(out)->end(), bytes, bytes + length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(surface);
+    return png;
+}
 
-// Registers a PNG under a name for the rest of the test program (the bytes
-// are kept alive here).
-void registerTestImage(const std::string& name, std::vector<unsigned char> png);
+// Registers a PNG under a name (a literal) for the rest of the test program.
+inline void registerTestImage(const char* name, std::vector<unsigned char> png) {
+    static std::deque<std::pair<std::vector<unsigned char>, EmbeddedResource>> stored;
+    auto& [bytes, entry] = stored.emplace_back(std::move(png), EmbeddedResource{});
+    entry = {name, bytes.data(), bytes.size()};
+    registerEmbeddedResources(&entry, 1);
+}
 
-// A bitmap of width x height coloured by pixel (one reference, the caller's).
-CBitmap* makeBitmap(int width, int height, const std::function<CColor(int x, int y)>& pixel);
+// A bitmap made by makePng (one reference, the caller's).
+inline CBitmap* makeBitmap(int width, int height,
+                           const std::function<CColor(int x, int y)>& pixel) {
+    const std::vector<unsigned char> png = makePng(width, height, pixel);
+    return new CBitmap(png.data(), png.size());
+}
 
-// A view that records the mouse events it receives and how many of its kind
-// are alive, answering mouse-downs as told.
+// A view that records the kinds of mouse events it receives ("down moved up ")
+// and the first point, counts how many probes are alive, answers presses and
+// the wheel as told, and runs onDown/onUp inside those handlers when set.
 class ProbeView : public CView {
 public:
-    struct Event {
-        const char* kind;
-        CPoint where;
-    };
-
     explicit ProbeView(const CRect& size, CMouseEventResult downAnswer = kMouseEventHandled)
         : CView(size), downAnswer(downAnswer) {
         ++alive;
@@ -57,50 +87,33 @@ public:
         return record("wheel", where, nullptr), wheelAnswer;
     }
 
-    // The kinds of the events so far, as "down moved up ".
-    std::string kinds() const {
-        std::string k;
-        for (const Event& e : events)
-            k += std::string(e.kind) + " ";
-        return k;
-    }
-
-    std::vector<Event> events;
+    std::string kinds;
+    CPoint first{-1, -1};
     CMouseEventResult downAnswer;
     bool wheelAnswer = true;
-    std::function<void()> onDown; // runs inside onMouseDown when set
-    std::function<void()> onUp;   // runs inside onMouseUp when set
-
+    std::function<void()> onDown, onUp;
     static inline int alive = 0;
 
 private:
     void record(const char* kind, const CPoint& where, const std::function<void()>& then) {
-        events.push_back({kind, where});
+        if (kinds.empty())
+            first = where;
+        kinds += std::string(kind) + " ";
         if (then)
             then();
     }
 };
 
-class RecordingListener : public CControlListener {
-public:
+struct RecordingListener : CControlListener {
     void valueChanged(CControl* control) override { values.push_back(control->getValue()); }
-    void controlBeginEdit(CControl*) override { ++begins; }
-    void controlEndEdit(CControl*) override { ++ends; }
-
     std::vector<float> values;
-    int begins = 0;
-    int ends = 0;
 };
 
 // An editor as the frame sees it: records begin/end edits by tag.
-class RecordingEditor : public VSTGUIEditorInterface {
-public:
+struct RecordingEditor : VSTGUIEditorInterface {
     void beginEdit(int32 index) override { log.push_back("begin " + std::to_string(index)); }
     void endEdit(int32 index) override { log.push_back("end " + std::to_string(index)); }
-    bool beforeSizeChange(const CRect&, const CRect&) override { return allowResize; }
-
     std::vector<std::string> log;
-    bool allowResize = true;
 };
 
 // A frame of the given size over a recording editor, released at the end.
@@ -111,7 +124,6 @@ struct FrameTest : ::testing::Test {
         if (frame != nullptr)
             frame->forget();
     }
-
     RecordingEditor editor;
     CFrame* frame;
 };
@@ -123,13 +135,33 @@ struct ManualClock {
     }
 };
 
-// Single mouse events at a point of the frame.
-CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
-CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
-CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+// Single mouse events at a point of the frame; each returns the frame's answer.
+using Handler = CMouseEventResult (CFrame::*)(CPoint&, const CButtonState&);
+inline CMouseEventResult send(Handler h, CFrame* frame, CCoord x, CCoord y, int32 buttons) {
+    CPoint p(x, y);
+    return (frame->*h)(p, CButtonState(buttons));
+}
+inline CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
+    return send(&CFrame::onMouseDown, frame, x, y, buttons);
+}
+inline CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
+    return send(&CFrame::onMouseMoved, frame, x, y, buttons);
+}
+inline CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
+    return send(&CFrame::onMouseUp, frame, x, y, buttons);
+}
 // A full click (down, up); returns what the press answered.
-CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton);
+inline CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
+    const CMouseEventResult pressed = down(frame, x, y, buttons);
+    return up(frame, x, y, buttons), pressed;
+}
 // A press at the first point, moves through the others, release at the last.
-void drag(CFrame* frame, std::initializer_list<CPoint> path, int32 buttons = kLButton);
+inline void drag(CFrame* frame, std::initializer_list<CPoint> path, int32 buttons = kLButton) {
+    const CPoint* p = path.begin();
+    down(frame, p->x, p->y, buttons);
+    for (++p; p != path.end(); ++p)
+        moveTo(frame, p->x, p->y, buttons);
+    up(frame, (p - 1)->x, (p - 1)->y, buttons);
+}
 
 } // namespace guitest
