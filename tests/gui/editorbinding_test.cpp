@@ -12,37 +12,31 @@ using namespace guitest;
 
 namespace {
 
-// One recording host at a time: it logs the opcodes (version and idle apart)
-// with the last index and value, may resize windows, and runs onIdle inside
-// its idle.
-struct TestHost {
-    static inline TestHost* current = nullptr;
-    TestHost() { current = this; }
-    ~TestHost() { current = nullptr; }
-
-    static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float) {
-        TestHost* h = current;
-        if (opcode == audioMasterVersion)
-            return 2400;
-        if (opcode == audioMasterIdle)
-            return ++h->idles, h->onIdle ? h->onIdle() : void(), 0;
-        h->opcodes.push_back(opcode);
-        h->last = {index, value};
-        if (opcode == audioMasterCanDo)
-            return h->canSizeWindow && std::string(static_cast<char*>(ptr)) == "sizeWindow";
-        return opcode == audioMasterSizeWindow && h->sizeWindowAnswer;
-    }
-
+// The host: it logs the opcodes (version and idle apart) with the last index
+// and value, may resize windows, and runs onIdle inside its idle.
+struct Host {
     std::vector<VstInt32> opcodes;
     std::pair<VstInt32, VstIntPtr> last;
     int idles = 0;
     bool canSizeWindow = true, sizeWindowAnswer = true;
     std::function<void()> onIdle;
-};
+} g_host;
+
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                       float) {
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterIdle)
+        return ++g_host.idles, g_host.onIdle ? g_host.onIdle() : void(), 0;
+    g_host.opcodes.push_back(opcode);
+    g_host.last = {index, value};
+    if (opcode == audioMasterCanDo)
+        return g_host.canSizeWindow && std::string(static_cast<char*>(ptr)) == "sizeWindow";
+    return opcode == audioMasterSizeWindow && g_host.sizeWindowAnswer;
+}
 
 struct TestEffect : AudioEffectX {
-    TestEffect() : AudioEffectX(TestHost::callback, 1, 1) {}
+    TestEffect() : AudioEffectX(hostCallback, 1, 1) {}
     void processReplacing(float**, float**, VstInt32) override {}
 };
 
@@ -73,10 +67,13 @@ struct TestEditor : AEffGUIEditor, CControlListener {
 };
 
 struct EditorBinding : ::testing::Test {
-    EditorBinding() { editor->open(nullptr); }
+    EditorBinding() {
+        host = {};
+        editor->open(nullptr);
+    }
     ~EditorBinding() override { delete effect; } // deletes the editor and its frame too
 
-    TestHost host;
+    Host& host = g_host;
     TestEffect* effect = new TestEffect();
     TestEditor* editor = new TestEditor(effect);
 };

@@ -1,6 +1,5 @@
 // Shared pieces of the toolkit's tests: PNG images made in memory, a probe
-// view that records what reaches it, recorders for listeners and editors,
-// mouse gestures, and a clock the tests step by hand.
+// view that records what reaches it, a recording editor, mouse gestures.
 #pragma once
 
 #include "gui/vstgui.h"
@@ -9,12 +8,9 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace guitest {
@@ -36,14 +32,11 @@ inline std::vector<unsigned char> makePng(int width, int height,
     }
     cairo_surface_mark_dirty(surface);
     std::vector<unsigned char> png;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* out, const unsigned char* bytes, unsigned int length) {
-            static_cast<std::vector<unsigned char>*>(out)->insert(
-                static_cast<std::vector<unsigned char>*>(out)->end(), bytes, bytes + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
+    const auto append = [](void* out, const unsigned char* bytes, unsigned int length) {
+        auto* v = static_cast<std::vector<unsigned char>*>(out);
+        return v->insert(v->end(), bytes, bytes + length), CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_write_to_png_stream(surface, append, &png);
     cairo_surface_destroy(surface);
     return png;
 }
@@ -66,8 +59,7 @@ inline CBitmap* makeBitmap(int width, int height,
 // A view that records the kinds of mouse events it receives ("down moved up ")
 // and the first point, counts how many probes are alive, answers presses and
 // the wheel as told, and runs onDown/onUp inside those handlers when set.
-class ProbeView : public CView {
-public:
+struct ProbeView : CView {
     explicit ProbeView(const CRect& size, CMouseEventResult downAnswer = kMouseEventHandled)
         : CView(size), downAnswer(downAnswer) {
         ++alive;
@@ -87,14 +79,6 @@ public:
         return record("wheel", where, nullptr), wheelAnswer;
     }
 
-    std::string kinds;
-    CPoint first{-1, -1};
-    CMouseEventResult downAnswer;
-    bool wheelAnswer = true;
-    std::function<void()> onDown, onUp;
-    static inline int alive = 0;
-
-private:
     void record(const char* kind, const CPoint& where, const std::function<void()>& then) {
         if (kinds.empty())
             first = where;
@@ -102,17 +86,23 @@ private:
         if (then)
             then();
     }
+
+    std::string kinds;
+    CPoint first{-1, -1};
+    CMouseEventResult downAnswer;
+    bool wheelAnswer = true;
+    std::function<void()> onDown, onUp;
+    static inline int alive = 0;
 };
 
-struct RecordingListener : CControlListener {
-    void valueChanged(CControl* control) override { values.push_back(control->getValue()); }
-    std::vector<float> values;
-};
-
-// An editor as the frame sees it: records begin/end edits by tag.
-struct RecordingEditor : VSTGUIEditorInterface {
+// An editor as the frame sees it, and a listener of its controls: records
+// begin and end edits by tag and the values between them ("value 0.50").
+struct RecordingEditor : VSTGUIEditorInterface, CControlListener {
     void beginEdit(int32 index) override { log.push_back("begin " + std::to_string(index)); }
     void endEdit(int32 index) override { log.push_back("end " + std::to_string(index)); }
+    void valueChanged(CControl* control) override {
+        log.push_back("value " + std::to_string(control->getValue()).substr(0, 4));
+    }
     std::vector<std::string> log;
 };
 
@@ -126,13 +116,6 @@ struct FrameTest : ::testing::Test {
     }
     RecordingEditor editor;
     CFrame* frame;
-};
-
-struct ManualClock {
-    uint64_t now = 1000;
-    std::function<uint64_t()> source() {
-        return [this] { return now; };
-    }
 };
 
 // Single mouse events at a point of the frame; each returns the frame's answer.

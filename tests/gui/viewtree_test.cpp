@@ -22,17 +22,18 @@ TEST_F(ViewTree, PressGoesToTheTopmostTakerWhichKeepsItsMovesAndRelease) {
     for (CView* v : std::initializer_list<CView*>{bottom, top, decliner, group})
         frame->addView(v);
     group->addView(nested);
+    // Where the press is, who takes it and where it lands: the later of two
+    // overlapping views, right edges outside, nested views in their
+    // container's coordinates, nobody when only a view that declines is there.
     const struct {
         CCoord x, y;
         ProbeView* taker;
         CPoint received;
-    } cases[] = {
-        {80, 40, top, CPoint(80, 40)},     // overlap: the later view
-        {110, 30, top, CPoint(110, 30)},   // bottom's right edge is outside
-        {20, 15, bottom, CPoint(20, 15)},  // only the bottom view
-        {170, 60, nested, CPoint(20, 60)}, // in the container's coordinates
-        {5, 95, nullptr, CPoint()},        // only a view that declines
-    };
+    } cases[] = {{80, 40, top, {80, 40}},
+                 {110, 30, top, {110, 30}},
+                 {20, 15, bottom, {20, 15}},
+                 {170, 60, nested, {20, 60}},
+                 {5, 95, nullptr, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         for (auto* v : {bottom, top, nested, decliner})
@@ -139,19 +140,14 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlacesAndWritesThePicture) {
     hidden->setVisible(false);
     frame->addView(hidden);
     frame->idle();
-    for (const auto& [x, y, expected] : {std::tuple{5, 5, red},
-                                         {99, 49, red},
-                                         {100, 50, blue},
-                                         {149, 99, blue},
-                                         {110, 60, green},
-                                         {119, 69, green},
-                                         {120, 70, blue},
-                                         {109, 60, blue}})
+    const std::tuple<int, int, CColor> probes[] = {
+        {5, 5, red},      {99, 49, red},    {100, 50, blue}, {149, 99, blue},
+        {110, 60, green}, {119, 69, green}, {120, 70, blue}, {109, 60, blue}};
+    for (const auto& [x, y, expected] : probes)
         EXPECT_EQ(frame->getPixel(x, y), expected) << x << "," << y;
     // The picture written is the one drawn.
     const std::string path = ::testing::TempDir() + "viewtree_frame.png";
-    ASSERT_TRUE(frame->writePNG(path.c_str()));
-    EXPECT_FALSE(frame->writePNG("/nonexistent-folder/x.png"));
+    ASSERT_TRUE(frame->writePNG(path.c_str()) && !frame->writePNG("/nonexistent-folder/x.png"));
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     std::remove(path.c_str());
     ASSERT_EQ(cairo_image_surface_get_width(png), 200);
@@ -164,7 +160,7 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlacesAndWritesThePicture) {
 const CRect kPlace(18, 11, 145, 229); // 127 pixels wide
 
 // Starts a 200 ms exchange of oldView for a new view in its container.
-ProbeView* exchange(ProbeView* oldView, EVA::AnimationStyle style, const char* name = "x") {
+ProbeView* exchange(CView* oldView, EVA::AnimationStyle style, const char* name = "x") {
     auto* newView = new ProbeView(kPlace);
     static_cast<CViewContainer*>(oldView->getParentView())
         ->addAnimation(name, new EVA(oldView, newView, style),
@@ -172,29 +168,31 @@ ProbeView* exchange(ProbeView* oldView, EVA::AnimationStyle style, const char* n
     return newView;
 }
 
-// Two containers with one view each, inside a frame whose clock the test steps.
-struct ExchangeTest : FrameTest {
-    ExchangeTest() : FrameTest(CRect(0, 0, 300, 300)) {
-        frame->setTimeSource(clock.source());
-        for (CViewContainer* c : {container, other}) {
-            c->addView(new ProbeView(kPlace));
-            frame->addView(c);
-        }
-    }
-    void at(uint64_t ms) {
-        clock.now = 1000 + ms;
-        frame->idle();
-    }
-    ManualClock clock;
-    CViewContainer* container = new CViewContainer(CRect(50, 50, 212, 263));
-    CViewContainer* other = new CViewContainer(CRect(0, 0, 10, 10));
-};
+using Animations = FrameTest;
 
-TEST_F(ExchangeTest, NewViewSlidesInLinearlyRedrawingEachIdleBesideAnotherName) {
-    ProbeView* elsewhere =
-        exchange(static_cast<ProbeView*>(other->getView(0)), EVA::kPushInFromLeft, "y");
-    ProbeView* incoming =
-        exchange(static_cast<ProbeView*>(container->getView(0)), EVA::kPushInFromRight);
+TEST_F(Animations, ExchangesSlideInLinearlyInAFrameBesideOthersAndEndAtOnceOutsideOne) {
+    uint64_t now = 1000;
+    frame->setTimeSource([&] { return now; });
+    const auto at = [&](uint64_t ms) {
+        now = 1000 + ms;
+        frame->idle();
+    };
+    auto* container = new CViewContainer(CRect(50, 50, 212, 263));
+    auto* other = new CViewContainer(CRect(0, 0, 10, 10));
+    auto* detached = new CViewContainer(CRect(0, 0, 200, 200));
+    for (CViewContainer* c : {container, other, detached})
+        c->addView(new ProbeView(kPlace));
+    frame->addView(container);
+    frame->addView(other);
+    ProbeView* direct = exchange(detached->getView(0), EVA::kPushInFromLeft);
+    EXPECT_EQ(detached->getNbViews(), 1);
+    EXPECT_EQ(detached->getView(0), direct);
+    EXPECT_EQ(direct->getViewSize(), kPlace);
+    detached->forget();
+    EXPECT_EQ(ProbeView::alive, 2);
+
+    ProbeView* elsewhere = exchange(other->getView(0), EVA::kPushInFromLeft, "y");
+    ProbeView* incoming = exchange(container->getView(0), EVA::kPushInFromRight);
     for (const auto& [ms, left] : {std::pair{100, 18 + 63.5}, {150, 18 + 31.75}, {200, 18.}}) {
         const uint32 drawn = frame->getRenderCount();
         at(ms);
@@ -212,19 +210,7 @@ TEST_F(ExchangeTest, NewViewSlidesInLinearlyRedrawingEachIdleBesideAnotherName) 
     frame->forget();
     frame = nullptr;
     EXPECT_EQ(ProbeView::alive, 0);
-}
-
-TEST(Animation, OutsideAFrameAnAnimationEndsAtOnceAndTimingNeverDividesByZero) {
-    auto* container = new CViewContainer(CRect(0, 0, 200, 200));
-    container->addView(new ProbeView(kPlace));
-    ProbeView* incoming =
-        exchange(static_cast<ProbeView*>(container->getView(0)), EVA::kPushInFromLeft);
-    EXPECT_EQ(container->getNbViews(), 1);
-    EXPECT_EQ(container->getView(0), incoming);
-    EXPECT_EQ(incoming->getViewSize(), kPlace);
-    container->forget();
-    EXPECT_EQ(ProbeView::alive, 0);
-
+    // Timing never divides by zero.
     Animation::LinearTimingFunction f(200), instant(0);
     EXPECT_FLOAT_EQ(f.getPosition(199), 0.995f);
     EXPECT_FALSE(f.isDone(199));
