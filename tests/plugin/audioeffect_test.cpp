@@ -81,49 +81,11 @@ private:
     RecordingEffect* m_effect;
 };
 
-TEST(AudioEffect, RecordAsConstructedReachesTheObject) {
-    RecordingEffect effect(nullptr);
-    AEffect* e = effect.getAeffect();
-    EXPECT_EQ(
-        std::tie(e->magic, e->numPrograms, e->numParams, e->numInputs, e->numOutputs, e->flags,
-                 e->uniqueID, e->version, e->ioRatio),
-        std::make_tuple(0x56737450, kPrograms, 3, 1, 2, effFlagsCanReplacing, 0x4E6F4566, 1, 1.0f));
-    EXPECT_EQ(std::tie(e->resvd1, e->resvd2, e->initialDelay, e->user),
-              std::make_tuple(0, 0, 0, nullptr));
-    EXPECT_EQ(e->object, static_cast<void*>(static_cast<AudioEffect*>(&effect)));
-    EXPECT_EQ(std::string(e->future, sizeof e->future), std::string(sizeof e->future, '\0'));
-    EXPECT_EQ(std::make_tuple(effect.getSampleRate(), effect.getBlockSize(), effect.getProgram()),
-              std::make_tuple(44100.0f, 1024, 0));
-
-    float left[4] = {};
-    float* outputs[2] = {left, left};
-    e->process(e, nullptr, outputs, 4); // deprecated: empty by default, as is double precision
-    e->processDoubleReplacing(e, nullptr, nullptr, 4);
-    EXPECT_EQ(e->getParameter(e, 2), 0.0f);
-
-    // Each flag setter touches its own bit only.
-    std::string bits;
-    using Setters = std::initializer_list<void (AudioEffectX::*)(bool)>;
-    for (auto set :
-         Setters{&AudioEffect::hasClip, &AudioEffect::hasVu, &AudioEffect::canMono,
-                 &AudioEffect::canProcessReplacing, &AudioEffect::programsAreChunks,
-                 &AudioEffect::canDoubleReplacing, &AudioEffectX::isSynth, &AudioEffectX::noTail,
-                 &AudioEffectX::wantAsyncOperation, &AudioEffectX::hasExternalBuffer}) {
-        e->flags = 0;
-        (effect.*set)(true);
-        const VstInt32 bit = e->flags;
-        e->flags = ~0;
-        (effect.*set)(false);
-        EXPECT_EQ(e->flags, ~bit);
-        bits += std::to_string(bit) + " ";
-    }
-    EXPECT_EQ(bits, "2 4 8 16 32 4096 256 512 1024 2048 ");
-}
-
 // One dispatcher call on a fresh RecordingEffect: its arguments (the pointer
 // argument is a zeroed scratch record holding the text "text", or null), the
 // answer and the calls expected. Operations answer `answer`, or 1 where no
 // call is expected, so that a stray call shows in the answer as well.
+enum class Through { objectWithEditor, objectAlone, audioEffect };
 struct DispatchCase {
     VstInt32 opcode, index;
     VstIntPtr value;
@@ -131,20 +93,20 @@ struct DispatchCase {
     float opt;
     VstIntPtr answer;
     const char* calls;
+    Through through = Through::objectWithEditor;
 };
-enum class Through { objectWithEditor, objectAlone, audioEffect };
 
-void expectDispatches(const std::vector<DispatchCase>& cases, Through through) {
+void expectDispatches(const std::vector<DispatchCase>& cases) {
     for (const DispatchCase& c : cases) {
         RecordingEffect effect(nullptr);
-        if (through != Through::objectAlone) {
+        if (c.through != Through::objectAlone) {
             effect.setEditor(new RecordingEditor(&effect));
         }
         char scratch[512] = "text";
         effect.next = *c.calls ? c.answer : 1;
         void* ptr = c.withPtr ? &scratch : nullptr;
         const VstIntPtr answer =
-            through == Through::audioEffect
+            c.through == Through::audioEffect
                 ? effect.AudioEffect::dispatcher(c.opcode, c.index, c.value, ptr, c.opt)
                 : effect.dispatcher(c.opcode, c.index, c.value, ptr, c.opt);
         EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
@@ -196,23 +158,58 @@ TEST(AudioEffect, DispatcherTable) {
     for (VstInt32 opcode : {80, 200, -1, INT32_MIN}) {
         cases.push_back({opcode, 1, 1, true, 1.0f, 0, ""});
     }
+    // Without an editor its opcodes reach nothing either; AudioEffect's own
+    // dispatcher knows none of the extensions.
+    for (VstInt32 opcode : {effEditGetRect, effEditOpen, effEditKeyDown, effEditKeyUp}) {
+        cases.push_back({opcode, 1, 1, true, 1.0f, 0, "", Through::objectAlone});
+    }
     for (VstInt32 opcode : {effEditGetRect, effEditOpen}) {
         cases.push_back({opcode, 1, 1, false, 0, 0, ""});
     }
-    expectDispatches(cases, Through::objectWithEditor);
-    // Without an editor its opcodes reach nothing; AudioEffect's own
-    // dispatcher knows none of the extensions.
-    cases.clear();
-    for (VstInt32 opcode : {effEditGetRect, effEditOpen, effEditKeyDown, effEditKeyUp}) {
-        cases.push_back({opcode, 1, 1, true, 1.0f, 0, ""});
-    }
-    expectDispatches(cases, Through::objectAlone);
-    expectDispatches({{effCanDo, 1, 1, true, 1.0f, 0, ""}}, Through::audioEffect);
+    cases.push_back({effCanDo, 1, 1, true, 1.0f, 0, "", Through::audioEffect});
+    expectDispatches(cases);
 }
 
-// The neutral answers of both base classes and of a plain editor.
-TEST(AudioEffectX, Defaults) {
+// The record as constructed, the flag setters, and the neutral answers of
+// both base classes and of a plain editor.
+TEST(AudioEffectX, RecordAndDefaults) {
     PlainEffect effect;
+    AEffect* e = effect.getAeffect();
+    EXPECT_EQ(std::tie(e->magic, e->numPrograms, e->numParams, e->numInputs, e->numOutputs,
+                       e->flags, e->uniqueID, e->version, e->ioRatio),
+              std::make_tuple(0x56737450, 1, 1, 1, 2, effFlagsCanReplacing, 0x4E6F4566, 1, 1.0f));
+    EXPECT_EQ(std::tie(e->resvd1, e->resvd2, e->initialDelay, e->user),
+              std::make_tuple(0, 0, 0, nullptr));
+    EXPECT_EQ(e->object, static_cast<void*>(static_cast<AudioEffect*>(&effect)));
+    EXPECT_EQ(std::string(e->future, sizeof e->future), std::string(sizeof e->future, '\0'));
+    EXPECT_EQ(std::make_tuple(effect.getSampleRate(), effect.getBlockSize(), effect.getProgram()),
+              std::make_tuple(44100.0f, 1024, 0));
+
+    float left[4] = {};
+    float* outputs[2] = {left, left};
+    e->process(e, nullptr, outputs, 4); // deprecated: empty by default, as is double precision
+    e->processDoubleReplacing(e, nullptr, nullptr, 4);
+    EXPECT_EQ(e->getParameter(e, 2), 0.0f);
+
+    // Each flag setter touches its own bit only.
+    std::string bits;
+    using Setters = std::initializer_list<void (AudioEffectX::*)(bool)>;
+    for (auto set :
+         Setters{&AudioEffect::hasClip, &AudioEffect::hasVu, &AudioEffect::canMono,
+                 &AudioEffect::canProcessReplacing, &AudioEffect::programsAreChunks,
+                 &AudioEffect::canDoubleReplacing, &AudioEffectX::isSynth, &AudioEffectX::noTail,
+                 &AudioEffectX::wantAsyncOperation, &AudioEffectX::hasExternalBuffer}) {
+        e->flags = 0;
+        (effect.*set)(true);
+        const VstInt32 bit = e->flags;
+        e->flags = ~0;
+        (effect.*set)(false);
+        EXPECT_EQ(e->flags, ~bit);
+        bits += std::to_string(bit) + " ";
+    }
+    EXPECT_EQ(bits, "2 4 8 16 32 4096 256 512 1024 2048 ");
+    e->flags = 0;
+
     char scratch[512] = "text"; // room for any record an opcode's pointer names
     std::string answers;
     for (VstInt32 opcode : {effCanBeAutomated, effString2Parameter, effGetProgramNameIndexed,
@@ -305,7 +302,7 @@ std::string seen(const std::vector<Request>& requests, VstIntPtr answer, const v
         }
         RecordingEffect effect(RecordingHost::callback), alone(nullptr);
         const VstIntPtr result = request(effect);
-        for (const HostRequest& r : host.requests) {
+        for (const RecordingHost::Request& r : host.requests) {
             text << r.opcode << ':' << r.index << ':' << r.value << ':'
                  << (r.ptr == p ? "p"
                      : r.ptr    ? "?"
@@ -436,52 +433,39 @@ const TextOp ms = [](AudioEffect& e, double v, char* t, int n) { e.ms2string(flo
 // "Huge!": cut, they would lose their leading digits and show another number.
 TEST(DisplayText, ExampleTables) {
     const float inf = std::numeric_limits<float>::infinity();
-    const std::tuple<TextOp, double, int, const char*> cases[] = {
-        {f2s, 0.0f, 8, "0.000000"},
-        {f2s, 1.5f, 8, "1.500000"},
-        {f2s, -2.25f, 8, "-2.25000"},
-        {f2s, 123.456f, 8, "123.4560"},
-        {f2s, 99.99f, 8, "99.98999"},
-        {f2s, 1e-5f, 8, "0.000009"},
-        {f2s, 1234567, 8, "1234567."},
-        {f2s, -123456, 8, "-123456."},
-        {f2s, 1e8, 8, "Huge!"},
-        {f2s, inf, 8, "Huge!"},
-        {f2s, -inf, 8, "Huge!"},
-        {f2s, 9999999, 8, "9999999."},
-        {f2s, -999999, 8, "-999999."},
-        {f2s, std::nan(""), 8, "NaN"},
-        {f2s, 1.5f, 20, "1.500000"},
-        {f2s, 123.456f, 5, "123.4"},
-        {f2s, -2.25f, 1, "-"},
-        {f2s, 1.5f, 0, ""},
-        {f2s, 12345678, 8, "Huge!"},
-        {f2s, 99999999, 8, "Huge!"},
-        {f2s, -1234567, 8, "Huge!"},
-        {f2s, -9999999, 8, "Huge!"},
-        {dB, 0, 8, "-oo"},
-        {dB, -1, 8, "-oo"},
-        {dB, 1, 8, "0.000000"},
-        {dB, 10, 8, "20.00000"},
-        {dB, 0.5f, 8, "-6.02060"},
-        {Hz, 0, 8, "0.000000"},
-        {Hz, 100, 8, "441.0000"},
-        {ms, 441, 8, "10.00000"},
-        {i2s, 7, 8, "7"},
-        {i2s, -42, 8, "-42"},
-        {i2s, 0, 8, "0"},
-        {i2s, 99999999, 8, "99999999"},
-        {i2s, 1e8, 8, "Huge!"},
-        {i2s, 12345, 3, "123"},
-        {i2s, 1000, 8, "1000"},
-        {i2s, -123456789, 10, "-123456789"},
-        {i2s, -999999999, 10, "-999999999"},
-        {i2s, -1e9, 10, "Huge!"},
-        {i2s, INT_MIN, 10, "Huge!"}};
-    for (const auto& [op, value, limit, text] : cases) {
-        PlainEffect effect;
-        EXPECT_EQ(boundedText(limit, [&](char* t) { op(effect, value, t, limit); }), text)
-            << "value " << value << ", limit " << limit;
+    using Case = std::tuple<TextOp, double, int, const char*>;
+    const std::vector<Case> floats = {{f2s, 0.0f, 8, "0.000000"},    {f2s, 1.5f, 8, "1.500000"},
+                                      {f2s, -2.25f, 8, "-2.25000"},  {f2s, 123.456f, 8, "123.4560"},
+                                      {f2s, 99.99f, 8, "99.98999"},  {f2s, 1e-5f, 8, "0.000009"},
+                                      {f2s, 1234567, 8, "1234567."}, {f2s, -123456, 8, "-123456."},
+                                      {f2s, 1e8, 8, "Huge!"},        {f2s, inf, 8, "Huge!"},
+                                      {f2s, -inf, 8, "Huge!"},       {f2s, 9999999, 8, "9999999."},
+                                      {f2s, -999999, 8, "-999999."}, {f2s, std::nan(""), 8, "NaN"},
+                                      {f2s, 1.5f, 20, "1.500000"},   {f2s, 123.456f, 5, "123.4"},
+                                      {f2s, -2.25f, 1, "-"},         {f2s, 1.5f, 0, ""},
+                                      {f2s, 12345678, 8, "Huge!"},   {f2s, 99999999, 8, "Huge!"}};
+    const std::vector<Case> units = {{f2s, -1234567, 8, "Huge!"}, {f2s, -9999999, 8, "Huge!"},
+                                     {dB, 0, 8, "-oo"},           {dB, -1, 8, "-oo"},
+                                     {dB, 1, 8, "0.000000"},      {dB, 10, 8, "20.00000"},
+                                     {dB, 0.5f, 8, "-6.02060"},   {Hz, 0, 8, "0.000000"},
+                                     {Hz, 100, 8, "441.0000"},    {ms, 441, 8, "10.00000"}};
+    const std::vector<Case> integers = {{i2s, 7, 8, "7"},
+                                        {i2s, -42, 8, "-42"},
+                                        {i2s, 0, 8, "0"},
+                                        {i2s, 99999999, 8, "99999999"},
+                                        {i2s, 1e8, 8, "Huge!"},
+                                        {i2s, 12345, 3, "123"},
+                                        {i2s, 1000, 8, "1000"},
+                                        {i2s, -1e9, 10, "Huge!"},
+                                        {i2s, INT_MIN, 10, "Huge!"},
+                                        {i2s, -123456789, 10, "-123456789"},
+                                        {i2s, -999999999, 10, "-999999999"}};
+    for (const auto* cases : {&floats, &units, &integers}) {
+        for (const auto& [op, value, limit, text] : *cases) {
+            PlainEffect effect;
+            EXPECT_EQ(boundedText(limit, [&](char* t) { op(effect, value, t, limit); }), text)
+                << "value " << value << ", limit " << limit;
+        }
     }
     // With no sample rate, no division.
     PlainEffect effect;
@@ -492,11 +476,11 @@ TEST(DisplayText, ExampleTables) {
 TEST(TextPrimitives, BoundedCopyAndAppendNeverRunPastTheLimit) {
     EXPECT_EQ(boundedText(8, [](char* t) { vstBoundedCopy(t, "abc", 8); }), "abc");
     EXPECT_EQ(boundedText(4, [](char* t) { vstBoundedCopy(t, nullptr, 4); }), "");
-    vstBoundedCopy(nullptr, "x", 4);
     char text[4] = "abc";
+    vstBoundedCopy(nullptr, "x", 4);
+    vstBoundedAppend(nullptr, "x", 4);
     vstBoundedCopy(text, "x", -1);
     vstBoundedAppend(text, "x", -1);
-    vstBoundedAppend(nullptr, "x", 4);
     EXPECT_STREQ(text, "abc");
 
     // A text not terminated within limit + 1 bytes is cut at the limit,

@@ -1,26 +1,23 @@
 // Texts written into a host's buffer of limit + 1 bytes.
 #pragma once
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 // The text that write leaves in a buffer that starts without any NUL, with
 // "|past its end" added when it changed a byte behind the buffer or left it
 // unterminated, and, when `padded` is asked for, "|unpadded" when a byte
 // between the text's end and the buffer's last is not NUL.
 template <class Write> std::string boundedText(int limit, Write write, bool padded = true) {
-    const auto size = static_cast<std::size_t>(limit) + 1;
-    std::vector<char> bytes(size + 64, '#');
+    const std::size_t size = static_cast<std::size_t>(limit) + 1;
+    std::string bytes(size + 64, '#');
     write(bytes.data());
     const std::size_t length = strnlen(bytes.data(), size);
-    std::string text(bytes.data(), length);
-    if (length == size || std::count(bytes.begin() + long(size), bytes.end(), '#') != 64) {
+    std::string text = bytes.substr(0, length);
+    if (length == size || bytes.find_first_not_of('#', size) != std::string::npos) {
         text += "|past its end";
     }
-    if (padded && std::any_of(bytes.begin() + long(length), bytes.begin() + long(size),
-                              [](char c) { return c != '\0'; })) {
+    if (padded && bytes.find_first_not_of('\0', length) < size) {
         text += "|unpadded";
     }
     return text;

@@ -42,8 +42,6 @@ public:
         m_count = 0;
     }
 
-    VstInt32 canDo(char*) override { return 1; }
-
 private:
     static constexpr int kMax = 1024;
     VstInt32 m_offsets[kMax] = {};

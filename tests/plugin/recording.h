@@ -12,17 +12,16 @@ struct PlainEffect : AudioEffectX {
     void processReplacing(float**, float**, VstInt32) override {}
 };
 
-struct HostRequest {
-    AEffect* effect;
-    VstInt32 opcode, index;
-    VstIntPtr value;
-    void* ptr;
-    float opt;
-};
-
 // Each host starts empty; the callback answers by opcode (0 for any opcode
 // not listed). One host at a time.
 struct RecordingHost {
+    struct Request {
+        AEffect* effect;
+        VstInt32 opcode, index;
+        VstIntPtr value;
+        void* ptr;
+        float opt;
+    };
     RecordingHost() {
         requests.clear();
         answers.clear();
@@ -32,6 +31,6 @@ struct RecordingHost {
         requests.push_back({effect, opcode, index, value, ptr, opt});
         return answers[opcode];
     }
-    static inline std::vector<HostRequest> requests;
+    static inline std::vector<Request> requests;
     static inline std::map<VstInt32, VstIntPtr> answers;
 };
