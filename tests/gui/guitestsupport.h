@@ -95,27 +95,30 @@ struct ProbeView : CView {
     static inline int alive = 0;
 };
 
-// An editor as the frame sees it, and a listener of its controls: records
-// begin and end edits by tag and the values between them ("value 0.50").
-struct RecordingEditor : VSTGUIEditorInterface, CControlListener {
+// An editor as the frame sees it, a listener of its controls and of a list's
+// selection: records begin and end edits by tag, the values between them
+// ("value 0.50") and the rows selected ("row 3").
+using SelectionListener = IGenericStringListDataBrowserSourceSelectionChanged;
+struct RecordingEditor : VSTGUIEditorInterface, CControlListener, SelectionListener {
     void beginEdit(int32 index) override { log.push_back("begin " + std::to_string(index)); }
     void endEdit(int32 index) override { log.push_back("end " + std::to_string(index)); }
     void valueChanged(CControl* control) override {
         log.push_back("value " + std::to_string(control->getValue()).substr(0, 4));
     }
+    void dbSelectionChanged(int32 row, GenericStringListDataBrowserSource*) override {
+        log.push_back("row " + std::to_string(row));
+    }
     std::vector<std::string> log;
 };
 
-// A frame of the given size over a recording editor, released at the end.
+// A 200 x 300 frame over a recording editor, released at the end.
 struct FrameTest : ::testing::Test {
-    explicit FrameTest(const CRect& size = CRect(0, 0, 200, 100))
-        : frame(new CFrame(size, &editor)) {}
     ~FrameTest() override {
         if (frame != nullptr)
             frame->forget();
     }
     RecordingEditor editor;
-    CFrame* frame;
+    CFrame* frame = new CFrame(CRect(0, 0, 200, 300), &editor);
 };
 
 // Single mouse events at a point of the frame; each returns the frame's answer.

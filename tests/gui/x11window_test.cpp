@@ -17,27 +17,27 @@ namespace {
 
 int g_hostErrors = 0;
 
-struct X11Host : ::testing::Test {
-    void SetUp() override {
-        display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
-        if (display == nullptr)
-            GTEST_SKIP() << "no X display";
-        XSetErrorHandler([](Display*, XErrorEvent*) { return ++g_hostErrors, 0; });
-        g_hostErrors = 0;
-    }
-    void TearDown() override {
-        if (frame != nullptr)
-            frame->forget();
-        if (display != nullptr) {
-            XSync(display, False);
-            EXPECT_EQ(g_hostErrors, 0) << "an X error reached the host's handler";
-            XSetErrorHandler(nullptr);
-            XCloseDisplay(display);
-        }
-    }
+TEST(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlivesItsParent) {
+    Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
+    if (display == nullptr)
+        GTEST_SKIP() << "no X display";
+    XSetErrorHandler([](Display*, XErrorEvent*) { return ++g_hostErrors, 0; });
+    RecordingEditor editor;
+    // A parent that cannot take the window leaves the frame off-screen.
+    CFrame* frame =
+        new CFrame(CRect(0, 0, 50, 50), reinterpret_cast<void*>(uintptr_t(0x7ffffff0)), &editor);
+    EXPECT_FALSE(frame->isWindowOpen());
+    frame->idle();
+    EXPECT_EQ(frame->getRenderCount(), 1u);
+    frame->forget();
+    const Window parent =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0, 0);
+    XMapRaised(display, parent);
+    XSync(display, False);
+    frame = new CFrame(CRect(0, 0, 300, 200), reinterpret_cast<void*>(parent), &editor);
     // Idles the frame like a host (about 60 times a second) until done() or
     // the timeout.
-    bool idleUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    const auto idleUntil = [&](const std::function<bool()>& done, int timeoutMs = 3000) {
         for (int waited = 0; waited < timeoutMs; waited += 15) {
             frame->idle();
             if (done())
@@ -45,19 +45,7 @@ struct X11Host : ::testing::Test {
             std::this_thread::sleep_for(std::chrono::milliseconds(15));
         }
         return false;
-    }
-
-    Display* display = nullptr;
-    CFrame* frame = nullptr;
-    RecordingEditor editor;
-};
-
-TEST_F(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlivesItsParent) {
-    const Window parent =
-        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0, 0);
-    XMapRaised(display, parent);
-    XSync(display, False);
-    frame = new CFrame(CRect(0, 0, 300, 200), reinterpret_cast<void*>(parent), &editor);
+    };
     ASSERT_TRUE(frame->isWindowOpen());
     const CColor background(20, 60, 140), released(220, 40, 40), pressed(40, 220, 40);
     frame->setBackgroundColor(background);
@@ -86,17 +74,14 @@ TEST_F(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlives
     frame = new CFrame(CRect(0, 0, 300, 200), reinterpret_cast<void*>(parent), &editor);
     XDestroyWindow(display, parent);
     XSync(display, False);
-    EXPECT_TRUE(idleUntil([this] { return !frame->isWindowOpen(); }));
+    EXPECT_TRUE(idleUntil([&] { return !frame->isWindowOpen(); }));
     frame->addView(new CView(CRect(0, 0, 10, 10)));
     frame->idle();
-}
-
-TEST_F(X11Host, ParentsThatCannotTakeTheWindowLeaveTheFrameOffScreen) {
-    frame =
-        new CFrame(CRect(0, 0, 50, 50), reinterpret_cast<void*>(uintptr_t(0x7ffffff0)), &editor);
-    EXPECT_FALSE(frame->isWindowOpen());
-    frame->idle();
-    EXPECT_EQ(frame->getRenderCount(), 1u);
+    frame->forget();
+    XSync(display, False);
+    EXPECT_EQ(g_hostErrors, 0) << "an X error reached the host's handler";
+    XSetErrorHandler(nullptr);
+    XCloseDisplay(display);
 }
 
 } // namespace
