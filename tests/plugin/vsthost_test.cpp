@@ -77,6 +77,13 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
     for (std::size_t size = file.size(); size > 22; --size) {
         EXPECT_TRUE(parseMidiFile(Bytes(file.begin(), file.begin() + long(size)), cut, error));
     }
+    // Foreign and damaged files are refused with a reason.
+    for (const Bytes& refused : {Bytes{}, Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'},
+                                 midiFile(2, 480, {notes}), midiFile(1, 0xE728, {notes}),
+                                 midiFile(1, 0, {notes}), Bytes(file.begin(), file.begin() + 10)}) {
+        error.clear();
+        EXPECT_FALSE(parseMidiFile(refused, cut, error) || error.empty()) << refused.size();
+    }
     std::ofstream(base + ".mid", std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), long(file.size()));
     const auto [report, status] =
