@@ -25,16 +25,20 @@ void* __libc_calloc(std::size_t, std::size_t);
 void* __libc_realloc(void*, std::size_t);
 void* __libc_memalign(std::size_t, std::size_t);
 void* malloc(std::size_t size) {
-    return g_allocations += g_counting, __libc_malloc(size);
+    g_allocations += g_counting;
+    return __libc_malloc(size);
 }
 void* calloc(std::size_t n, std::size_t size) {
-    return g_allocations += g_counting, __libc_calloc(n, size);
+    g_allocations += g_counting;
+    return __libc_calloc(n, size);
 }
 void* realloc(void* p, std::size_t size) {
-    return g_allocations += g_counting, __libc_realloc(p, size);
+    g_allocations += g_counting;
+    return __libc_realloc(p, size);
 }
 void* memalign(std::size_t alignment, std::size_t size) {
-    return g_allocations += g_counting, __libc_memalign(alignment, size);
+    g_allocations += g_counting;
+    return __libc_memalign(alignment, size);
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return memalign(alignment, size);
