@@ -8,17 +8,7 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-coverage}
 jobs=$(nproc)
 
-xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display_number <"$fifo" || true
-  rm -f "$fifo"
-  [ -n "${display_number:-}" ] && export DISPLAY=":$display_number"
-fi
+. scripts/xvfb.sh
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAMBER_BUILD_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_C_FLAGS="--coverage -fprofile-update=atomic" \

@@ -9,20 +9,7 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
-xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display_number <"$fifo" || true
-  rm -f "$fifo"
-  if [ -n "${display_number:-}" ]; then
-    export DISPLAY=":$display_number"
-    echo "test: Xvfb on $DISPLAY"
-  fi
-fi
+. scripts/xvfb.sh
 
 run_suite() {
   local dir=$1; shift
