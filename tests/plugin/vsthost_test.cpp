@@ -2,6 +2,8 @@
 // a probe plug-in that shows where events land and on the plug-ins it must
 // load.
 #include "performance.h"
+#include "renderer.h"
+#include "vstplugin.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,49 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
               std::make_tuple(2, 44100, sf_count_t(92610), "0 44100 176400 "));
 }
 
+// The renderer in process: notes and a program change land on their frames
+// at any block size, and 2000 notes within 100 frames all arrive.
+TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
+    auto at = [](int frame, int program = -1) {
+        PerformanceEvent event{frame / 44100.0, program, {0x90, 60, 100}, ""};
+        return event;
+    };
+    Performance p;
+    for (int frame : {0, 1, 511, 512, 1000, 1023, 4095, 5000}) {
+        p.events.push_back(at(frame));
+    }
+    p.events.insert(p.events.begin() + 6, at(3000, 5));
+    for (VstInt32 blockSize : {1, 7, 64, 512, 1000, 8192}) {
+        VstPlugin plugin(AMBER_PROBE_PLUGIN);
+        ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
+        const RenderResult r =
+            renderPerformance(plugin, p, {blockSize, 44100.0, 2, 1000 / 44100.0});
+        // Each mark's frame, and where the program (right channel) changes.
+        std::string marks;
+        for (std::size_t i = 0; i < r.interleaved.size(); ++i) {
+            const float before = i < 2 ? 2.0f : r.interleaved[i - 2];
+            marks += i % 2 == 0 && r.interleaved[i] != 0.0f ? std::to_string(i / 2) + " " : "";
+            marks += i % 2 == 1 && r.interleaved[i] != before
+                         ? "program " + std::to_string(int(r.interleaved[i])) + " at " +
+                               std::to_string(i / 2) + " "
+                         : "";
+        }
+        EXPECT_EQ(marks, "0 1 511 512 1000 1023 program 5 at 3000 4095 5000 ") << blockSize;
+        EXPECT_EQ(r.frames, 6000);
+    }
+    Performance many;
+    for (int i = 0; i < 2000; ++i) {
+        many.events.push_back(at(i / 20));
+    }
+    VstPlugin plugin(AMBER_PROBE_PLUGIN);
+    const RenderResult r = renderPerformance(plugin, many, {4096, 44100.0, -1, 0.01});
+    double marks = 0;
+    for (std::size_t i = 0; i < r.interleaved.size(); i += 2) {
+        marks += r.interleaved[i];
+    }
+    EXPECT_EQ(marks, 2000.0);
+}
+
 // The report of the instrument, and the demo phrase through the whole road:
 // event lists, queue, voices and mix.
 TEST(HostCommand, InfoAndDemoOfTheInstrument) {
@@ -137,6 +182,20 @@ TEST(HostCommand, InfoAndDemoOfTheInstrument) {
         GTEST_SKIP() << "the factory sound set is not beside the library";
     }
     EXPECT_GT(reported(report, "rms:"), 0.01) << report;
+}
+
+// Someone else's synthesizer (Debian's dpf-plugins-vst): the host must not
+// work with ours alone.
+TEST(HostCommand, PlaysAThirdPartySynth) {
+    const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
+    if (access(nekobi.c_str(), R_OK) != 0)
+        GTEST_SKIP() << nekobi << " is not installed";
+    const std::string out = "/tmp/amber-vsthost-nekobi-" + std::to_string(getpid()) + ".wav";
+    const auto [report, status] = run("render " + nekobi + " --demo --tail 0.5 --out " + out);
+    std::remove(out.c_str());
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_GT(reported(report, "peak:"), 0.01) << report;
+    EXPECT_EQ(reported(report, "non-finite samples:"), 0.0) << report;
 }
 
 TEST(HostCommand, Refusals) {
