@@ -32,24 +32,14 @@ int32_t clampKey(int32_t key) {
     return std::clamp(key, 0, SAMPLER_NUM_NOTES - 1);
 }
 
-bool parseWithLimits(google::protobuf::io::ZeroCopyInputStream* stream,
-                     Kestrovalian::SamplePack& pack) {
-    google::protobuf::io::CodedInputStream coded(stream);
-    coded.SetTotalBytesLimit(SAMPLE_PACK_MAX_BYTES);
-    coded.SetRecursionLimit(SAMPLE_PACK_MAX_NESTING);
-    return pack.ParseFromCodedStream(&coded) && coded.ConsumedEntireMessage();
-}
-
 } // namespace
-
-bool readSamplePack(std::istream& in, Kestrovalian::SamplePack& pack) {
-    google::protobuf::io::IstreamInputStream stream(&in);
-    return parseWithLimits(&stream, pack);
-}
 
 bool readSamplePack(int fd, Kestrovalian::SamplePack& pack) {
     google::protobuf::io::FileInputStream stream(fd);
-    return parseWithLimits(&stream, pack);
+    google::protobuf::io::CodedInputStream coded(&stream);
+    coded.SetTotalBytesLimit(SAMPLE_PACK_MAX_BYTES);
+    coded.SetRecursionLimit(SAMPLE_PACK_MAX_NESTING);
+    return pack.ParseFromCodedStream(&coded) && coded.ConsumedEntireMessage();
 }
 
 bool isNameInFolder(const std::string& name) {

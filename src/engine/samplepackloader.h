@@ -4,7 +4,6 @@
 // the parse they share.
 
 #include <cstdint>
-#include <istream>
 #include <string>
 
 namespace Kestrovalian {
@@ -16,12 +15,11 @@ class SamplePack;
 constexpr int SAMPLE_PACK_MAX_BYTES = 64 << 20;
 constexpr int SAMPLE_PACK_MAX_NESTING = 64;
 
-// Clears `pack` and parses one SamplePack from the whole of `in` (or of the
-// file open at descriptor `fd`, which stays open). Returns whether the input
-// parsed completely; on false `pack` keeps whatever was read before the
-// damage (zones included), which the loaders install as it is. Any thread but
-// the audio thread.
-bool readSamplePack(std::istream& in, Kestrovalian::SamplePack& pack);
+// Clears `pack` and parses one SamplePack from the whole of the file open at
+// descriptor `fd`, which stays open. Returns whether the file parsed
+// completely; on false `pack` keeps whatever was read before the damage
+// (zones included), which the loaders install as it is. Any thread but the
+// audio thread.
 bool readSamplePack(int fd, Kestrovalian::SamplePack& pack);
 
 // Whether `name` names an entry of a folder itself: no path separator ('/'

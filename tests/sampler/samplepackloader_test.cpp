@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <sstream>
+#include <unistd.h>
 
 #include "../support/finishesintime.h"
 #include "engine/samplepackloader.h"
 #include "engine/sampler.h"
+#include "engine/wavereader.h"
 #include "samplertestutil.h"
 
 using namespace samplertest;
@@ -196,12 +197,14 @@ TEST(SamplePackLoader, ZoneFilesStayInTheFolder) {
 // stops at 64 levels, fewer than this protobuf release would allow.
 TEST(SamplePackLoader, NestingIsLimited) {
     Kestrovalian::SamplePack pack;
+    TempDir dir;
     for (const std::size_t depth : {10, 60, 70, 90}) {
         // Field 15, a group started and ended `depth` times.
-        std::istringstream in(std::string("\x12\x02\x08\x05", 4) + std::string(depth, '\x7B') +
-                                  std::string(depth, '\x7C'),
-                              std::ios::binary);
-        EXPECT_EQ(readSamplePack(in, pack), depth < 64) << depth;
+        writeBytes(dir.file("p.jsfb"), std::string("\x12\x02\x08\x05", 4) +
+                                           std::string(depth, '\x7B') + std::string(depth, '\x7C'));
+        const int fd = openRegularFile(dir.file("p.jsfb"));
+        EXPECT_EQ(readSamplePack(fd, pack), depth < 64) << depth;
+        close(fd);
         // Read into the same pack each time: it is cleared first.
         EXPECT_EQ(pack.zone_size(), 1) << "what came before the damage stays";
     }
