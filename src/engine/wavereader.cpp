@@ -180,8 +180,10 @@ int32_t refuseToOpenWave(const std::string& path, float** data, int32_t* count) 
 }
 
 int openRegularFile(const std::string& path) {
-    // Non-blocking, so that a FIFO without a writer cannot hold the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Non-blocking, so that a FIFO without a writer cannot hold the open; no
+    // controlling terminal, so that a terminal linked in among the sounds
+    // cannot become the host's before the check below refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return -1;
     }

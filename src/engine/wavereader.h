@@ -27,7 +27,8 @@ int32_t refuseToOpenWave(const std::string& path, float** data, int32_t* count);
 // Opens `path` for reading if it is a regular file (or a symbolic link to
 // one): a blocking, close-on-exec descriptor for the caller to close, or -1
 // when it is missing, unreadable or anything else. Never waits for a FIFO's
-// writer. Any thread but the audio thread.
+// writer, and never makes a terminal the controlling one. Any thread but the
+// audio thread.
 int openRegularFile(const std::string& path);
 
 // Frees a buffer that readWaveFile handed out; null does nothing.

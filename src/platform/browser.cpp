@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <mutex>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -15,59 +14,52 @@ namespace {
 std::mutex g_launcherMutex;
 BrowserLauncher g_launcher;
 
-// Every place xdg-open may be, in the order of PATH (an empty entry is the
-// current folder). Built before forking: the child of a multithreaded host
-// may only make async-signal-safe calls, so it cannot search or allocate.
-std::vector<std::string> xdgOpenCandidates() {
-    const char* path = std::getenv("PATH");
-    const std::string entries = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    std::vector<std::string> candidates;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = entries.find(':', start);
-        const std::string dir = entries.substr(start, end - start);
-        candidates.push_back((dir.empty() ? std::string(".") : dir) + "/xdg-open");
-        if (end == std::string::npos)
-            return candidates;
-        start = end + 1;
-    }
-}
-
-// Starts xdg-open through a short-lived middle process that exits as soon as
-// it has forked: xdg-open is left to init, which reaps it whenever it ends.
-// Some browsers keep xdg-open running until they exit, and the caller is the
-// host's GUI thread, so it neither waits for xdg-open nor leaves a zombie.
+// Starts xdg-open through a short-lived shell that puts it in the background
+// and exits at once: xdg-open is left to init, which reaps it whenever it
+// ends. Some browsers keep xdg-open running until they exit, and the caller
+// is the host's GUI thread, so it neither waits for xdg-open nor leaves a
+// zombie. posix_spawn does not copy the host's address space as fork would:
+// a host that locks its memory would otherwise see its audio thread take
+// copy-on-write page faults until the child has started the shell.
 void launchXdgOpen(const std::string& url) {
-    // No shell: the address reaches xdg-open as one argument, whatever it holds.
-    char program[] = "xdg-open";
+    // The address is the shell's first positional argument and is only ever
+    // expanded in quotes: it reaches xdg-open as one argument, whatever it
+    // holds. The shell searches PATH as any launcher would; a missing
+    // xdg-open fails silently, as a browser that never appears does.
+    char shell[] = "/bin/sh", option[] = "-c", name[] = "sh";
+    char script[] = "command -v xdg-open >/dev/null && xdg-open \"$1\" &";
     std::string argument = url;
-    char* argv[] = {program, argument.data(), nullptr};
-    const std::vector<std::string> candidates = xdgOpenCandidates();
-    std::vector<const char*> paths;
-    for (const std::string& candidate : candidates)
-        paths.push_back(candidate.c_str());
-    char** const environment = environ;
+    char* argv[] = {shell, option, script, name, argument.data(), nullptr};
 
-    const pid_t middle = fork();
-    if (middle < 0)
+    // Only standard input, output and error reach the browser: any other
+    // descriptor the host left open (a socket, a lock, its audio device)
+    // would otherwise live on in xdg-open and the browser. Signals start
+    // unblocked and at their defaults, whatever the host set for its own.
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    if (posix_spawn_file_actions_init(&actions) != 0)
         return;
-    if (middle == 0) {
-        // Only async-signal-safe calls from here on; _Fork, unlike fork, runs
-        // no handlers that the host's libraries registered.
-        if (_Fork() == 0) {
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            for (const char* candidate : paths)
-                execve(candidate, argv, environment);
-            _exit(127);
+    if (posix_spawnattr_init(&attributes) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return;
+    }
+    pid_t child = -1;
+    if (posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0 &&
+        posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+        posix_spawnattr_setsigdefault(&attributes, &all) == 0 &&
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) ==
+            0 &&
+        posix_spawn(&child, shell, &actions, &attributes, argv, environ) == 0) {
+        // The shell exits as soon as xdg-open is started; a host that reaps
+        // every child itself may have taken it already (ECHILD).
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }
-        _exit(0);
     }
-    // The middle process exits at once; a host that reaps every child itself
-    // may have taken it already (ECHILD).
-    while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
 }
 
 } // namespace

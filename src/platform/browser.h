@@ -3,10 +3,11 @@
 #include <functional>
 #include <string>
 
-// Opens a web address in the user's browser through xdg-open, started
-// directly (no shell sees the address). Returns at once and leaves no child
-// process behind; whether a browser appeared is not known and not reported.
-// Any thread.
+// Opens a web address in the user's browser through xdg-open, found on PATH.
+// The address reaches xdg-open as one argument and is never part of a
+// command line; no descriptor of the host but standard input, output and
+// error reaches it. Returns at once and leaves no child process behind;
+// whether a browser appeared is not known and not reported. Any thread.
 void openUrlInBrowser(const std::string& url);
 
 // Replaces what openUrlInBrowser starts, so tests can observe the address

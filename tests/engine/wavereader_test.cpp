@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -178,6 +180,27 @@ TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
     for (const std::string& path : {link, real, fifo, folder, dir}) {
         std::remove(path.c_str());
     }
+}
+
+// Refusing a terminal among the sounds comes too late if opening it already
+// made it the controlling terminal of a host that had none (a session
+// leader, as a daemon is): the terminal's hang-up would then end the host.
+TEST(WaveReader, ATerminalNeverBecomesTheControllingTerminal) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        GTEST_SKIP() << "no pseudo-terminal";
+    }
+    const std::string terminal = ::ptsname(master);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const bool refused = openRegularFile(terminal) == -1;
+        _exit(refused && ::open("/dev/tty", O_RDONLY | O_NOCTTY) < 0 ? 0 : 1); // no terminal
+    }
+    int status = -1;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    ::close(master);
 }
 
 } // namespace

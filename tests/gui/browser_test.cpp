@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,16 +18,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // A stand-in xdg-open first on the PATH writes its arguments to a file, so
-// the test sees what a real one would get, and that no shell touched it.
+// the test sees what a real one would get, and that no shell touched it, and
+// whether a descriptor the host left open (not close-on-exec) reached it.
 // Once the address is open the test process has no child left, running or
 // ended: a browser may keep xdg-open alive for as long as it runs, and a
 // host never reaps children it did not start.
-TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentWithoutAShellAndLeavesNoChild) {
+TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild) {
     const fs::path dir = fs::temp_directory_path() / ("amber_browser_" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string out = (dir / "args").string();
     const fs::path marker = dir / "pwned";
-    std::ofstream(dir / "xdg-open") << "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" << out
+    // Well above the descriptors the stand-in's shell takes for itself.
+    const int leftOpen = ::fcntl(STDERR_FILENO, F_DUPFD, 100);
+    ASSERT_GE(leftOpen, 100);
+    std::ofstream(dir / "xdg-open") << "#!/bin/sh\n{ printf '%s|' \"$#\" \"$@\"; [ -e /dev/fd/"
+                                    << leftOpen << " ] && echo leaked; } > '" << out
                                     << ".tmp'\nmv '" << out << ".tmp' '" << out << "'\nsleep 1\n";
     fs::permissions(dir / "xdg-open", fs::perms::owner_all);
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
@@ -46,6 +52,7 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentWithoutAShellAndLeavesNoChild) {
         args.assign(std::istreambuf_iterator<char>(in), {});
     }
     setenv("PATH", oldPath.c_str(), 1);
+    ::close(leftOpen);
     EXPECT_EQ(args, "1|" + url + "|");
     EXPECT_FALSE(fs::exists(marker));
     fs::remove_all(dir);

@@ -413,6 +413,9 @@ TEST(AudioEffectX, SpeakerArrangements) {
     EXPECT_EQ(to, nullptr);
     ASSERT_TRUE(effect.allocateArrangement(&to, 0));
     EXPECT_EQ(std::tie(to->numChannels, to->type), std::make_tuple(0, 0));
+    to->type = 3; // a match of no records reads and writes none (AddressSanitizer)
+    ASSERT_TRUE(effect.matchArrangement(&from, to));
+    EXPECT_EQ(std::tie(from->numChannels, from->type), std::make_tuple(0, 3));
     EXPECT_TRUE(effect.deallocateArrangement(&to) && effect.deallocateArrangement(&to));
     EXPECT_EQ(to, nullptr);
     EXPECT_FALSE(effect.allocateArrangement(nullptr, 2));
