@@ -105,9 +105,15 @@ void SamplerEngine::process(float** /*inputs*/, float** outputs, int32_t numFram
 }
 
 void SamplerEngine::setProgram(int32_t index) {
+    // The host and the editor may change programs at the same moment. Each
+    // change makes its program current and then installs that program's pack;
+    // interleaved, a late installation would leave another program's pack
+    // playing under the current one. Changes therefore run one at a time. The
+    // audio thread never takes this lock, so a change still costs it no more
+    // than the sampler's own lock during the installation.
+    std::lock_guard<std::mutex> change(m_programChangeMutex);
     SynthEngine::setProgram(index);
-    const SynthProgram* program = getCurrentProgram();
-    const std::string name = program != nullptr ? program->m_name : std::string();
+    const std::string name = currentProgramName();
     m_pSampler->stopAllVoices();
     const std::string folder = samplerSoundsDir();
     const std::string path = folder + "/" + name + ".jsfb";

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class Sampler;
@@ -53,7 +54,9 @@ public:
     // from the sounds folder with all of its WAV files before returning. A pack
     // that cannot be opened, or a program name that would leave the sounds
     // folder (a "/" or "\" in it, or "." or ".."), loads nothing: the previous
-    // pack stays. Any thread but the audio thread; blocks on file reads.
+    // pack stays. Any thread but the audio thread; blocks on file reads and
+    // on a program change that another thread is making: changes run one at
+    // a time, so the pack installed is always the current program's.
     void setProgram(int32_t index) override;
 
     // Start / release a note on the sampler core. Audio thread, from the
@@ -75,4 +78,5 @@ public:
 private:
     std::unique_ptr<Sampler> m_pSampler;
     std::unique_ptr<float[]> m_pInterleaveBuffer; // 65536 floats, zeroed at construction
+    std::mutex m_programChangeMutex;              // held by setProgram; never on the audio thread
 };

@@ -56,6 +56,25 @@ void SynthEngine::setProgram(int32_t index) {
     }
 }
 
+std::string SynthEngine::programName(int32_t index) const {
+    const bool listed = index >= 0 && static_cast<std::size_t>(index) < m_programs.size();
+    std::lock_guard<std::mutex> lock(m_programNamesMutex);
+    return listed ? m_programs[static_cast<std::size_t>(index)].m_name : std::string();
+}
+
+std::string SynthEngine::currentProgramName() const {
+    std::lock_guard<std::mutex> lock(m_programNamesMutex);
+    const SynthProgram* program = getCurrentProgram();
+    return program != nullptr ? program->m_name : std::string();
+}
+
+void SynthEngine::renameCurrentProgram(const std::string& name) {
+    std::lock_guard<std::mutex> lock(m_programNamesMutex);
+    if (SynthProgram* program = getCurrentProgram()) {
+        program->setName(name);
+    }
+}
+
 void SynthEngine::handleMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) {
     // All 16 channels play the same engine; data bytes carry 7 bits.
     status &= 0xF0;

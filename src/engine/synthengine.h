@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "engine/eventringbuffer.h"
@@ -28,6 +30,12 @@ constexpr int32_t SYNTH_EVENT_QUEUE_SIZE = 256;
 //   sees the engine and never move, so a reader needs nothing from the
 //   writer but the address itself. A reader may still see the program
 //   before or after a change that runs at that moment, as the design accepts.
+// - Program names are texts that the host may rename on one thread while the
+//   editor or a program change reads them on another: once the engine is
+//   shared they are read and written only through programName,
+//   currentProgramName and renameCurrentProgram, which hold a lock of their
+//   own (never the sampler's, and never taken on the audio thread) and hand
+//   out copies.
 //
 // The destructor is not virtual: an engine is destroyed only as its concrete
 // type, so concrete engines should be `final` (and nothing can delete one
@@ -82,6 +90,16 @@ public:
         return m_pCurrentProgram.load(std::memory_order_relaxed);
     }
 
+    // A copy of the name of program `index`; "" for an index outside the
+    // list. Any thread but the audio thread: takes the names' lock.
+    std::string programName(int32_t index) const;
+    // A copy of the current program's name; "" while none is current. Any
+    // thread but the audio thread: takes the names' lock.
+    std::string currentProgramName() const;
+    // Renames the current program (nothing while none is current). Host or
+    // editor thread: takes the names' lock; may allocate.
+    void renameCurrentProgram(const std::string& name);
+
     // Events posted and not yet released (queued ones, normally). Any thread
     // that does not race the audio thread.
     int32_t liveEventCount() const { return m_eventPool.liveCount(); }
@@ -114,6 +132,7 @@ private:
     template <class Event, class... Args> void post(int32_t deltaFrames, Args... args);
 
     struct EventQueueBlock;
+    mutable std::mutex m_programNamesMutex; // guards every m_programs[i].m_name
     SynthEventPool m_eventPool;
     std::unique_ptr<EventQueueBlock> m_eventQueueBlock;
 };

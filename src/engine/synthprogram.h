@@ -11,7 +11,8 @@
 // ever share a parameter object.
 //
 // Threads: no lock. Changing the parameter list (copy, assignment) happens
-// while the engine is built; afterwards only names and values change.
+// while the engine is built; afterwards only names and values change, the
+// names only through the engine's guarded accessors (SynthEngine).
 class SynthProgram {
 public:
     // Name "Unnamed Program" and `numParameters` default SynthParameters (none
@@ -32,8 +33,8 @@ public:
     // program's, whose old objects are deleted last to first.
     void copyFrom(const SynthProgram& source);
 
-    // Renames the program (the host's text already cut to its limit). Host,
-    // editor or constructing thread; no lock.
+    // Renames the program. No lock: the constructing thread, or a caller
+    // that holds the engine's names' lock (SynthEngine::renameCurrentProgram).
     void setName(const std::string& name) { m_name = name; }
     // The program's own list (not a copy), indexed by the host's parameter index.
     std::vector<SynthParameter*>& getParameters() { return m_parameters; }

@@ -223,10 +223,10 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
 }
 
 VstInt32 AudioEffect::getProgram() {
-    return curProgram;
+    return curProgram.load(std::memory_order_relaxed);
 }
 void AudioEffect::setProgram(VstInt32 program) {
-    curProgram = program;
+    curProgram.store(program, std::memory_order_relaxed);
 }
 void AudioEffect::setProgramName(char*) {}
 void AudioEffect::getProgramName(char* name) {

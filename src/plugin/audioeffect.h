@@ -14,6 +14,8 @@
 
 #include "platform/vstrecords.h"
 
+#include <atomic>
+
 class AEffEditor;
 
 class AudioEffect {
@@ -128,6 +130,10 @@ protected:
     VstInt32 blockSize;
     VstInt32 numPrograms;
     VstInt32 numParams;
-    VstInt32 curProgram;
+    // Written by whichever thread changes the program (the host's, the
+    // editor's) and read by others (getProgram, the editor's previous and next
+    // buttons). Relaxed: it is a lone index that guards no other data, and a
+    // reader may see it just before or after a change that runs meanwhile.
+    std::atomic<VstInt32> curProgram;
     AEffect cEffect;
 };

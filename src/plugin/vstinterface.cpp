@@ -126,22 +126,21 @@ void VstInterface::setProgram(VstInt32 program) {
     if (program < 0 || program >= programCount()) {
         return;
     }
+    std::lock_guard<std::mutex> change(m_programChangeMutex);
     m_pSynthEngine->setProgram(program);
-    curProgram = program;
+    curProgram.store(program, std::memory_order_relaxed);
 }
 
 void VstInterface::setProgramName(char* name) {
-    SynthProgram* program = m_pSynthEngine->getCurrentProgram();
-    if (!name || !program) {
+    if (!name || !m_pSynthEngine->getCurrentProgram()) {
         return;
     }
-    program->setName(std::string(name, strnlen(name, kVstMaxProgNameLen)));
+    m_pSynthEngine->renameCurrentProgram(std::string(name, strnlen(name, kVstMaxProgNameLen)));
 }
 
 void VstInterface::getProgramName(char* name) {
-    const SynthProgram* program = m_pSynthEngine->getCurrentProgram();
-    if (program) {
-        vstBoundedCopy(name, program->m_name.c_str(), kVstMaxProgNameLen);
+    if (m_pSynthEngine->getCurrentProgram()) {
+        vstBoundedCopy(name, m_pSynthEngine->currentProgramName().c_str(), kVstMaxProgNameLen);
     }
 }
 
@@ -167,8 +166,7 @@ bool VstInterface::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
     if (index < 0 || index >= programCount()) {
         return false;
     }
-    vstBoundedCopy(text, m_pSynthEngine->m_programs[static_cast<std::size_t>(index)].m_name.c_str(),
-                   kVstMaxProgNameLen);
+    vstBoundedCopy(text, m_pSynthEngine->programName(index).c_str(), kVstMaxProgNameLen);
     return true;
 }
 

@@ -4,9 +4,11 @@
 //
 // Threads: processReplacing and processEvents run on the host's audio thread
 // (no allocation, no waiting beyond the engine's own); the program, parameter
-// and text operations run on the host's other threads or the editor's. The
-// class takes no lock.
+// and text operations run on the host's other threads or the editor's. Its
+// one lock keeps program changes apart; the audio thread never takes it.
 #pragma once
+
+#include <mutex>
 
 #include "plugin/audioeffectx.h"
 
@@ -75,6 +77,10 @@ public:
     SynthEngine* m_pSynthEngine; // set once; not owned unless ownEngine was called
 
 private:
+    // Held across a program change and the store of curProgram, so that two
+    // changes on two threads leave the host's current program the engine's.
+    std::mutex m_programChangeMutex;
+
     VstInt32 programCount() const;
     VstInt32 parameterCount() const;
     // Parameter index of the current program, or null outside the range.

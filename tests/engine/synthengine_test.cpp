@@ -55,6 +55,7 @@ TEST(MidiTranslation, MessagesRunAtTheirOffsets) {
         {0x90, 60, 100, INT_MAX, {}, 1},
         {0x9F, 0xBC, 0xE4, 1, {{'n', 60, 100, 0.0f, 1}}}, // channel 16, 7-bit data
         {0x90, 61, 0, 2, {{'f', 61, 0, 0.0f, 2}}},
+        {0x90, 63, 1, 3, {{'n', 63, 1, 0.0f, 3}}}, // the softest note still plays
         {0x80, 62, 0, -1, {{'f', 62, 0, 0.0f, 1}}},
         {0xB0, 123, 0, 300, allNotesOff()},
         {0xB3, 126, 55, 300, allNotesOff()},

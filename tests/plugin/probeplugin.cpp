@@ -30,7 +30,7 @@ public:
     void processReplacing(float**, float** outputs, VstInt32 frames) override {
         for (VstInt32 i = 0; i < frames; ++i) {
             outputs[0][i] = 0.0f;
-            outputs[1][i] = static_cast<float>(curProgram);
+            outputs[1][i] = static_cast<float>(getProgram());
         }
         for (int i = 0; i < m_count; ++i) {
             // An offset outside the block shows as a mark at its edge.

@@ -57,4 +57,38 @@ TEST(SamplerConcurrency, ProgramChangesWhileRendering) {
     second.join();
 }
 
+// The host and the editor change programs at the same moment, round after
+// round: whichever program ends up current, a note must sound its pack.
+TEST(SamplerConcurrency, SimultaneousChangesLeaveTheCurrentProgramsPack) {
+    Installation installation;
+    auto engine = installation.engine();
+    const int drums = 4, bass = 39; // "Drum Kit 1", "Bass-02"
+    for (int index : {drums, bass}) {
+        const std::string wave = std::to_string(index) + ".wav";
+        writeWave(installation.sound(wave), constantFrames(64, int16_t(index * 100)));
+        writePack(installation.sound(engine->m_programs[index].m_name + ".jsfb"),
+                  {{0, 127, 60, wave}});
+    }
+    int wrong = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::atomic<bool> go{false};
+        const auto change = [&](int index) {
+            while (!go.load()) {
+            }
+            engine->setProgram(index);
+        };
+        std::thread first(change, round % 2 ? drums : bass),
+            second(change, round % 2 ? bass : drums);
+        go = true;
+        first.join(), second.join();
+        const bool current = engine->getCurrentProgram() == &engine->m_programs[drums];
+        engine->handleMidi(0x90, 60, 100, 0);
+        // The note starts with the next block; its first frame still leans
+        // on the previous note's sample, the second is its own.
+        render(*engine, 1);
+        wrong += (render(*engine, 2)[1] < decoded(2000)) != current;
+    }
+    EXPECT_EQ(wrong, 0) << "of 2000 rounds";
+}
+
 } // namespace
