@@ -6,95 +6,167 @@
 # copies of the plug-in, or any other plug-in that registers a file of the
 # same name, would otherwise abort the host).
 #
-# Usage: scripts/build-protobuf.sh [dest]   (default build/protobuf-pic)
-# Leaves dest/include and dest/lib/libprotobuf.a. Runs once per checkout:
-# a later call returns at once while the stamp names the installed version.
-# Every build folder of the checkout shares the result; concurrent callers
-# wait for one another.
+# Usage: scripts/build-protobuf.sh [dest]   (default .cache/protobuf-pic)
+# Leaves dest/include and dest/lib/libprotobuf.a. Runs once per checkout and
+# needs the network that once: a later call returns at once, without writing
+# anything, while the stamp names the installed version. The default folder
+# lies outside every build folder, so every build folder of the checkout
+# shares it and removing one keeps it; concurrent callers wait for one another.
+# AMBER_ETC names the folder holding apt/ and os-release (default /etc);
+# AMBER_JOBS the build's parallelism (default: every core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-dest=${1:-$root/build/protobuf-pic}
-mkdir -p "$dest"
-dest=$(cd "$dest" && pwd)
+dest=${1:-$root/.cache/protobuf-pic}
+etc=${AMBER_ETC:-/etc}
+
+fail() {
+  echo "build-protobuf: $*" >&2
+  exit 1
+}
 
 version=$(dpkg-query -W -f='${source:Version}' libprotobuf-dev 2>/dev/null || true)
-if [ -z "$version" ]; then
-  echo "build-protobuf: libprotobuf-dev is not installed (scripts/install-deps.sh)" >&2
-  exit 1
-fi
+[ -n "$version" ] || fail "libprotobuf-dev is not installed (scripts/install-deps.sh)"
 
+# The stamp holds "installed=" (the version the runtime was made for) and
+# "built=" (the source version built, which may differ when the archive
+# lacks the installed one); a stamp of older scripts holds the bare version.
+up_to_date() {
+  [ -f "$dest/lib/libprotobuf.a" ] &&
+    [ "$(sed -n -e '/=/!p' -e 's/^installed=//p' "$dest/stamp" 2>/dev/null)" = "$version" ]
+}
+# Checked before anything is written, so that a user who cannot write the
+# folder (a checkout set up by root, or read-only) still configures.
+up_to_date && exit 0
+
+if ! mkdir -p "$dest" 2>/dev/null || [ ! -w "$dest" ]; then
+  fail "protobuf $version must be built into $dest, which you cannot write: run" \
+    "scripts/build-protobuf.sh once as its owner, or configure with -DAMBER_PROTOBUF_PIC_DIR=<a folder of yours>"
+fi
+dest=$(cd "$dest" && pwd)
 exec 9>"$dest/.lock"
 flock 9
-if [ -f "$dest/lib/libprotobuf.a" ] && [ "$(cat "$dest/stamp" 2>/dev/null)" = "$version" ]; then
-  exit 0
-fi
+up_to_date && exit 0 # another caller built it while this one waited
 echo "build-protobuf: building protobuf $version into $dest"
 start=$SECONDS
 
-# Debian's first archive entry that is not the security archive, in either
-# form apt keeps it: deb822 (.sources) or one-line (sources.list).
-uri="" keyring=""
-for f in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  read -r uri keyring < <(awk '
-    function found() { if (u != "" && u !~ /security/) { print u, k; done = 1; exit } }
-    /^[ \t]*$/ { found(); u = ""; k = "" }
-    /^URIs:/ { u = $2 } /^Signed-By:/ { k = $2 }
-    END { if (!done) found() }' "$f") || true
-  [ -n "$uri" ] && break
+codename=$(. "$etc/os-release" && echo "${VERSION_CODENAME:-}")
+[ -n "$codename" ] || fail "$etc/os-release names no release (VERSION_CODENAME)"
+
+# Debian's archive for this release, from apt's entries in either form
+# (one-line .list, deb822 .sources): an enabled binary entry whose suites
+# hold the release itself and whose components hold main, not the security
+# archive. Third-party repositories rarely match all of that; of the
+# entries that do, one on a debian.org host wins. Prints "URI [keyring]".
+sources=()
+for f in "$etc/apt/sources.list" "$etc"/apt/sources.list.d/*.list "$etc"/apt/sources.list.d/*.sources; do
+  [ -f "$f" ] && sources+=("$f")
 done
-if [ -z "$uri" ]; then
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    uri=$(awk '$1 == "deb" { sub(/\[[^]]*\]/, ""); if ($2 !~ /security/) { print $2; exit } }' "$f")
-    [ -n "$uri" ] && break
-  done
-fi
-if [ -z "$uri" ]; then
-  echo "build-protobuf: no Debian archive entry found in /etc/apt" >&2
-  exit 1
-fi
-. /etc/os-release
+read -r uri keyring < <(awk -v release="$codename" '
+  function has(list, word,   n, i, w) {
+    n = split(list, w)
+    for (i = 1; i <= n; i++) if (w[i] == word) return 1
+    return 0
+  }
+  function take(types, uris, suites, components, key, enabled,   n, i, u) {
+    if (tolower(enabled) == "no" || !has(types, "deb") || !has(suites, release) || !has(components, "main"))
+      return
+    split(key, k)
+    n = split(uris, u)
+    for (i = 1; i <= n; i++) {
+      if (u[i] ~ /security/) continue
+      if (first == "") first = u[i] " " k[1]
+      if (debian == "" && u[i] ~ /^[a-z+]+:\/\/[^\/]*debian\.org\//) debian = u[i] " " k[1]
+    }
+  }
+  function stanza() {
+    take(f["types"], f["uris"], f["suites"], f["components"], f["signed-by"], f["enabled"])
+    split("", f)
+  }
+  FNR == 1 { stanza() }
+  FILENAME ~ /\.list$/ && $1 == "deb" {
+    key = ""
+    if (match($0, /\[[^]]*\]/)) {
+      options = substr($0, RSTART + 1, RLENGTH - 2)
+      $0 = substr($0, 1, RSTART - 1) substr($0, RSTART + RLENGTH)
+      if (match(options, /signed-by=[^ \t]+/)) key = substr(options, RSTART + 10, RLENGTH - 10)
+    }
+    components = ""
+    for (i = 4; i <= NF; i++) components = components " " $i
+    take("deb", $2, $3, components, key, "")
+  }
+  FILENAME ~ /\.sources$/ && /^[ \t]*$/ { stanza() }
+  FILENAME ~ /\.sources$/ && match($0, /^[A-Za-z-]+:/) {
+    value = substr($0, RLENGTH + 1)
+    gsub(/^[ \t]+|[ \t]+$/, "", value)
+    f[tolower(substr($0, 1, RLENGTH - 1))] = value
+  }
+  END {
+    stanza()
+    if (debian != "") print debian; else if (first != "") print first
+  }' /dev/null "${sources[@]}") || true
+[ -n "${uri:-}" ] || fail "no Debian archive for $codename with main in $etc/apt (sources.list, sources.list.d)"
 options=""
-[ -n "$keyring" ] && [ -f "$keyring" ] && options="[signed-by=$keyring] "
+[ -n "${keyring:-}" ] && [ -f "$keyring" ] && options="[signed-by=$keyring] "
 
 # A private apt configuration: the system's sources and lists stay untouched.
 work="$dest/work"
 rm -rf "$work"
 mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/src"
 printf 'deb-src %s%s %s main\ndeb-src %s%s %s-updates main\n' \
-  "$options" "$uri" "$VERSION_CODENAME" "$options" "$uri" "$VERSION_CODENAME" >"$work/sources.list"
+  "$options" "$uri" "$codename" "$options" "$uri" "$codename" >"$work/sources.list"
 apt_private=(-q -o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
              -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
-             -o APT::Sandbox::User="$(id -un)")
-apt-get "${apt_private[@]}" update >"$work/apt-update.log"
+             -o APT::Sandbox::User="$(id -un)" -o Acquire::http::Timeout=10 -o Acquire::https::Timeout=10)
+
+# Runs one step with its output in a log; a failure names the step and the log.
+step() {
+  local what=$1 log=$work/$2
+  shift 2
+  "$@" >"$log" 2>&1 || fail "$what failed (log: $log)"
+}
+
+# apt-get update exits 0 even when every fetch fails: the source index
+# itself tells whether the archive was reached. Without retries, an archive
+# that never answers costs four timeouts in a row (two suites, InRelease then
+# Release), well under a minute.
+apt-get "${apt_private[@]}" -o Acquire::Retries=0 update >"$work/apt-update.log" 2>&1 || true
+if ! compgen -G "$work/lists/*_Sources*" >/dev/null; then
+  fail "could not reach the Debian archive at $uri; building the plug-in's protobuf runtime" \
+    "needs the network once (logs: $work/apt-update.log)"
+fi
+
 # The installed version, or else the archive's newest of the same upstream
 # release (the installed one may have come from the security archive).
-if ! (cd "$work/src" && apt-get "${apt_private[@]}" source --download-only "protobuf=$version" \
-        >"$work/apt-source.log" 2>&1); then
-  (cd "$work/src" && apt-get "${apt_private[@]}" source --download-only protobuf >>"$work/apt-source.log")
-  case $(basename "$work"/src/protobuf_*.dsc) in
-    "protobuf_${version%%-*}"-*) echo "build-protobuf: $version not in the archive; using $(basename "$work"/src/protobuf_*.dsc .dsc)" ;;
-    *) echo "build-protobuf: the archive has no protobuf ${version%%-*}" >&2; exit 1 ;;
-  esac
+cd "$work/src"
+if ! apt-get "${apt_private[@]}" source --download-only "protobuf=$version" >"$work/apt-source.log" 2>&1; then
+  step "downloading protobuf's source from $uri" apt-source.log \
+    apt-get "${apt_private[@]}" source --download-only protobuf
+fi
+built=$(sed -n 's/^Version: //p' protobuf_*.dsc)
+if [ "$built" != "$version" ]; then
+  [ "${built%-*}" = "${version%-*}" ] ||
+    fail "the archive at $uri has protobuf $built, not $version nor another build of ${version%-*};" \
+      "bring the installed protobuf to the archive's version (apt-get update; apt-get upgrade) and run again"
+  echo "build-protobuf: $version is not in the archive; building $built of the same release"
 fi
 # Applies Debian's patches, as the system's own library was built.
-(cd "$work/src" && dpkg-source -x protobuf_*.dsc protobuf >"$work/unpack.log" 2>&1)
+step "unpacking protobuf's source" unpack.log dpkg-source -x protobuf_*.dsc protobuf
 
 src="$work/src/protobuf"
 cmakedir="$src"
 [ -f "$src/CMakeLists.txt" ] || cmakedir="$src/cmake"
-cmake -S "$cmakedir" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DBUILD_SHARED_LIBS=OFF \
+step "configuring protobuf" configure.log cmake -S "$cmakedir" -B "$work/build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DBUILD_SHARED_LIBS=OFF \
   -DCMAKE_CXX_VISIBILITY_PRESET=hidden -DCMAKE_VISIBILITY_INLINES_HIDDEN=ON \
-  -Dprotobuf_BUILD_TESTS=OFF -Dprotobuf_BUILD_PROTOC_BINARIES=OFF -Dprotobuf_WITH_ZLIB=OFF \
-  >"$work/configure.log"
-cmake --build "$work/build" --target libprotobuf -j "${AMBER_JOBS:-$(nproc)}" >"$work/build.log"
+  -Dprotobuf_BUILD_TESTS=OFF -Dprotobuf_BUILD_PROTOC_BINARIES=OFF -Dprotobuf_WITH_ZLIB=OFF
+step "building protobuf" build.log \
+  cmake --build "$work/build" --target libprotobuf -j "${AMBER_JOBS:-$(nproc)}"
 
 rm -rf "$dest/include" "$dest/lib"
 mkdir -p "$dest/include" "$dest/lib"
 cp "$work/build/libprotobuf.a" "$dest/lib/"
 (cd "$src/src" && find google -name '*.h' -o -name '*.inc' | tar -cf - -T -) | tar -xf - -C "$dest/include"
-echo "$version" >"$dest/stamp"
+printf 'installed=%s\nbuilt=%s\n' "$version" "$built" >"$dest/stamp"
+cd "$dest"
 rm -rf "$work"
 echo "build-protobuf: done in $((SECONDS - start)) s"
