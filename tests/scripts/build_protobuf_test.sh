@@ -3,10 +3,12 @@
 # stamp records and how it fails, without the network: apt-get, dpkg and
 # cmake are stand-ins that log the sources they are given and build nothing.
 set -euo pipefail
-script=$1
 t=$(mktemp -d)
 trap 'chmod -R u+w "$t"; rm -rf "$t"' EXIT
 chmod 755 "$t"
+# A copy, so that nobody (below) can run it wherever the checkout lies.
+script=$t/build-protobuf.sh
+cp "$1" "$script"
 mkdir -p "$t/bin" "$t/etc/apt/sources.list.d" && touch "$t/key"
 echo VERSION_CODENAME=bookworm >"$t/etc/os-release"
 cat >"$t/bin/stub" <<'STUB'
