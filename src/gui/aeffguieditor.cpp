@@ -46,14 +46,15 @@ bool AEffGUIEditor::open(void* ptr) {
 }
 
 void AEffGUIEditor::close() {
-    if (frame != nullptr) {
-        CFrame* f = frame;
-        frame = nullptr;
-        // The frame may be in the middle of a click whose handler led here;
-        // it goes when that is done.
-        f->close();
-    }
+    CFrame* f = frame;
+    frame = nullptr;
     AEffEditor::close();
+    // Last: closing ends a gesture in progress, and the host told of that may
+    // close the plug-in (this editor with it) or open the editor again. The
+    // frame may be in the middle of a click whose handler led here; it goes
+    // when that is done.
+    if (f != nullptr)
+        f->close();
 }
 
 void AEffGUIEditor::idle() {
@@ -115,11 +116,19 @@ bool AEffGUIEditor::beforeSizeChange(const VSTGUI::CRect& newSize, const VSTGUI:
     auto* fx = dynamic_cast<AudioEffectX*>(effect);
     if (fx == nullptr)
         return false;
+    // The size is read before asking: the frame may go while the host answers.
+    const auto width = static_cast<VstInt32>(std::lround(newSize.getWidth()));
+    const auto height = static_cast<VstInt32>(std::lround(newSize.getHeight()));
+    const CFrame* const resized = frame;
+    const DeletionWatch watch(this);
     char request[] = "sizeWindow";
     if (fx->canHostDo(request) == 0)
         return false;
-    return fx->sizeWindow(static_cast<VstInt32>(std::lround(newSize.getWidth())),
-                          static_cast<VstInt32>(std::lround(newSize.getHeight())));
+    // Asked again only for the window the question was about: the host may
+    // have closed the plug-in or this window, or opened another, meanwhile.
+    if (watch.deleted() || frame != resized)
+        return false;
+    return fx->sizeWindow(width, height);
 }
 
 bool AEffGUIEditor::isGuiThread() const {

@@ -28,7 +28,9 @@ public:
     // answers true.
     bool open(void* ptr) override;
     // Host's GUI thread: releases the frame and every view in it; also safe
-    // from inside a callback of the frame's event handling.
+    // from inside a callback of the frame's event handling. A gesture in
+    // progress ends with the host's end edit, which the host may answer by
+    // closing the plug-in or opening the editor again.
     void close() override;
     // Host's GUI thread, never blocks: applies parameter values posted from
     // other threads, handles window events, advances animations, redraws what
@@ -53,7 +55,8 @@ public:
     void endEdit(VSTGUI::int32 index) override;
     VSTGUI::int32 getKnobMode() const override { return m_knobMode; }
     // Asks the host (canHostDo "sizeWindow", then sizeWindow); true when the
-    // host resized its window.
+    // host resized its window. False, without asking further, when the host
+    // closed the plug-in or this window, or opened another, while asked.
     bool beforeSizeChange(const VSTGUI::CRect& newSize, const VSTGUI::CRect& oldSize) override;
 
     // Any thread: true on the thread the editor's views belong to.
@@ -75,8 +78,9 @@ protected:
 
     // GUI thread: tells whether this editor was deleted while the watch lived.
     // A host may delete the whole plug-in, this editor included, from inside
-    // any request the editor makes (automate, update display, idle); after
-    // such a request, touch no member before asking. Watches nest.
+    // any request the editor makes (begin or end edit, automate, update
+    // display, resize, idle); after such a request, touch no member before
+    // asking. Watches nest.
     class DeletionWatch {
     public:
         explicit DeletionWatch(AEffGUIEditor* editor)

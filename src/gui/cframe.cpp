@@ -84,7 +84,9 @@ bool CFrame::setSize(CCoord width, CCoord height) {
     CRect newSize(m_size.left, m_size.top, m_size.left + width, m_size.top + height);
     if (newSize == m_size)
         return true;
-    if (m_pEditor != nullptr && !m_pEditor->beforeSizeChange(newSize, m_size))
+    // The editor asks the host, which may close this frame meanwhile.
+    const CBaseObjectGuard self(this);
+    if (m_pEditor != nullptr && (!m_pEditor->beforeSizeChange(newSize, m_size) || m_closed))
         return false;
     m_size = newSize;
     if (m_window)

@@ -49,7 +49,8 @@ public:
     VSTGUIEditorInterface* getEditor() const { return m_pEditor; }
 
     // Resizes the frame. The editor is asked first (it asks the host); when it
-    // refuses, nothing changes and the result is false.
+    // refuses, or the host closes the frame meanwhile, nothing changes and the
+    // result is false.
     bool setSize(CCoord width, CCoord height);
 
     // One turn of the GUI loop: handles the window's pending events without

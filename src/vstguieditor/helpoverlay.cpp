@@ -66,6 +66,11 @@ CMouseEventResult HelpOverlay::onMouseUp(CPoint& where, const CButtonState&) {
     // The press told the host an edit began; it must hear that it ended,
     // and before hiding releases this overlay.
     endEdit();
+    // The host may have closed the window, or the plug-in with the editor,
+    // while it was told.
+    if (!isAttached()) {
+        return kMouseEventHandled;
+    }
     if (!m_showingOverview) {
         showOverview();
         return kMouseEventHandled;

@@ -93,7 +93,9 @@ VSTGuiEditor::VSTGuiEditor(AudioEffect* effect)
 
 VSTGuiEditor::~VSTGuiEditor() {
     // The views call back into this editor, so they must go before it does.
-    if (frame) {
+    // Closing ends a gesture in progress; a host told of that may open the
+    // window once more.
+    while (frame) {
         close();
     }
 }
@@ -116,9 +118,15 @@ bool VSTGuiEditor::getRect(ERect** rect) {
 bool VSTGuiEditor::open(void* ptr) {
     claimGuiThread();
     // A host may open again without closing: the old window must not stay
-    // behind with views that point into lists rebuilt below.
-    if (frame) {
+    // behind with views that point into lists rebuilt below. Closing it ends
+    // a gesture in progress, and the host told of that may close the plug-in
+    // or open the window itself.
+    const DeletionWatch watch(this);
+    while (frame) {
         close();
+        if (watch.deleted()) {
+            return true;
+        }
     }
     resetControls();
 
@@ -129,8 +137,9 @@ bool VSTGuiEditor::open(void* ptr) {
     }
     const int32 count = parameterCount();
     m_programNames.clear();
-    for (const SynthProgram& program : m_pSynthEngine->m_programs) {
-        m_programNames.push_back(program.m_name);
+    // The host may rename programs meanwhile: copies, taken under the engine's lock.
+    for (std::size_t i = 0; i < m_pSynthEngine->m_programs.size(); ++i) {
+        m_programNames.push_back(m_pSynthEngine->programName(static_cast<int32_t>(i)));
     }
     m_knobs.assign(static_cast<std::size_t>(count), nullptr);
     m_paramDisplays.assign(static_cast<std::size_t>(count), nullptr);
@@ -255,18 +264,21 @@ void VSTGuiEditor::addCallbackButton(const CRect& size, CBitmap* image,
 void VSTGuiEditor::close() {
     CFrame* oldFrame = frame;
     frame = nullptr;
-    if (oldFrame) {
-        // The host may close from inside a click of this window, which then
-        // lives on until its event handling is done.
-        oldFrame->close();
-        assert(m_pSynthEngine);
-    }
-    // These views died with the window.
+    // These views go with the window.
     m_pHelpOverlay = nullptr;
     m_pBottleView = nullptr;
     m_pProgramNameLabel = nullptr;
     m_pProgramBrowser = nullptr;
     resetControls();
+    if (oldFrame) {
+        assert(m_pSynthEngine);
+        // Last, as it may call back: a gesture in progress ends with the
+        // host's end edit, and the host may answer that by closing the
+        // plug-in (this editor with it) or by opening a new window. The host
+        // may also close from inside a click of this window, which then lives
+        // on until its event handling is done.
+        oldFrame->close();
+    }
 }
 
 void VSTGuiEditor::resetControls() {
@@ -350,8 +362,8 @@ void VSTGuiEditor::dbSelectionChanged(int32 selectedRow, GenericStringListDataBr
     m_lastSelectedRow = selectedRow;
     std::printf("clicked %d\n", selectedRow);
     effect->setProgram(selectedRow);
-    if (const SynthProgram* program = m_pSynthEngine->getCurrentProgram()) {
-        m_pProgramNameLabel->setText(program->m_name.c_str());
+    if (m_pSynthEngine->getCurrentProgram()) {
+        m_pProgramNameLabel->setText(m_pSynthEngine->currentProgramName().c_str());
     }
     m_pProgramNameLabel->invalid();
     static_cast<AudioEffectX*>(effect)->updateDisplay();

@@ -48,17 +48,21 @@ public:
     // An editor for effect, which must be the instrument's plug-in object
     // (a VstInterface); registers itself with it. Construction thread.
     explicit VSTGuiEditor(AudioEffect* effect);
-    // Closes a window the host left open, then releases everything.
+    // Closes a window the host left open (and one it opened again while told
+    // that the last gesture ended), then releases everything.
     ~VSTGuiEditor() override;
 
     // The window's size (0, 0, 578, 356), valid before the first open; true.
     bool getRect(ERect** rect) override;
     // Builds the window inside the host's window ptr (off-screen when ptr is
-    // null). A window already open is closed first. Without the knob strip or
-    // the background image it prints an error and stays without window.
-    // Always true.
+    // null). A window already open is closed first; when the host closes the
+    // plug-in meanwhile (told that a gesture ended), nothing more happens.
+    // Without the knob strip or the background image it prints an error and
+    // stays without window. Always true.
     bool open(void* ptr) override;
-    // Releases the window and every view in it; nothing without a window.
+    // Releases the window and every view in it; nothing without a window. A
+    // gesture in progress ends with the host's end edit, sent last: the host
+    // may answer it by closing the plug-in or opening the window again.
     void close() override;
     // The plug-in's parameter index has the host value value: moves its knob
     // and shows the engine's display text in its value label. Ignored without

@@ -207,10 +207,17 @@ TEST_F(Controls, DataBrowserSelectsByLeftClickScrollsWithinTheListAndReadsItInPl
     EXPECT_EQ(frame->getPixel(12, 39), gold) << "row 1 spans y 30..40";
     EXPECT_EQ(frame->getPixel(80, 25), CColor(0, 0, 128));
     EXPECT_EQ(frame->getPixel(102, 22), scroller);
-    names.resize(5);
-    EXPECT_EQ(std::pair(browser->getNumRows(), browser->getMaxScrollOffset()), std::pair(5, 0.));
-    EXPECT_EQ(bar->getScrollerRect(), CRect(84, 0, 100, 200)) << "every row shows";
-    frame->idle(); // drawing a shorter list must not read past its end
+    // A list exactly as tall as the view, then a shorter one: the scroller
+    // fills the bar and dragging it scrolls nothing.
+    for (const int rows : {20, 5}) {
+        names.resize(static_cast<std::size_t>(rows));
+        EXPECT_EQ(std::pair(browser->getNumRows(), browser->getMaxScrollOffset()),
+                  std::pair(rows, 0.));
+        EXPECT_EQ(bar->getScrollerRect(), CRect(84, 0, 100, 200)) << "every row shows";
+        drag(frame, {CPoint(100, 30), CPoint(100, 150)});
+        EXPECT_EQ(browser->getScrollOffset(), 0.);
+        frame->idle(); // drawing a shorter list must not read past its end
+    }
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// A host that answers one of the editor's requests (update the display, begin
-// or end an edit, automate) by closing the editor, or the whole plug-in: the
-// request comes while the window still dispatches the click or the knob turn
-// that caused it. Nothing may touch the freed window, views or editor
-// afterwards (AddressSanitizer watches).
+// A host that answers one of the editor's requests (begin or end an edit,
+// automate, update the display, resize, idle) by closing the editor or the
+// whole plug-in, or by opening the editor again: the request comes while the
+// window still dispatches the gesture that caused it, or while the window
+// closes. Nothing may touch the freed window, views or editor afterwards
+// (AddressSanitizer watches), and a window opened again must work.
 #include "editorhost.h"
 
 #include <chrono>
@@ -17,101 +18,140 @@ using namespace VSTGUI;
 
 namespace {
 
+const CPoint kKnob(320, 130), kNextButton(410, 200), kListRow(40, 120);
 // The off-screen host forgets the display; the real window needs it back.
 const char* const kDisplay = std::getenv("DISPLAY");
 
-// The plug-in closed with one opcode, the window off-screen or on the display.
-struct CloseInDispatch : testing::TestWithParam<std::tuple<VstInt32, bool>> {};
-
-TEST_P(CloseInDispatch, ClicksOnTheListAndTheNextButton) {
-    const auto [closeWith, onDisplay] = GetParam();
-    Display* display = onDisplay && kDisplay && setenv("DISPLAY", kDisplay, 1) == 0
-                           ? XOpenDisplay(nullptr)
-                           : nullptr;
-    if (onDisplay && !display)
-        GTEST_SKIP() << "no X display";
-    for (const CPoint& at : {CPoint(40, 120), CPoint(410, 200)}) {
-        EditorHost host;
-        int closes = 0;
-        host.onRequest = [&](VstInt32 opcode) {
-            if (opcode == audioMasterUpdateDisplay && !closes++)
-                closeWith == effClose ? host.closePlugin() : void(host.dispatch(effEditClose));
-        };
-        Window window = 0;
-        if (display) {
-            window =
-                XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
-            XMapRaised(display, window);
-            XSync(display, False);
-        }
-        ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
-        // On the display: the click after the first expose and drawing.
-        for (int ms = 0; display && ms < 3300 && !closes; ms += 15) {
-            char click[96];
-            std::snprintf(click, sizeof click, "xdotool mousemove --window %lu %d %d click 1",
-                          window, int(at.x), int(at.y));
-            if (ms == 300) {
-                ASSERT_EQ(std::system(click), 0);
-            }
-            host.idle();
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
-        }
-        if (!display) {
-            guitest::down(host.frame(), at.x, at.y);
-            if (!closes)
-                guitest::up(host.frame(), at.x, at.y);
-        }
-        EXPECT_EQ(closes, 1) << "the click never reached the editor";
-        if (host.effect()) {
-            EXPECT_EQ(host.frame(), nullptr);
-        }
-        if (display)
-            XDestroyWindow(display, window);
+// After the host's answer: the window is closed, or the one opened again
+// works (a list row chosen shows its bottle).
+void expectClosedOrWorking(EditorHost& host, bool reopened) {
+    if (!host.effect())
+        return;
+    ASSERT_EQ(host.frame() != nullptr, reopened);
+    if (reopened) {
+        EXPECT_EQ(host.frame()->getNbViews(), 16);
+        guitest::click(host.frame(), kListRow.x, kListRow.y);
+        EXPECT_GT(host.editor()->getProgramBrowser()->getSelectedRow(), 0);
+        EXPECT_NE(host.editor()->getBottleView(), nullptr);
     }
-    if (display)
-        XCloseDisplay(display);
 }
 
-// The knob turned by the wheel and dragged, the next button clicked: the host
-// closes at the gesture's begin edit, its automation (the knob's) or its end
-// edit.
-TEST(CloseInGesture, AtEachRequest) {
-    const CPoint knob(320, 130), button(410, 200);
-    enum Gesture { kWheel, kDrag, kClick };
-    for (VstInt32 closeWith : {effEditClose, effClose})
-        for (VstInt32 request : {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit})
-            for (Gesture gesture : {kWheel, kDrag, kClick}) {
-                SCOPED_TRACE(testing::Message() << "close " << closeWith << " at request "
-                                                << request << " in gesture " << gesture);
+// Off-screen, each request of each gesture: a knob dragged or turned by the
+// wheel, the next button, a list row, the help overlay, the knob held while the
+// host closes the window, opens it again or closes the plug-in (the edit ends
+// inside that), a resize, an idle.
+TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
+    enum Gesture { kDrag, kButton, kList, kHelp, kWheel, kHeld, kResize, kIdle };
+    const VstInt32 begin = audioMasterBeginEdit, end = audioMasterEndEdit;
+    const std::tuple<Gesture, VstInt32, std::vector<VstInt32>> rows[] = {
+        {kDrag, 0, {begin, audioMasterAutomate, end}},
+        {kButton, 0, {begin, audioMasterUpdateDisplay, end}},
+        {kList, 0, {audioMasterUpdateDisplay}},
+        {kHelp, 0, {begin, end}},
+        {kWheel, 0, {begin, audioMasterAutomate, end}},
+        {kHeld, effEditClose, {end}},
+        {kHeld, effEditOpen, {end}},
+        {kHeld, effClose, {end}},
+        {kResize, 0, {audioMasterCanDo, audioMasterSizeWindow}},
+        {kIdle, 0, {audioMasterIdle}}};
+    for (const auto& [gesture, hostAct, requests] : rows)
+        for (VstInt32 request : requests)
+            for (VstInt32 answer : {effEditClose, effClose, effEditOpen}) {
+                if (hostAct == effClose && answer == effClose)
+                    continue; // a plug-in is closed once
+                SCOPED_TRACE(testing::Message() << "gesture " << gesture << " request " << request
+                                                << " answer " << answer);
                 EditorHost host;
-                int closes = 0;
+                int answers = 0;
                 host.onRequest = [&](VstInt32 opcode) {
-                    if (opcode == request && !closes++)
-                        closeWith == effClose ? host.closePlugin()
-                                              : void(host.dispatch(effEditClose));
+                    if (opcode == request && !answers++)
+                        host.act(answer);
                 };
                 ASSERT_EQ(host.openEditor(), 1);
-                // The test's own hold: the gesture goes on reaching the closed frame.
+                // The test's own hold where the gesture goes on reaching the
+                // closed frame.
                 CFrame* frame = host.frame();
-                frame->remember();
-                if (gesture == kWheel)
-                    frame->onWheel(knob, 1.f, CButtonState());
-                else if (gesture == kDrag)
-                    guitest::drag(frame, {knob, CPoint(knob.x, knob.y - 50)});
+                const bool hold = gesture <= kHelp;
+                if (hold)
+                    frame->remember();
+                if (gesture == kDrag)
+                    guitest::drag(frame, {kKnob, CPoint(kKnob.x, kKnob.y - 50)});
+                else if (gesture == kButton || gesture == kList)
+                    guitest::click(frame, gesture == kList ? kListRow.x : kNextButton.x,
+                                   gesture == kList ? kListRow.y : kNextButton.y);
+                else if (gesture == kHelp)
+                    host.editor()->showHelp(), guitest::click(frame, 274, 100);
+                else if (gesture == kWheel)
+                    frame->onWheel(kKnob, 1.f, CButtonState());
+                else if (gesture == kResize)
+                    EXPECT_FALSE(frame->setSize(600, 400)) << "the window is gone";
+                else if (gesture == kIdle)
+                    host.idle();
                 else
-                    guitest::click(frame, button.x, button.y);
-                frame->forget();
-                EXPECT_EQ(closes, gesture == kClick && request == audioMasterAutomate ? 0 : 1);
+                    guitest::down(frame, kKnob.x, kKnob.y), host.act(hostAct);
+                if (hold)
+                    frame->forget();
+                EXPECT_EQ(answers, 1);
+                expectClosedOrWorking(host, answer == effEditOpen || hostAct == effEditOpen);
             }
 }
 
-INSTANTIATE_TEST_SUITE_P(HostCloses, CloseInDispatch,
-                         testing::Combine(testing::Values(effEditClose, effClose),
-                                          testing::Values(false, true)),
+// The same in a real window on the display, pressed with xdotool as a user
+// would: a list row and the next button answered at the display update, and
+// the knob held while the host closes the window, at the end of its edit.
+struct CloseInDispatch : testing::TestWithParam<VstInt32> {};
+
+TEST_P(CloseInDispatch, OnTheDisplay) {
+    const VstInt32 answer = GetParam();
+    Display* display = nullptr;
+    // Xvfb starts afresh when its last client leaves, refusing clients meanwhile.
+    for (int tries = 0; kDisplay && !display && tries < 100; ++tries)
+        if (setenv("DISPLAY", kDisplay, 1) != 0 || !(display = XOpenDisplay(nullptr)))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!display)
+        GTEST_SKIP() << "no X display";
+    for (const CPoint& at : {kListRow, kNextButton, kKnob}) {
+        EditorHost host;
+        Window window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
+        XMapRaised(display, window);
+        XSync(display, False);
+        int answers = 0;
+        const VstInt32 request = at == kKnob ? audioMasterEndEdit : audioMasterUpdateDisplay;
+        host.onRequest = [&](VstInt32 opcode) {
+            if (opcode == request && !answers++)
+                host.act(answer, reinterpret_cast<void*>(window));
+        };
+        ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
+        // The press after the first expose and drawing.
+        for (int ms = 0; ms < 3300 && !answers; ms += 15) {
+            char command[96];
+            std::snprintf(command, sizeof command, "xdotool mousemove --window %lu %d %d %s 1",
+                          window, int(at.x), int(at.y), at == kKnob ? "mousedown" : "click");
+            if (ms == 300) {
+                ASSERT_EQ(std::system(command), 0);
+            }
+            host.idle();
+            if (at == kKnob && !host.takeCalls().empty())
+                host.dispatch(effEditClose);
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+        EXPECT_EQ(answers, 1) << "the press never reached the editor";
+        if (at == kKnob) {
+            ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
+        }
+        expectClosedOrWorking(host, answer == effEditOpen);
+        XDestroyWindow(display, window);
+    }
+    XCloseDisplay(display);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostAnswers, CloseInDispatch,
+                         testing::Values(effEditClose, effClose, effEditOpen),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == effClose ? "ThePlugIn"
-                                                                                    : "TheEditor") +
-                                    (std::get<1>(info.param) ? "OnXvfb" : "OffScreen");
+                             return std::string(info.param == effClose      ? "ClosingThePlugIn"
+                                                : info.param == effEditOpen ? "OpeningTheEditor"
+                                                                            : "ClosingTheEditor");
                          });
 
 } // namespace

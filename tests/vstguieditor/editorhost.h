@@ -53,7 +53,7 @@ public:
         if (!parent && unsetenv("DISPLAY") == 0)
             parent = reinterpret_cast<void*>(0x2a);
         const VstIntPtr result = dispatch(effEditOpen, 0, 0, parent);
-        if (frame())
+        if (m_effect && frame()) // the plug-in may be closed meanwhile
             frame()->setTimeSource([this] { return m_nowMs; });
         return result;
     }
@@ -65,6 +65,13 @@ public:
     void closePlugin() {
         dispatch(effClose);
         m_effect = nullptr;
+    }
+    // By opcode: closes the editor or the plug-in, or opens the editor.
+    void act(VstInt32 opcode, void* parent = nullptr) {
+        if (opcode == effClose)
+            closePlugin();
+        else
+            opcode == effEditOpen ? openEditor(parent) : dispatch(effEditClose);
     }
     // The plug-in's requests since the last take, oldest first, as
     // "begin 12345", "automate 0 0.85", "update", "end 12345".
@@ -78,6 +85,8 @@ public:
 
 private:
     static inline EditorHost* s_current = nullptr;
+    // Resizes its window on request; idle, "can do" and resize requests reach
+    // onRequest without being recorded.
     static VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
                                   float opt) {
         char call[64] = "update";
@@ -86,14 +95,18 @@ private:
         else if (opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
             std::snprintf(call, sizeof call, "%s %d",
                           opcode == audioMasterEndEdit ? "end" : "begin", index);
+        else if (opcode == audioMasterIdle || opcode == audioMasterCanDo ||
+                 opcode == audioMasterSizeWindow)
+            call[0] = '\0';
         else if (opcode != audioMasterUpdateDisplay)
             return opcode == audioMasterVersion ? kVstVersion : 0;
         std::unique_lock<std::mutex> lock(s_current->m_mutex);
-        s_current->m_calls.push_back(call);
+        if (call[0])
+            s_current->m_calls.push_back(call);
         lock.unlock();
         if (s_current->onRequest)
             s_current->onRequest(opcode);
-        return 0;
+        return 1;
     }
 
     std::mutex m_mutex;

@@ -88,8 +88,19 @@ TEST_F(EditorTest, KnobAutomatesAndTheHostsChangesMoveOnlyKnobAndValue) {
     EXPECT_GT(editor()->getKnobs()[0]->getValue(), 0.5f);
     EXPECT_EQ(host->takeCalls().size(), 3u);
 
+    // The host's change, here from another thread, is drawn at the next idle.
+    const auto knobPixels = [this] {
+        host->idle();
+        std::string pixels;
+        for (int y = 106; y < 154; ++y)
+            for (int x = 296; x < 344; ++x)
+                pixels += std::to_string(frame()->getPixel(x, y).red) + " ";
+        return pixels;
+    };
+    const std::string drawn = knobPixels();
     AEffect* effect = host->effect();
-    effect->setParameter(effect, 0, 0.9f);
+    std::thread([effect] { effect->setParameter(effect, 0, 0.9f); }).join();
+    EXPECT_NE(knobPixels(), drawn);
     EXPECT_EQ(knob(), Knob(0.9f, "2 osc"));
     // Program 40 keeps its own value; the list, bottle and name stay.
     EXPECT_EQ(printedBy([&] { host->dispatch(effSetProgram, 0, 40); }).find("clicked"),
