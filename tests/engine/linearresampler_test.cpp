@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "../support/floatcompare.h"
@@ -63,13 +62,6 @@ TEST(LinearResampler, PrecisionOfEachStep) {
         EXPECT_TRUE(samplesEqual(c.left, run.left));
         EXPECT_EQ(run.consumed, c.consumed);
     }
-}
-
-// At step 2 the phase creeps up to 1.0, and then one call takes three frames.
-TEST(LinearResampler, StepTwoTakesThreeFramesEvery52ndCall) {
-    const Calls run = resample(0, 2.0, 105);
-    EXPECT_EQ(std::count(run.consumed.begin(), run.consumed.end(), 6), 2);
-    EXPECT_EQ(run.consumed[52] + run.consumed[104], 12);
 }
 
 // Too few floats, or none at all, add nothing; the fetch stays pending and

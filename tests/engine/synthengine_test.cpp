@@ -107,18 +107,14 @@ TEST(SynthEventPool, RefusesWhenFullAndReusesReleasedSlots) {
 #endif
 }
 
-// Only existing indexes select a program; program change messages do not.
-// Destroying releases queued events without executing them: one executed
-// would call a pure operation of the half-destroyed engine and abort.
-TEST(SynthEngine, ProgramIndexesAndDestruction) {
+// Program change messages select no program (the engines' tests refuse
+// indexes outside the list). Destroying releases queued events without
+// executing them: one executed would call a pure operation of the
+// half-destroyed engine and abort.
+TEST(SynthEngine, ProgramChangeMessagesAndDestruction) {
     auto engine = std::make_unique<RecordingEngine>();
-    engine->setProgram(0);
-    EXPECT_EQ(engine->getCurrentProgram(), nullptr);
     engine->m_programs.resize(3, SynthProgram(1));
-    for (int32_t index : {2, -1, 3, INT32_MIN, INT32_MAX}) {
-        engine->setProgram(index);
-        EXPECT_EQ(engine->getCurrentProgram(), &engine->m_programs[2]) << index;
-    }
+    engine->setProgram(2);
     engine->handleMidi(0xC0, 0, 0, 0);
     engine->process(nullptr, nullptr, 1);
     EXPECT_EQ(engine->getCurrentProgram(), &engine->m_programs[2]);

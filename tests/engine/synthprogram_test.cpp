@@ -3,10 +3,9 @@
 #include <cmath>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/integersynthparameter.h"
-#include "engine/synthprogram.h"
+#include "engine/synthparameter.h"
 
 namespace {
 
@@ -58,29 +57,6 @@ TEST(SynthParameter, MappingClampingAndDisplay) {
         p->m_value = c.value;
         EXPECT_EQ(p->getDisplay(), c.text) << c.value;
     }
-}
-
-// Copies clone every parameter in its own class; assignment frees the
-// parameters it replaces (the leak checker sees any left), and neither
-// assigning a program to itself nor moving it as a list grows shares or
-// loses one.
-TEST(SynthProgram, CopiesCloneTheirParameters) {
-    EXPECT_TRUE(SynthProgram(-5).getParameters().empty());
-    SynthProgram source(0);
-    source.setName("A");
-    source.m_parameters.push_back(new IntegerSynthParameter("Funkiness", "osc", -3.0f, 3.0f, 2.0f));
-    SynthProgram copy(3);
-    copy = source;
-    copy = *&copy;
-    std::vector<SynthProgram> list;
-    for (int i = 0; i < 40; ++i) {
-        list.push_back(copy);
-    }
-    EXPECT_EQ(list[39].m_name, "A");
-    ASSERT_EQ(list[39].getParameters().size(), 1u);
-    EXPECT_NE(list[0].m_parameters[0], list[39].m_parameters[0]);
-    EXPECT_NE(copy.m_parameters[0], source.m_parameters[0]);
-    EXPECT_EQ(list[0].m_parameters[0]->getDisplay(), "2 osc");
 }
 
 } // namespace

@@ -5,14 +5,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "../support/finishesintime.h"
 #include "../support/floatcompare.h"
+#include "../support/scratch.h"
 #include "engine/samplerzone.h"
 #include "engine/wavereader.h"
 
@@ -49,27 +48,17 @@ Bytes waveFile(const std::vector<int16_t>& values, const Bytes& before = {},
     return file + after;
 }
 
-std::string tempPath(const std::string& name) {
-    return ::testing::TempDir() + "amber-engine-test-" + std::to_string(::getpid()) + "-" + name;
-}
-
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 struct Loaded {
     int32_t result = -1;
     std::vector<float> floats;
     std::string out, err;
 };
 
-const std::string WAVE_PATH = tempPath("wave.wav");
-
 // Reads `path`, written with `bytes` first unless null, checking what every
 // result promises of the buffer.
 Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
     if (bytes != nullptr) {
-        writeFile(path, *bytes);
+        writeBytes(path, *bytes);
     }
     float* data = reinterpret_cast<float*>(1);
     int32_t count = -1;
@@ -92,6 +81,7 @@ Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
 // the progress lines; the buffer freed is the one read into. A "cue "
 // chunk is passed over.
 TEST(WaveReader, AcceptedFiles) {
+    const TempDir dir;
     const std::vector<int16_t> twenty(20, 3);
     const struct {
         uint32_t dataSize, bytesRead;
@@ -108,7 +98,7 @@ TEST(WaveReader, AcceptedFiles) {
         // clang-format on
     };
     for (const auto& c : cases) {
-        const Loaded loaded = load(WAVE_PATH, &c.file);
+        const Loaded loaded = load(dir.file("wave.wav"), &c.file);
         ASSERT_EQ(loaded.result, WAVE_READ_OK) << loaded.err;
         EXPECT_TRUE(samplesEqual(c.floats, loaded.floats));
         const std::string lines =
@@ -133,16 +123,16 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
     for (const auto& f : fields) {
         refused.push_back(patched(good, f[0], f[1], static_cast<int>(f[2])));
     }
-    const std::string prefix = "Unsupported sample: " + WAVE_PATH + " (";
+    const TempDir dir;
+    const std::string prefix = "Unsupported sample: " + dir.file("wave.wav") + " (";
     for (const Bytes& file : refused) {
         SCOPED_TRACE(&file - refused.data());
-        const Loaded loaded = load(WAVE_PATH, &file);
+        const Loaded loaded = load(dir.file("wave.wav"), &file);
         EXPECT_EQ(loaded.result, WAVE_READ_UNSUPPORTED);
         EXPECT_EQ(loaded.out, "");
         EXPECT_EQ(loaded.err.substr(0, prefix.size()), prefix);
         EXPECT_EQ(loaded.err.back(), '\n');
     }
-    std::remove(WAVE_PATH.c_str());
 }
 
 // Only regular files are read, symbolic links to them included: a folder, a
@@ -151,13 +141,13 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
 // on standard output whether it loaded, and one that did not holds no data;
 // one set in place of a zone's own frees that.
 TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
-    const std::string dir = tempPath("dir");
-    const std::string folder = dir + "/folder.wav", fifo = dir + "/fifo.wav";
-    const std::string real = dir + "/real.wav", link = dir + "/link.wav", none = dir + "/none";
-    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+    const TempDir dir;
+    const std::string folder = dir.file("folder.wav"), fifo = dir.file("fifo.wav");
+    const std::string real = dir.file("real.wav"), link = dir.file("link.wav"),
+                      none = dir.file("none");
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    writeFile(real, waveFile({1, 2, 3, 4}));
+    writeBytes(real, waveFile({1, 2, 3, 4}));
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     for (const std::string& path : {folder, fifo, std::string("/dev/zero"), none, link}) {
         Loaded loaded;
@@ -177,9 +167,6 @@ TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
     EXPECT_EQ(zone.m_pSample->m_pData, nullptr);
     EXPECT_EQ(zone.m_pSample->numSamples(), 0);
     EXPECT_EQ(SamplerZone().m_pSample, nullptr);
-    for (const std::string& path : {link, real, fifo, folder, dir}) {
-        std::remove(path.c_str());
-    }
 }
 
 // Refusing a terminal among the sounds comes too late if opening it already

@@ -1,3 +1,4 @@
+#include "../support/scratch.h"
 #include "platform/browser.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,8 @@ namespace {
 // ended: a browser may keep xdg-open alive for as long as it runs, and a
 // host never reaps children it did not start.
 TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild) {
-    const fs::path dir = fs::temp_directory_path() / ("amber_browser_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const TempDir temp;
+    const fs::path dir = temp.path();
     const std::string out = (dir / "args").string();
     const fs::path marker = dir / "pwned";
     // Well above the descriptors the stand-in's shell takes for itself.
@@ -55,7 +56,6 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild)
     ::close(leftOpen);
     EXPECT_EQ(args, "1|" + url + "|");
     EXPECT_FALSE(fs::exists(marker));
-    fs::remove_all(dir);
 }
 
 } // namespace

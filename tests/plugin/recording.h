@@ -8,7 +8,7 @@
 #include <vector>
 
 struct PlainEffect : AudioEffectX {
-    PlainEffect() : AudioEffectX(nullptr, 1, 1) {}
+    explicit PlainEffect(audioMasterCallback host = nullptr) : AudioEffectX(host, 1, 1) {}
     void processReplacing(float**, float**, VstInt32) override {}
 };
 

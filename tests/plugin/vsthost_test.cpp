@@ -1,6 +1,7 @@
 // The minimal host: its MIDI file reader, and the command rendering through
 // a probe plug-in that shows where events land and on the plug-ins it must
 // load.
+#include "../support/scratch.h"
 #include "performance.h"
 #include "renderer.h"
 #include "vstplugin.h"
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <tuple>
@@ -71,7 +71,8 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
     const Bytes notes = {0x00, 0x91, 60,   100,  0x83, 0x60, 62,   90,   0x00, 0xF0, 0x03, 0x7E,
                          0x00, 0xF7, 0x83, 0x60, 0x81, 60,   0x40, 0x83, 0x60, 0xC1, 0x05, 0x00,
                          0x91, 64,   0x00, 0x00, 65,   0x50, 0x00, 0xFF, 0x2F, 0x00};
-    const std::string base = "/tmp/amber-vsthost-" + std::to_string(getpid());
+    const TempDir dir;
+    const std::string base = dir.file("phrase");
     const Bytes file = midiFile(1, 480, {conductor, notes});
     // Cut short anywhere, the file keeps the events before the cut.
     Performance cut;
@@ -86,8 +87,7 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
         error.clear();
         EXPECT_FALSE(parseMidiFile(refused, cut, error) || error.empty()) << refused.size();
     }
-    std::ofstream(base + ".mid", std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+    writeBytes(base + ".mid", std::string(file.begin(), file.end()));
     const auto [report, status] =
         run("render " AMBER_PROBE_PLUGIN " --midi " + base +
             ".mid --block 7 --program 3 --tail 0.1 --out " + base + ".wav");
@@ -98,8 +98,6 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
     std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_float(wav, samples.data(), info.frames);
     sf_close(wav);
-    std::remove((base + ".mid").c_str());
-    std::remove((base + ".wav").c_str());
     // Left: a mark on each note's frame; right: the program, 3.
     std::string marks;
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -166,10 +164,9 @@ TEST(HostCommand, InfoAndDemoOfTheInstrument) {
           "  receiveVstEvents     1\n"}) {
         EXPECT_NE(info.find(line), std::string::npos) << line << info;
     }
-    const std::string out = "/tmp/amber-vsthost-" + std::to_string(getpid()) + ".wav";
-    const auto [report, status] =
-        run("render " AMBER_PLUGIN_LIBRARY " --demo --tail 0.5 --quiet --out " + out);
-    std::remove(out.c_str());
+    const TempDir dir;
+    const auto [report, status] = run(
+        "render " AMBER_PLUGIN_LIBRARY " --demo --tail 0.5 --quiet --out " + dir.file("demo.wav"));
     EXPECT_EQ(status, 0) << report;
     EXPECT_EQ(std::make_tuple(reported(report, "part 4:"), reported(report, "part 5:"),
                               reported(report, "non-finite samples:")),
@@ -190,9 +187,9 @@ TEST(HostCommand, PlaysAThirdPartySynth) {
     const std::string nekobi = "/usr/lib/vst/Nekobi-vst.so";
     if (access(nekobi.c_str(), R_OK) != 0)
         GTEST_SKIP() << nekobi << " is not installed";
-    const std::string out = "/tmp/amber-vsthost-nekobi-" + std::to_string(getpid()) + ".wav";
-    const auto [report, status] = run("render " + nekobi + " --demo --tail 0.5 --out " + out);
-    std::remove(out.c_str());
+    const TempDir dir;
+    const auto [report, status] =
+        run("render " + nekobi + " --demo --tail 0.5 --out " + dir.file("demo.wav"));
     EXPECT_EQ(status, 0) << report;
     EXPECT_GT(reported(report, "peak:"), 0.01) << report;
     EXPECT_EQ(reported(report, "non-finite samples:"), 0.0) << report;

@@ -103,11 +103,12 @@ TEST(VstInterface, EventsTempoProgramsAndTexts) {
     EXPECT_EQ(std::make_tuple(plugin.getSampleRate(), engine.m_sampleRate, plugin.getBlockSize()),
               std::make_tuple(48000.0f, 48000.0f, 64));
 
-    // Renaming changes the current program only.
-    char name[] = "Renamed";
+    // Renaming changes the current program only; a long name from the host
+    // is stored cut to 24 characters.
+    char name[] = "A program name far longer than twenty-four characters";
     plugin.dispatcher(effSetProgramName, 0, 0, name, 0);
     EXPECT_EQ(std::tie(engine.m_programs[0].m_name, engine.m_programs[1].m_name),
-              std::make_tuple("First", "Renamed"));
+              std::make_tuple("First", "A program name far longe"));
 
     // A stub in a slot of its own, which the deprecated opcode does not reach.
     testing::internal::CaptureStdout();

@@ -1,3 +1,4 @@
+#include "../support/scratch.h"
 #include "gui/cbitmap.h"
 #include "gui/resourceregistry.h"
 #include "resources/instrumentimages.h"
@@ -15,7 +16,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -215,13 +215,12 @@ TEST(InstrumentImages, BottleColoursMatchTheirCategoryButtons) {
 // The embedded pictures are whatever the generator draws: running it again
 // gives the same 64 files, byte for byte.
 TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
-    char dir[] = "/tmp/amber-artgen-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string command = std::string(AMBER_ARTGEN_PATH) + " --png-dir " + dir;
+    const TempDir dir;
+    const std::string command = std::string(AMBER_ARTGEN_PATH) + " --png-dir " + dir.path();
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     amber::registerInstrumentImages();
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         const std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
         std::ifstream in(entry.path(), std::ios::binary);
@@ -232,7 +231,6 @@ TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
         ++files;
     }
     EXPECT_EQ(files, 64);
-    std::filesystem::remove_all(dir);
 }
 
 // A build must stop rather than embed a half-written set of images.

@@ -4,35 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "engine/samplerengine.h"
 #include "platform/registry.h"
 #include "samplepack.pb.h"
 
 #include "../support/floatcompare.h"
+#include "../support/scratch.h"
 
 namespace samplertest {
-
-// A fresh folder under the system's temporary folder, removed with its content.
-struct TempDir {
-    TempDir() : m_path((std::filesystem::temp_directory_path() / "amber-XXXXXX").string()) {
-        EXPECT_NE(mkdtemp(m_path.data()), nullptr) << "cannot make a temporary folder";
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path, m_ignored); }
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-    std::string m_path;
-    std::error_code m_ignored;
-};
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
 
 // A canonical 16-bit stereo 44100 Hz WAV file holding `values` (interleaved
 // left, right; an odd count leaves the last frame half), written as the

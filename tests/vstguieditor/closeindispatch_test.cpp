@@ -99,10 +99,7 @@ TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
 // The same in a real window on the display, pressed with xdotool as a user
 // would: a list row and the next button answered at the display update, and
 // the knob held while the host closes the window, at the end of its edit.
-struct CloseInDispatch : testing::TestWithParam<VstInt32> {};
-
-TEST_P(CloseInDispatch, OnTheDisplay) {
-    const VstInt32 answer = GetParam();
+TEST(CloseInDispatch, OnTheDisplay) {
     Display* display = nullptr;
     // Xvfb starts afresh when its last client leaves, refusing clients meanwhile.
     for (int tries = 0; kDisplay && !display && tries < 100; ++tries)
@@ -110,48 +107,42 @@ TEST_P(CloseInDispatch, OnTheDisplay) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     if (!display)
         GTEST_SKIP() << "no X display";
-    for (const CPoint& at : {kListRow, kNextButton, kKnob}) {
-        EditorHost host;
-        Window window =
-            XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
-        XMapRaised(display, window);
-        XSync(display, False);
-        int answers = 0;
-        const VstInt32 request = at == kKnob ? audioMasterEndEdit : audioMasterUpdateDisplay;
-        host.onRequest = [&](VstInt32 opcode) {
-            if (opcode == request && !answers++)
-                host.act(answer, reinterpret_cast<void*>(window));
-        };
-        ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
-        // The press after the first expose and drawing.
-        for (int ms = 0; ms < 3300 && !answers; ms += 15) {
-            char command[96];
-            std::snprintf(command, sizeof command, "xdotool mousemove --window %lu %d %d %s 1",
-                          window, int(at.x), int(at.y), at == kKnob ? "mousedown" : "click");
-            if (ms == 300) {
-                ASSERT_EQ(std::system(command), 0);
+    for (const VstInt32 answer : {effEditClose, effClose, effEditOpen})
+        for (const CPoint& at : {kListRow, kNextButton, kKnob}) {
+            SCOPED_TRACE(testing::Message() << "answer " << answer << " at " << at.x);
+            EditorHost host;
+            Window window =
+                XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
+            XMapRaised(display, window);
+            XSync(display, False);
+            int answers = 0;
+            const VstInt32 request = at == kKnob ? audioMasterEndEdit : audioMasterUpdateDisplay;
+            host.onRequest = [&](VstInt32 opcode) {
+                if (opcode == request && !answers++)
+                    host.act(answer, reinterpret_cast<void*>(window));
+            };
+            ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
+            // The press after the first expose and drawing.
+            for (int ms = 0; ms < 3300 && !answers; ms += 15) {
+                char command[96];
+                std::snprintf(command, sizeof command, "xdotool mousemove --window %lu %d %d %s 1",
+                              window, int(at.x), int(at.y), at == kKnob ? "mousedown" : "click");
+                if (ms == 300) {
+                    ASSERT_EQ(std::system(command), 0);
+                }
+                host.idle();
+                if (at == kKnob && !host.takeCalls().empty())
+                    host.dispatch(effEditClose);
+                std::this_thread::sleep_for(std::chrono::milliseconds(15));
             }
-            host.idle();
-            if (at == kKnob && !host.takeCalls().empty())
-                host.dispatch(effEditClose);
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+            EXPECT_EQ(answers, 1) << "the press never reached the editor";
+            if (at == kKnob) {
+                ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
+            }
+            expectClosedOrWorking(host, answer == effEditOpen);
+            XDestroyWindow(display, window);
         }
-        EXPECT_EQ(answers, 1) << "the press never reached the editor";
-        if (at == kKnob) {
-            ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
-        }
-        expectClosedOrWorking(host, answer == effEditOpen);
-        XDestroyWindow(display, window);
-    }
     XCloseDisplay(display);
 }
-
-INSTANTIATE_TEST_SUITE_P(HostAnswers, CloseInDispatch,
-                         testing::Values(effEditClose, effClose, effEditOpen),
-                         [](const auto& info) {
-                             return std::string(info.param == effClose      ? "ClosingThePlugIn"
-                                                : info.param == effEditOpen ? "OpeningTheEditor"
-                                                                            : "ClosingTheEditor");
-                         });
 
 } // namespace

@@ -4,6 +4,7 @@
 // driven through its AEffect record, recording what the plug-in asks of the
 // host; the window off-screen (synthetic mouse events) on a hand-stepped clock.
 
+#include "../support/scratch.h"
 #include "engine/samplerengine.h"
 #include "gui/canimknob.h"
 #include "gui/cframe.h"
@@ -120,13 +121,6 @@ private:
 inline std::string pictureOf(const VSTGUI::CView* view) {
     const VSTGUI::CBitmap* bitmap = view ? view->getBackground() : nullptr;
     return bitmap ? bitmap->getResourceDescription().u.name : "";
-}
-
-// Runs f and returns what the instrument printed meanwhile.
-template <typename F> std::string printedBy(F&& f) {
-    testing::internal::CaptureStdout();
-    f();
-    return testing::internal::GetCapturedStdout();
 }
 
 // A host with the editor's window open.
