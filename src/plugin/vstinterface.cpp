@@ -132,7 +132,7 @@ void VstInterface::setProgram(VstInt32 program) {
 }
 
 void VstInterface::setProgramName(char* name) {
-    if (!name || !m_pSynthEngine->getCurrentProgram()) {
+    if (!name) {
         return;
     }
     m_pSynthEngine->renameCurrentProgram(std::string(name, strnlen(name, kVstMaxProgNameLen)));
