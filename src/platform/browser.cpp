@@ -14,12 +14,16 @@ namespace {
 std::mutex g_launcherMutex;
 BrowserLauncher g_launcher;
 
-// Starts xdg-open through a short-lived shell that puts it in the background
-// and exits at once: xdg-open is left to init, which reaps it whenever it
-// ends. Some browsers keep xdg-open running until they exit, and the caller
-// is the host's GUI thread, so it neither waits for xdg-open nor leaves a
-// zombie. posix_spawn does not copy the host's address space as fork would:
-// a host that locks its memory would otherwise see its audio thread take
+// Starts xdg-open through a short-lived shell and setsid, which forks it into
+// a session of its own and exits at once: xdg-open is left to init, which
+// reaps it whenever it ends. Some browsers keep xdg-open running until they
+// exit, and the caller is the host's GUI thread, so it neither waits for
+// xdg-open nor leaves a zombie. The shell's own "&" would do the detaching
+// too, but a background job of a non-interactive shell starts with SIGINT
+// and SIGQUIT ignored, and the browser would inherit that; its own session
+// also keeps a Ctrl-C in the host's terminal from reaching the browser.
+// posix_spawn does not copy the host's address space as fork would: a host
+// that locks its memory would otherwise see its audio thread take
 // copy-on-write page faults until the child has started the shell.
 void launchXdgOpen(const std::string& url) {
     // The address is the shell's first positional argument and is only ever
@@ -27,7 +31,7 @@ void launchXdgOpen(const std::string& url) {
     // holds. The shell searches PATH as any launcher would; a missing
     // xdg-open fails silently, as a browser that never appears does.
     char shell[] = "/bin/sh", option[] = "-c", name[] = "sh";
-    char script[] = "command -v xdg-open >/dev/null && xdg-open \"$1\" &";
+    char script[] = "command -v xdg-open >/dev/null && exec setsid -f xdg-open \"$1\"";
     std::string argument = url;
     char* argv[] = {shell, option, script, name, argument.data(), nullptr};
 
@@ -53,7 +57,7 @@ void launchXdgOpen(const std::string& url) {
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) ==
             0 &&
         posix_spawn(&child, shell, &actions, &attributes, argv, environ) == 0) {
-        // The shell exits as soon as xdg-open is started; a host that reaps
+        // setsid exits as soon as it has forked xdg-open; a host that reaps
         // every child itself may have taken it already (ECHILD).
         while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }

@@ -6,7 +6,8 @@
 // Opens a web address in the user's browser through xdg-open, found on PATH.
 // The address reaches xdg-open as one argument and is never part of a
 // command line; no descriptor of the host but standard input, output and
-// error reaches it. Returns at once and leaves no child process behind;
+// error reaches it, and it starts in a session of its own with no signal
+// blocked or ignored. Returns at once and leaves no child process behind;
 // whether a browser appeared is not known and not reported. Any thread.
 void openUrlInBrowser(const std::string& url);
 

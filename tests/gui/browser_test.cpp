@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -19,12 +21,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // A stand-in xdg-open first on the PATH writes its arguments to a file, so
-// the test sees what a real one would get, and that no shell touched it, and
-// whether a descriptor the host left open (not close-on-exec) reached it.
-// Once the address is open the test process has no child left, running or
-// ended: a browser may keep xdg-open alive for as long as it runs, and a
-// host never reaps children it did not start.
-TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild) {
+// the test sees what a real one would get, and that no shell touched it,
+// whether a descriptor the host left open (not close-on-exec) reached it,
+// which signals it starts with ignored or blocked (the host here ignores
+// SIGINT and blocks SIGUSR1, as hosts do for their own reasons) and whether
+// it shares the host's session. Once the address is open the test process
+// has no child left, running or ended: a browser may keep xdg-open alive for
+// as long as it runs, and a host never reaps children it did not start.
+TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChild) {
     const TempDir temp;
     const fs::path dir = temp.path();
     const std::string out = (dir / "args").string();
@@ -32,17 +36,30 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild)
     // Well above the descriptors the stand-in's shell takes for itself.
     const int leftOpen = ::fcntl(STDERR_FILENO, F_DUPFD, 100);
     ASSERT_GE(leftOpen, 100);
-    std::ofstream(dir / "xdg-open") << "#!/bin/sh\n{ printf '%s|' \"$#\" \"$@\"; [ -e /dev/fd/"
-                                    << leftOpen << " ] && echo leaked; } > '" << out
-                                    << ".tmp'\nmv '" << out << ".tmp' '" << out << "'\nsleep 1\n";
+    std::ofstream(dir / "xdg-open")
+        << "#!/bin/sh\n{ printf '%s|' \"$#\" \"$@\"; [ -e /dev/fd/" << leftOpen
+        << " ] && echo leaked; grep -E '^Sig(Blk|Ign)' /proc/$$/status | tr '\\t\\n' ' ';"
+        << " [ \"$(cut -d' ' -f6 /proc/$$/stat)\" = " << getsid(0)
+        << " ] && echo host-session; } > '" << out << ".tmp'\nmv '" << out << ".tmp' '" << out
+        << "'\nsleep 1\n";
     fs::permissions(dir / "xdg-open", fs::perms::owner_all);
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     // An empty entry and a folder without the program come first: both are
     // searched past, as the shell would.
     setenv("PATH", (":" + (dir / "none").string() + ":" + dir.string() + ":" + oldPath).c_str(), 1);
 
+    struct sigaction ignore = {}, oldInterrupt = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &oldInterrupt);
+    sigset_t user1, oldMask;
+    sigemptyset(&user1);
+    sigaddset(&user1, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &user1, &oldMask);
+
     const std::string url = "https://example.invalid/?q=a b&x=$(touch " + marker.string() + ")";
     openUrlInBrowser(url);
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    sigaction(SIGINT, &oldInterrupt, nullptr);
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
@@ -54,7 +71,20 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentAndNoDescriptorAndLeavesNoChild)
     }
     setenv("PATH", oldPath.c_str(), 1);
     ::close(leftOpen);
-    EXPECT_EQ(args, "1|" + url + "|");
+    const std::string expected = "1|" + url + "|SigBlk: ";
+    ASSERT_EQ(args.substr(0, expected.size()), expected) << args;
+    unsigned long long blocked = 0, ignored = 0;
+    char session[16] = "";
+    EXPECT_GE(std::sscanf(args.c_str() + expected.size(), "%llx SigIgn: %llx %15s", &blocked,
+                          &ignored, session),
+              2)
+        << args;
+    EXPECT_EQ(blocked, 0u) << args;
+    // glibc's posix_spawn leaves its two internal signals, 32 and 33, ignored
+    // in the child; glibc takes them back in every program that needs them,
+    // and they are not for any program's own use.
+    EXPECT_EQ(ignored & ~(3ull << 31), 0u) << args;
+    EXPECT_STREQ(session, "") << args;
     EXPECT_FALSE(fs::exists(marker));
 }
 
