@@ -1,3 +1,4 @@
+#include "../support/command.h"
 #include "../support/scratch.h"
 #include "gui/cbitmap.h"
 #include "gui/resourceregistry.h"
@@ -216,8 +217,8 @@ TEST(InstrumentImages, BottleColoursMatchTheirCategoryButtons) {
 // gives the same 64 files, byte for byte.
 TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
     const TempDir dir;
-    const std::string command = std::string(AMBER_ARTGEN_PATH) + " --png-dir " + dir.path();
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const CommandResult drawn = runCommand({AMBER_ARTGEN_PATH, "--png-dir", dir.path()});
+    ASSERT_EQ(drawn.status, 0) << drawn.output;
     amber::registerInstrumentImages();
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -233,14 +234,31 @@ TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
     EXPECT_EQ(files, 64);
 }
 
-// A build must stop rather than embed a half-written set of images.
+// A build must stop rather than embed a half-written set of images, and say
+// why: the tool's own line, not the shell's for a command never found.
 TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
-    for (const char* arguments :
-         {" --png-dir /nonexistent/amber-artgen", " --source /nonexistent/amber-artgen/images.cpp",
-          " --colour red", " --png-dir", ""}) {
-        SCOPED_TRACE(arguments);
-        const std::string command = AMBER_ARTGEN_PATH + std::string(arguments) + " 2>/dev/null";
-        EXPECT_NE(std::system(command.c_str()), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string says;
+    } rows[] = {
+        {{"--png-dir", "/nonexistent/amber-artgen"},
+         1,
+         "artgen: cannot write /nonexistent/amber-artgen/"},
+        {{"--source", "/nonexistent/amber-artgen/images.cpp"},
+         1,
+         "artgen: cannot write /nonexistent/amber-artgen/images.cpp\n"},
+        {{"--colour", "red"}, 2, "artgen: unknown option --colour\n"},
+        {{"--png-dir"}, 2, "usage: amber_artgen"},
+        {{}, 2, "usage: amber_artgen"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> argv{AMBER_ARTGEN_PATH};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        const CommandResult ran = runCommand(argv);
+        SCOPED_TRACE(ran.output);
+        EXPECT_EQ(ran.status, row.status);
+        EXPECT_EQ(ran.output.rfind(row.says, 0), 0u);
     }
 }
 
