@@ -64,7 +64,8 @@ if ! flock -n 9; then
   flock 9
 fi
 up_to_date && exit 0 # another caller built it while this one waited
-# Marks the folder as ours before anything else is written into it.
+# Marks the folder as ours (a stamp naming no version yet) before anything
+# else is written into it.
 [ -e "$dest/stamp" ] || printf 'installed=\nbuilt=\n' >"$dest/stamp"
 echo "build-protobuf: building protobuf $version into $dest"
 start=$SECONDS
