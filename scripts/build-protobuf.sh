@@ -7,16 +7,22 @@
 # same name, would otherwise abort the host).
 #
 # Usage: scripts/build-protobuf.sh [dest]   (default .cache/protobuf-pic)
-# Leaves dest/include and dest/lib/libprotobuf.a. Runs once per checkout and
-# needs the network that once: a later call returns at once, without writing
-# anything, while the stamp names the installed version. The default folder
-# lies outside every build folder, so every build folder of the checkout
-# shares it and removing one keeps it; concurrent callers wait for one another.
+# Leaves dest/include/google, dest/lib/libprotobuf.a and dest/stamp. A
+# relative dest is taken from the current folder. dest must be new, empty or
+# a runtime folder already (its stamp says so): a folder that holds anything
+# else is refused, untouched. The work happens in a private temporary folder
+# (TMPDIR), which a failure leaves holding only its logs, and the result
+# replaces only what an earlier run left. Runs once per checkout and needs the
+# network that once: a later call returns at once, without writing anything,
+# while the stamp names the installed version. The default folder lies outside
+# every build folder, so every build folder of the checkout shares it and
+# removing one keeps it; concurrent callers wait for one another.
 # AMBER_ETC names the folder holding apt/ and os-release (default /etc);
 # AMBER_JOBS the build's parallelism (default: every core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dest=${1:-$root/.cache/protobuf-pic}
+[[ $dest == /* ]] || dest=$PWD/$dest
 etc=${AMBER_ETC:-/etc}
 
 fail() {
@@ -40,12 +46,27 @@ up_to_date && exit 0
 
 if ! mkdir -p "$dest" 2>/dev/null || [ ! -w "$dest" ]; then
   fail "protobuf $version must be built into $dest, which you cannot write: run" \
-    "scripts/build-protobuf.sh once as its owner, or configure with -DAMBER_PROTOBUF_PIC_DIR=<a folder of yours>"
+    "scripts/build-protobuf.sh once as its owner, or configure with -DAMBER_PROTOBUF_PIC_DIR=<a new or empty folder of yours>"
 fi
 dest=$(cd "$dest" && pwd)
+# The folder is ours when it is the checkout's default, holds our stamp (of
+# this script or an older one), or holds nothing but our lock: a folder of
+# the user's own is never written to.
+if [ ! "$dest" -ef "$root/.cache/protobuf-pic" ] &&
+  ! sed -n 1p "$dest/stamp" 2>/dev/null | grep -Eq '^(installed=|[0-9][^=[:space:]]*$)' &&
+  [ -n "$(find "$dest" -mindepth 1 -maxdepth 1 ! -name .lock -print -quit 2>/dev/null || echo unreadable)" ]; then
+  fail "$dest holds other files and no stamp of the runtime, so nothing is built there: name a new" \
+    "or empty folder (configure with -DAMBER_PROTOBUF_PIC_DIR=<folder>, or scripts/build-protobuf.sh <folder>)"
+fi
 exec 9>"$dest/.lock"
-flock 9
+if ! flock -n 9; then
+  echo "build-protobuf: waiting for another build of the runtime in $dest"
+  flock 9
+fi
 up_to_date && exit 0 # another caller built it while this one waited
+# Marks the folder as ours (a stamp naming no version yet) before anything
+# else is written into it.
+[ -e "$dest/stamp" ] || printf 'installed=\nbuilt=\n' >"$dest/stamp"
 echo "build-protobuf: building protobuf $version into $dest"
 start=$SECONDS
 
@@ -108,9 +129,23 @@ read -r uri keyring < <(awk -v release="$codename" '
 options=""
 [ -n "${keyring:-}" ] && [ -f "$keyring" ] && options="[signed-by=$keyring] "
 
+# Scratch work in a private folder; a failure keeps only its logs, which the
+# failure's message names.
+work=$(mktemp -d -t amber-protobuf.XXXXXX)
+staged=""
+cleanup() {
+  local code=$?
+  [ -z "$staged" ] || rm -rf "$staged"
+  if [ "$code" = 0 ]; then
+    rm -rf "$work"
+  else
+    find "$work" -mindepth 1 -maxdepth 1 ! -name '*.log' -exec rm -rf {} +
+    rmdir "$work" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+
 # A private apt configuration: the system's sources and lists stay untouched.
-work="$dest/work"
-rm -rf "$work"
 mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/src"
 printf 'deb-src %s%s %s main\ndeb-src %s%s %s-updates main\n' \
   "$options" "$uri" "$codename" "$options" "$uri" "$codename" >"$work/sources.list"
@@ -162,11 +197,16 @@ step "configuring protobuf" configure.log cmake -S "$cmakedir" -B "$work/build" 
 step "building protobuf" build.log \
   cmake --build "$work/build" --target libprotobuf -j "${AMBER_JOBS:-$(nproc)}"
 
-rm -rf "$dest/include" "$dest/lib"
-mkdir -p "$dest/include" "$dest/lib"
-cp "$work/build/libprotobuf.a" "$dest/lib/"
-(cd "$src/src" && find google -name '*.h' -o -name '*.inc' | tar -cf - -T -) | tar -xf - -C "$dest/include"
-printf 'installed=%s\nbuilt=%s\n' "$version" "$built" >"$dest/stamp"
-cd "$dest"
-rm -rf "$work"
+# Staged beside the runtime, then renamed into place; the stamp comes last,
+# so that a run cut short is taken for out of date. Only what an earlier run
+# installed is replaced: anything else in dest/include or dest/lib stays.
+staged=$(mktemp -d "$dest/.staged.XXXXXX")
+mkdir -p "$staged/include" "$dest/include" "$dest/lib"
+cp "$work/build/libprotobuf.a" "$staged/"
+(cd "$src/src" && find google -name '*.h' -o -name '*.inc' | tar -cf - -T -) | tar -xf - -C "$staged/include"
+printf 'installed=%s\nbuilt=%s\n' "$version" "$built" >"$staged/stamp"
+[ ! -e "$dest/include/google" ] || mv "$dest/include/google" "$staged/old-google"
+mv "$staged/include/google" "$dest/include/google"
+mv -f "$staged/libprotobuf.a" "$dest/lib/libprotobuf.a"
+mv -f "$staged/stamp" "$dest/stamp"
 echo "build-protobuf: done in $((SECONDS - start)) s"

@@ -25,7 +25,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DAMBER_SANITIZE=ON -DAMBER_BUILD_BENCH=OFF
 echo "=== build-asan: ctest"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:fast_unwind_on_malloc=0 \
+  LSAN_OPTIONS="suppressions='$PWD/tests/lsan.supp':fast_unwind_on_malloc=0" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "=== build-tsan: concurrency tests"

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Which archive scripts/build-protobuf.sh asks for, when it builds, what its
-# stamp records and how it fails, without the network: apt-get, dpkg and
-# cmake are stand-ins that log the sources they are given and build nothing.
+# stamp records, how it fails and which files it leaves alone, without the
+# network: apt-get, dpkg and cmake are stand-ins that log the sources they are
+# given and build nothing. Then a configured build folder (cmake/PluginProtobuf.cmake)
+# that checks the runtime again when its stamp changes.
+# Usage: build_protobuf_test.sh SCRIPT PLUGIN_PROTOBUF_CMAKE
 set -euo pipefail
 t=$(mktemp -d)
 trap 'chmod -R u+w "$t"; rm -rf "$t"' EXIT
@@ -9,7 +12,8 @@ chmod 755 "$t"
 # A copy, so that nobody (below) can run it wherever the checkout lies.
 script=$t/build-protobuf.sh
 cp "$1" "$script"
-mkdir -p "$t/bin" "$t/etc/apt/sources.list.d" && touch "$t/key"
+real_cmake=$(command -v cmake)
+mkdir -p "$t/bin" "$t/etc/apt/sources.list.d" "$t/tmp" && touch "$t/key"
 echo VERSION_CODENAME=bookworm >"$t/etc/os-release"
 cat >"$t/bin/stub" <<'STUB'
 #!/usr/bin/env bash
@@ -20,27 +24,35 @@ case ${0##*/}:$* in
   apt-get:*source*) [ -e "$lists/archive_bookworm_main_source_Sources" ] || exit 100
     [[ ${!#} != *=* || ${!#} == *=$ARCHIVE ]] || exit 100
     echo "Version: $ARCHIVE" >"protobuf_$ARCHIVE.dsc" ;;
-  dpkg-source:*) mkdir -p protobuf/src/google ;;
+  dpkg-source:*) mkdir -p protobuf/src/google/protobuf && touch protobuf/src/google/protobuf/message.h ;;
   cmake:--build*) mkdir -p "$2" && touch "$2/libprotobuf.a" ;;
 esac
 STUB
 chmod 755 "$t/bin/stub"
 for tool in apt-get dpkg-query dpkg-source cmake; do ln -s stub "$t/bin/$tool"; done
+export T=$t PATH=$t/bin:$PATH AMBER_ETC=$t/etc TMPDIR=$t/tmp
 as=() # chmod a-w does not stop root: "other" runs as nobody then
 [ "$(id -u)" != 0 ] || as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 
+fail() { echo "FAIL: $1"; cat "${@:2}"; exit 1; }
+# A user's own files, which every row must leave as they are.
+mine=()
+plant() { for f in "${@:2}"; do mkdir -p "$(dirname "$t/$1/$f")" && echo mine >"$t/$1/$f" && mine+=("$t/$1/$f"); done; }
+
 # row WHAT DEST INSTALLED ARCHIVE OFFLINE owner|other EXIT SOURCES STDERR STAMP (patterns for
-# the sources apt-get was given and the script's standard error)
+# the sources apt-get was given and the script's standard error). Scratch work
+# goes to TMPDIR, which keeps at most the logs of a failure.
 row() {
   : >"$t/log"
-  local who=() code=0 start=$SECONDS
+  local who=() code=0 start=$SECONDS f
   [ "$6" = owner ] || who=("${as[@]}")
-  INSTALLED=$3 ARCHIVE=$4 OFFLINE=$5 T=$t PATH=$t/bin:$PATH AMBER_ETC=$t/etc \
-    "${who[@]}" "$script" "$t/$2" >/dev/null 2>"$t/err" || code=$?
+  INSTALLED=$3 ARCHIVE=$4 OFFLINE=$5 "${who[@]}" "$script" "$t/$2" >"$t/out" 2>"$t/err" || code=$?
+  for f in "${mine[@]}"; do [ "$(cat "$f" 2>&1)" = mine ] || { echo "lost $f" >>"$t/err" && code=lost; }; done
   [ "$code" = "$7" ] && [ "$(wc -l <"$t/err")" -le 1 ] && [ $((SECONDS - start)) -lt 10 ] &&
     [[ $(<"$t/log") == $8 && $(<"$t/err") == $9 ]] &&
-    [ "$(paste -sd' ' "$t/$2/stamp" 2>/dev/null)" = "${10}" ] ||
-    { echo "FAIL: $1 (exit $code)"; cat "$t/err" "$t/log"; exit 1; }
+    [ "$(paste -sd' ' "$t/$2/stamp" 2>/dev/null)" = "${10}" ] &&
+    [ -z "$(find "$t/tmp" "$t/$2" -path "$t/tmp/*/*" ! -name '*.log' -o -name '.staged.*')" ] ||
+    fail "$1 (exit $code)" "$t/err" "$t/log"
 }
 
 # stanza TYPES URIS SUITES EXTRA-LINE: one deb822 entry
@@ -69,5 +81,43 @@ row "another upstream release" b 3.21.13-1 $v "" owner 1 "*" "*nor another build
 chmod -R a-w "$t/b"
 row "read-only, up to date" b $sec $v "" other 0 "" "" "$kept"
 row "read-only, must build" b 3.21.12-4 3.21.12-4 "" other 1 "" "*which you cannot write*" "$kept"
-row "offline: one line naming the archive" c $v $v 1 owner 1 "*" \
-  "*could not reach the Debian archive at http://mirror.example.net/debian; building*network once*" ""
+row "offline: one line naming the archive and the log, which stays" c $v $v 1 owner 1 "*" \
+  "*could not reach the Debian archive at http://mirror.example.net/debian; building*network once (logs: $t/tmp/*/apt-update.log)" \
+  "installed= built="
+[ -f "$(sed 's/.*logs: \(.*\))$/\1/' "$t/err")" ] || fail "the log named is gone"
+
+# A folder of the user's own is refused, whether or not the archive is there;
+# one that an older script made, and that the user has since filled, is
+# rebuilt around their files (only include/google and lib/libprotobuf.a change).
+plant "my files" work/thesis.txt lib/libmine.a include/mine.h notes.txt
+for off in 1 ""; do row "a folder of the user's, offline=$off" "my files" $v $v "$off" owner 1 "" "*holds other files*new or empty*" ""; done
+mkdir -p "$t/old pic/include/google/protobuf" "$t/old pic/lib" && echo $sec >"$t/old pic/stamp"
+touch "$t/old pic/include/google/protobuf/old.h" "$t/old pic/lib/libprotobuf.a"
+plant "old pic" work/thesis.txt lib/python3/site.py include/mine.h stamp.txt
+row "an older script's folder the user filled" "old pic" $v $v "" owner 0 "*" "" "$fresh"
+[ -e "$t/old pic/include/google/protobuf/message.h" ] && [ ! -e "$t/old pic/include/google/protobuf/old.h" ] ||
+  fail "the older runtime's headers are not replaced"
+
+# A caller that finds another build of the runtime going on says that it waits.
+exec 8>"$t/c/.lock" && flock 8
+INSTALLED=$v ARCHIVE=$v OFFLINE=1 "$script" "$t/c" >"$t/out" 2>&1 8>&- &
+for _ in {1..50}; do grep -q waiting "$t/out" && break; sleep 0.1; done
+exec 8>&- && wait $! || true
+grep -qx "build-protobuf: waiting for another build of the runtime in $t/c" "$t/out" || fail "no word while waiting" "$t/out"
+
+# A build folder configured with a relative runtime folder (CMake keeps a
+# :PATH value relative) holds it from where cmake started; once the runtime's
+# stamp changes, as when libprotobuf-dev changed, the build checks it again,
+# and offline it fails with the line that says why. The build also follows
+# dpkg's record of libprotobuf-dev, wherever this machine's dpkg keeps it.
+mkdir -p "$t/project" && printf 'cmake_minimum_required(VERSION 3.25)\nproject(p NONE)\ninclude("%s")\n' "$2" >"$t/project/CMakeLists.txt"
+export INSTALLED=$v ARCHIVE=$v OFFLINE=""
+(cd "$t" && "$real_cmake" -S project -B "build dir" -G Ninja "-DAMBER_PROTOBUF_PIC_DIR:PATH=relative pic" >"$t/out" 2>&1) &&
+  grep -qxF "AMBER_PROTOBUF_PIC_DIR:PATH=$t/relative pic" "$t/build dir/CMakeCache.txt" &&
+  [ -f "$t/relative pic/lib/libprotobuf.a" ] || fail "a relative runtime folder" "$t/out"
+sed -i "s/^installed=.*/installed=$sec/" "$t/relative pic/stamp"
+OFFLINE=1 "$real_cmake" --build "$t/build dir" >"$t/out" 2>&1 && fail "a changed runtime stamp goes unchecked" "$t/out"
+grep -q "build-protobuf: could not reach the Debian archive" "$t/out" &&
+  grep -q "/var/lib/dpkg/info/libprotobuf-dev[$:.a-z0-9]*\\.list" "$t/build dir/build.ninja" ||
+  fail "a changed runtime stamp" "$t/out"
+echo "all rows pass"
