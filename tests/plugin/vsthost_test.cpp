@@ -85,7 +85,7 @@ Outcome run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY
         _exit(127);
     }
     Outcome outcome;
-    int status = 0;
+    int status = -1;
     rusage usage{};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0) {
