@@ -10,14 +10,20 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -36,17 +42,75 @@ Bytes midiFile(int format, int division, const std::vector<Bytes>& tracks) {
     return Bytes(file.begin(), file.end());
 }
 
+// One note held from the start for `seconds`, at 120 bpm (960 ticks a second).
+std::string heldNote(double seconds) {
+    const auto ticks = static_cast<std::uint32_t>(seconds * 960);
+    Bytes track = {0x00, 0x90, 60, 100};
+    for (int shift = 21; shift > 0; shift -= 7) {
+        track.push_back(static_cast<std::uint8_t>(0x80 | (ticks >> shift & 0x7F)));
+    }
+    track.insert(track.end(), {static_cast<std::uint8_t>(ticks & 0x7F), 0x80, 60, 0});
+    const Bytes file = midiFile(0, 480, {track});
+    return std::string(file.begin(), file.end());
+}
+
 // --- The command ----------------------------------------------------------
 
-// Runs the host command; returns what it printed and its exit status.
-std::pair<std::string, int> run(const std::string& arguments) {
-    FILE* pipe = popen((AMBER_VSTHOST " " + arguments + " 2>&1").c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        out.append(buffer, n);
+struct Outcome {
+    // Standard output and error together.
+    std::string output;
+    // The exit status, 128 + the signal, or -1 when it was stopped for
+    // running past 20 s or taking more than 1 GiB.
+    int status = -1;
+    long peakKiB = 0;
+};
+
+// Runs the host command with an argument vector, no shell, so that any path
+// may hold spaces; the files it writes are capped at fileLimit bytes.
+Outcome run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY) {
+    arguments.insert(arguments.begin(), AMBER_VSTHOST);
+    std::vector<char*> argv;
+    for (std::string& a : arguments) {
+        argv.push_back(a.data());
     }
-    return {out, WEXITSTATUS(pclose(pipe))};
+    argv.push_back(nullptr);
+    FILE* log = std::tmpfile();
+    const int logFd = fileno(log);
+    const rlimit limit{fileLimit, fileLimit};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (dup2(logFd, 1) >= 0 && dup2(logFd, 2) >= 0 && setrlimit(RLIMIT_FSIZE, &limit) == 0) {
+            execv(argv[0], argv.data());
+        }
+        _exit(127);
+    }
+    Outcome outcome;
+    int status = -1;
+    rusage usage{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0) {
+        long pages = 0;
+        std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> pages >> pages;
+        if (std::chrono::steady_clock::now() > deadline ||
+            pages * sysconf(_SC_PAGESIZE) > 1L << 30) {
+            kill(pid, SIGKILL);
+            wait4(pid, &status, 0, &usage);
+            status = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    outcome.status = status == -1        ? -1
+                     : WIFEXITED(status) ? WEXITSTATUS(status)
+                                         : 128 + WTERMSIG(status);
+    outcome.peakKiB = usage.ru_maxrss;
+    std::rewind(log);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, log)) > 0;) {
+        outcome.output.append(buffer, n);
+    }
+    std::fclose(log);
+    return outcome;
 }
 
 // A number the report prints after `label`, or -1.
@@ -88,13 +152,12 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
         EXPECT_FALSE(parseMidiFile(refused, cut, error) || error.empty()) << refused.size();
     }
     writeBytes(base + ".mid", std::string(file.begin(), file.end()));
-    const auto [report, status] =
-        run("render " AMBER_PROBE_PLUGIN " --midi " + base +
-            ".mid --block 7 --program 3 --tail 0.1 --out " + base + ".wav");
-    EXPECT_EQ(status, 0) << report;
+    const Outcome r = run({"render", AMBER_PROBE_PLUGIN, "--midi", base + ".mid", "--block", "7",
+                           "--program", "3", "--tail", "0.1", "--out", base + ".wav"});
+    EXPECT_EQ(r.status, 0) << r.output;
     SF_INFO info{};
     SNDFILE* wav = sf_open((base + ".wav").c_str(), SFM_READ, &info);
-    ASSERT_NE(wav, nullptr) << report;
+    ASSERT_NE(wav, nullptr) << r.output;
     std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_float(wav, samples.data(), info.frames);
     sf_close(wav);
@@ -110,6 +173,16 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
 // The renderer in process: notes and a program change land on their frames
 // at any block size, and 2000 notes within 100 frames all arrive.
 TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
+    std::vector<float> out;
+    auto render = [&out](const Performance& p, const RenderOptions& options) {
+        VstPlugin plugin(AMBER_PROBE_PLUGIN);
+        EXPECT_TRUE(plugin.isLoaded()) << plugin.error();
+        out.clear();
+        return renderPerformance(plugin, p, options, [&](const float* block, std::int64_t n) {
+            out.insert(out.end(), block, block + 2 * n);
+            return true;
+        });
+    };
     auto at = [](int frame, int program = -1) {
         PerformanceEvent event{frame / 44100.0, program, {0x90, 60, 100}, ""};
         return event;
@@ -120,19 +193,15 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
     }
     p.events.insert(p.events.begin() + 6, at(3000, 5));
     for (VstInt32 blockSize : {1, 7, 64, 512, 1000, 8192}) {
-        VstPlugin plugin(AMBER_PROBE_PLUGIN);
-        ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
-        const RenderResult r =
-            renderPerformance(plugin, p, {blockSize, 44100.0, 2, 1000 / 44100.0});
+        const RenderResult r = render(p, {blockSize, 44100.0, 2, 1000 / 44100.0});
         // Each mark's frame, and where the program (right channel) changes.
         std::string marks;
-        for (std::size_t i = 0; i < r.interleaved.size(); ++i) {
-            const float before = i < 2 ? 2.0f : r.interleaved[i - 2];
-            marks += i % 2 == 0 && r.interleaved[i] != 0.0f ? std::to_string(i / 2) + " " : "";
-            marks += i % 2 == 1 && r.interleaved[i] != before
-                         ? "program " + std::to_string(int(r.interleaved[i])) + " at " +
-                               std::to_string(i / 2) + " "
-                         : "";
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const float before = i < 2 ? 2.0f : out[i - 2];
+            marks += i % 2 == 0 && out[i] != 0.0f ? std::to_string(i / 2) + " " : "";
+            marks += i % 2 == 1 && out[i] != before ? "program " + std::to_string(int(out[i])) +
+                                                          " at " + std::to_string(i / 2) + " "
+                                                    : "";
         }
         EXPECT_EQ(marks, "0 1 511 512 1000 1023 program 5 at 3000 4095 5000 ") << blockSize;
         EXPECT_EQ(r.frames, 6000);
@@ -141,11 +210,10 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
     for (int i = 0; i < 2000; ++i) {
         many.events.push_back(at(i / 20));
     }
-    VstPlugin plugin(AMBER_PROBE_PLUGIN);
-    const RenderResult r = renderPerformance(plugin, many, {4096, 44100.0, -1, 0.01});
+    render(many, {4096, 44100.0, -1, 0.01});
     double marks = 0;
-    for (std::size_t i = 0; i < r.interleaved.size(); i += 2) {
-        marks += r.interleaved[i];
+    for (std::size_t i = 0; i < out.size(); i += 2) {
+        marks += out[i];
     }
     EXPECT_EQ(marks, 2000.0);
 }
@@ -153,7 +221,7 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
 // The report of the instrument, and the demo phrase through the whole road:
 // event lists, queue, voices and mix.
 TEST(HostCommand, InfoAndDemoOfTheInstrument) {
-    const auto [info, infoStatus] = run("info " AMBER_PLUGIN_LIBRARY " --quiet");
+    const auto [info, infoStatus, infoPeak] = run({"info", AMBER_PLUGIN_LIBRARY, "--quiet"});
     EXPECT_EQ(infoStatus, 0) << info;
     // The record: an editor that registered itself, replacing, a synthesizer.
     for (const char* line :
@@ -165,8 +233,8 @@ TEST(HostCommand, InfoAndDemoOfTheInstrument) {
         EXPECT_NE(info.find(line), std::string::npos) << line << info;
     }
     const TempDir dir;
-    const auto [report, status] = run(
-        "render " AMBER_PLUGIN_LIBRARY " --demo --tail 0.5 --quiet --out " + dir.file("demo.wav"));
+    const auto [report, status, peak] = run({"render", AMBER_PLUGIN_LIBRARY, "--demo", "--tail",
+                                             "0.5", "--quiet", "--out", dir.file("demo.wav")});
     EXPECT_EQ(status, 0) << report;
     EXPECT_EQ(std::make_tuple(reported(report, "part 4:"), reported(report, "part 5:"),
                               reported(report, "non-finite samples:")),
@@ -188,17 +256,124 @@ TEST(HostCommand, PlaysAThirdPartySynth) {
     if (access(nekobi.c_str(), R_OK) != 0)
         GTEST_SKIP() << nekobi << " is not installed";
     const TempDir dir;
-    const auto [report, status] =
-        run("render " + nekobi + " --demo --tail 0.5 --out " + dir.file("demo.wav"));
+    const auto [report, status, peak] =
+        run({"render", nekobi, "--demo", "--tail", "0.5", "--out", dir.file("demo.wav")});
     EXPECT_EQ(status, 0) << report;
     EXPECT_GT(reported(report, "peak:"), 0.01) << report;
     EXPECT_EQ(reported(report, "non-finite samples:"), 0.0) << report;
 }
 
-TEST(HostCommand, Refusals) {
-    EXPECT_NE(run("info /nonexistent/plugin.so").first.find("cannot open"), std::string::npos);
-    EXPECT_NE(run("info libc.so.6").first.find("exports neither"), std::string::npos);
-    EXPECT_EQ(run("render /nonexistent/plugin.so --demo").second, 2);
+// Whatever it is given, the command ends on its own, soon and in little
+// memory, with a reason: input that is not a MIDI file or is too long,
+// output it cannot write, and a render longer than its whole audio in memory.
+TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
+    const TempDir dir;
+    const std::string fiveMinutes = dir.file("five minutes.mid");
+    writeBytes(fiveMinutes, heldNote(300));
+    writeBytes(dir.file("a day.mid"), heldNote(86400));
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    // Sparse, so it takes no room.
+    writeBytes(dir.file("huge.mid"), heldNote(1));
+    ASSERT_EQ(truncate(dir.file("huge.mid").c_str(), 17 << 20), 0);
+    const std::vector<std::string> render = {"render", AMBER_PROBE_PLUGIN, "--quiet", "--midi"};
+    auto with = [&render](std::vector<std::string> rest) {
+        rest.insert(rest.begin(), render.begin(), render.end());
+        return rest;
+    };
+    const struct {
+        std::vector<std::string> arguments;
+        rlim_t fileLimit;
+        int status;
+        const char* says;
+    } rows[] = {
+        {{"info", "/nonexistent/plugin.so"}, RLIM_INFINITY, 1, "cannot open"},
+        {{"info", "libc.so.6"}, RLIM_INFINITY, 1, "exports neither"},
+        {{"render", "/nonexistent/plugin.so", "--demo"}, RLIM_INFINITY, 2, "needs --out"},
+        {with({dir.path(), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a folder"},
+        {with({"/dev/zero", "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a device"},
+        {with({dir.file("pipe"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a pipe"},
+        {with({dir.file("huge.mid"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1,
+         "more than the 16 MiB"},
+        {with({dir.file("a day.mid"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1,
+         "longer than the 86400.0 s"},
+        {with({fiveMinutes, "--out", "/dev/full"}), RLIM_INFINITY, 1, "No space left on device"},
+        {with({fiveMinutes, "--out", dir.file("no folder/o.wav")}), RLIM_INFINITY, 1,
+         "No such file or directory"},
+        {with({fiveMinutes, "--out", dir.path()}), RLIM_INFINITY, 1, "Is a directory"},
+        {with({fiveMinutes, "--out", dir.file("o.wav")}), 1 << 20, 1, "File too large"},
+        // Five minutes of float stereo are 106 MB.
+        {with({fiveMinutes, "--out", "/dev/null"}), RLIM_INFINITY, 0, "duration: 302.000 s"},
+    };
+    for (const auto& row : rows) {
+        const Outcome r = run(row.arguments, row.fileLimit);
+        std::string line;
+        for (const std::string& a : row.arguments) {
+            line += a + " ";
+        }
+        EXPECT_EQ(r.status, row.status) << line << "\n" << r.output;
+        EXPECT_NE(r.output.find(row.says), std::string::npos) << line << "\n" << r.output;
+        EXPECT_LT(r.peakKiB, 64 << 10) << line;
+        // Nothing cut short is left behind.
+        EXPECT_FALSE(std::filesystem::remove(dir.file("o.wav"))) << line;
+    }
+}
+
+// The writer past what a WAV's 32-bit sizes hold, into a stream that keeps
+// only the header: the file is RF64 and reads back whole; below 4 GiB it
+// stays a plain WAV that every reader takes.
+TEST(WaveWriter, PassesFourGiBWholeAndStaysAPlainWaveBelow) {
+    struct Stream {
+        std::string head = std::string(4096, '\0');
+        sf_count_t pos = 0;
+        sf_count_t length = 0;
+    };
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* s) { return static_cast<Stream*>(s)->length; };
+    io.seek = [](sf_count_t offset, int whence, void* v) {
+        Stream& s = *static_cast<Stream*>(v);
+        return s.pos = offset + (whence == SEEK_CUR ? s.pos : whence == SEEK_END ? s.length : 0);
+    };
+    io.read = [](void* bytes, sf_count_t n, void* v) {
+        Stream& s = *static_cast<Stream*>(v);
+        n = std::max<sf_count_t>(0, std::min(n, s.length - s.pos));
+        for (sf_count_t i = 0; i < n; ++i, ++s.pos) {
+            static_cast<char*>(bytes)[i] = s.pos < 4096 ? s.head[std::size_t(s.pos)] : '\0';
+        }
+        return n;
+    };
+    io.write = [](const void* bytes, sf_count_t n, void* v) {
+        Stream& s = *static_cast<Stream*>(v);
+        for (sf_count_t i = 0; i < n && s.pos + i < 4096; ++i) {
+            s.head[std::size_t(s.pos + i)] = static_cast<const char*>(bytes)[i];
+        }
+        s.pos += n;
+        s.length = std::max(s.length, s.pos);
+        return n;
+    };
+    io.tell = [](void* s) { return static_cast<Stream*>(s)->pos; };
+    const std::vector<float> block(2 << 16, 0.0f);
+    for (const std::int64_t frames : {std::int64_t{1000}, (std::int64_t{4} << 30) / 8 + 1000}) {
+        Stream stream;
+        WaveWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.open(io, &stream, 2, 44100.0, error)) << error;
+        for (std::int64_t done = 0; done < frames; done += 1 << 16) {
+            ASSERT_TRUE(
+                writer.write(block.data(), std::min<std::int64_t>(1 << 16, frames - done), error))
+                << error;
+        }
+        ASSERT_TRUE(writer.close(error)) << error;
+        stream.pos = 0;
+        SF_INFO info{};
+        SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &stream);
+        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        sf_close(file);
+        EXPECT_EQ(
+            std::make_tuple(stream.head.substr(0, 4), info.format, info.frames, info.channels),
+            std::make_tuple(frames < 1000000 ? "RIFF" : "RF64",
+                            (frames < 1000000 ? SF_FORMAT_WAVEX : SF_FORMAT_RF64) | SF_FORMAT_FLOAT,
+                            frames, 2));
+    }
 }
 
 } // namespace

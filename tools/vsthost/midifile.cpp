@@ -1,11 +1,32 @@
 #include "performance.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <map>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// Even a long, dense performance is a few hundred KiB as a Standard MIDI
+// File. The events read from a file take up to some forty times its size
+// (600 MB for 16 MiB of two-byte events), so the cap also bounds the memory
+// that a file can make the host take.
+constexpr off_t kMaxMidiFileBytes = 16 << 20;
+
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a pipe";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    return S_ISSOCK(mode) ? "a socket" : "not a regular file";
+}
 
 class Reader {
 public:
@@ -49,7 +70,6 @@ private:
 
 struct TickEvent {
     std::uint64_t tick;
-    std::size_t order;
     bool isTempo;
     std::uint32_t microsPerQuarter;
     std::uint8_t midi[3];
@@ -96,7 +116,7 @@ void readTrack(Reader& r, std::vector<TickEvent>& out) {
                 return;
             }
             if (type == 0x51 && length == 3) {
-                TickEvent e{tick, out.size(), true, r.big(3), {0, 0, 0}};
+                TickEvent e{tick, true, r.big(3), {0, 0, 0}};
                 out.push_back(e);
             } else {
                 r.skip(length);
@@ -122,7 +142,7 @@ void readTrack(Reader& r, std::vector<TickEvent>& out) {
         if (!r.has(static_cast<std::size_t>(count))) {
             return;
         }
-        TickEvent e{tick, out.size(), false, 0, {status, 0, 0}};
+        TickEvent e{tick, false, 0, {status, 0, 0}};
         for (int i = 0; i < count; ++i) {
             e.midi[1 + i] = static_cast<std::uint8_t>(r.byte() & 0x7F);
         }
@@ -183,6 +203,7 @@ bool parseMidiFile(const std::vector<std::uint8_t>& bytes, Performance& performa
     double secondsPerTick = 0.5 / division;
     bool tempoSet = false;
     performance.events.clear();
+    performance.events.reserve(ticks.size());
     for (const TickEvent& e : ticks) {
         seconds += static_cast<double>(e.tick - lastTick) * secondsPerTick;
         lastTick = e.tick;
@@ -205,12 +226,46 @@ bool parseMidiFile(const std::vector<std::uint8_t>& bytes, Performance& performa
 }
 
 bool readMidiFile(const std::string& path, Performance& performance, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open " + path;
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                          std::istreambuf_iterator<char>());
+    struct stat status {};
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (!regular) {
+        error = "cannot read " + path + ": it is " + kindOf(status.st_mode) +
+                "; --midi takes a Standard MIDI File";
+    } else if (status.st_size > kMaxMidiFileBytes) {
+        error = path + " holds " + std::to_string(status.st_size) + " bytes, more than the " +
+                std::to_string(kMaxMidiFileBytes >> 20) +
+                " MiB that a Standard MIDI File of a performance takes: check that it is the "
+                "file you meant";
+    }
+    if (!regular || status.st_size > kMaxMidiFileBytes) {
+        close(fd);
+        return false;
+    }
+    // Never more than the file held when it was opened, even if it grows.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = "cannot read " + path + ": " + std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    bytes.resize(got);
     return parseMidiFile(bytes, performance, error);
 }

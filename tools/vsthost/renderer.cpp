@@ -1,9 +1,13 @@
 #include "renderer.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,11 +26,49 @@ std::int64_t frameOf(double seconds, double sampleRate) {
     return std::max<std::int64_t>(0, std::llround(seconds * sampleRate));
 }
 
+std::string secondsText(double seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
+}
+
+// libsndfile's reason without its "System error : " and closing stop, so that
+// it reads as part of a sentence.
+std::string reasonOf(SNDFILE* file) {
+    std::string text = sf_strerror(file);
+    const std::string prefix = "System error : ";
+    if (text.compare(0, prefix.size(), prefix) == 0) {
+        text.erase(0, prefix.size());
+    }
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
 } // namespace
 
+bool checkRenderLength(const Performance& performance, const RenderOptions& options,
+                       std::string& error) {
+    const double seconds = performance.length() + options.tailSeconds;
+    // Negated so that a NaN is refused too.
+    if (!(seconds <= kMaxRenderSeconds)) {
+        error = "the performance lasts " + secondsText(seconds) +
+                " with its tail (its last event at " + secondsText(performance.length()) +
+                "), longer than the " + secondsText(kMaxRenderSeconds) +
+                " (24 hours) the host renders: check the MIDI file's timing and tempo";
+        return false;
+    }
+    return true;
+}
+
 RenderResult renderPerformance(VstPlugin& plugin, const Performance& performance,
-                               const RenderOptions& options) {
+                               const RenderOptions& options, const BlockSink& sink) {
     RenderResult result;
+    std::string ignored;
+    if (!checkRenderLength(performance, options, ignored)) {
+        return result;
+    }
     AEffect* effect = plugin.effect();
     const VstInt32 blockSize = std::max<VstInt32>(1, options.blockSize);
     hostState().tempo = performance.tempo;
@@ -53,14 +95,15 @@ RenderResult renderPerformance(VstPlugin& plugin, const Performance& performance
     const auto& events = performance.events;
     const std::int64_t total =
         frameOf(performance.length() + options.tailSeconds, options.sampleRate);
-    result.interleaved.reserve(static_cast<std::size_t>(total) * outputs);
+    std::vector<float> interleaved(static_cast<std::size_t>(blockSize) * outputs);
     std::vector<VstMidiEvent> midi(kMaxEventsPerBlock);
     EventList list{};
 
     std::size_t next = 0;
     double sumOfSquares = 0.0;
     std::int64_t pos = 0;
-    while (pos < total) {
+    bool stopped = false;
+    while (pos < total && !stopped) {
         // Program changes due now are made between blocks.
         while (next < events.size() && events[next].program >= 0 &&
                frameOf(events[next].seconds, options.sampleRate) <= pos) {
@@ -110,10 +153,11 @@ RenderResult renderPerformance(VstPlugin& plugin, const Performance& performance
         effect->processReplacing(effect, inputPointers.data(), outputPointers.data(),
                                  static_cast<VstInt32>(length));
         ++result.blocks;
+        std::size_t at = 0;
         for (std::int64_t f = 0; f < length; ++f) {
             for (int c = 0; c < outputs; ++c) {
                 const float s = outputBuffers[c][static_cast<std::size_t>(f)];
-                result.interleaved.push_back(s);
+                interleaved[at++] = s;
                 if (!std::isfinite(s)) {
                     ++result.nonFinite;
                     continue;
@@ -122,35 +166,131 @@ RenderResult renderPerformance(VstPlugin& plugin, const Performance& performance
                 sumOfSquares += static_cast<double>(s) * s;
             }
         }
+        stopped = sink && !sink(interleaved.data(), length);
         pos += length;
     }
     plugin.stop();
+    result.complete = !stopped;
     result.frames = pos;
     const double samples = static_cast<double>(pos) * outputs;
     result.rms = samples > 0 ? std::sqrt(sumOfSquares / samples) : 0.0;
     return result;
 }
 
-bool writeWaveFile(const std::string& path, const RenderResult& result, double sampleRate,
-                   std::string& error) {
-    if (result.channels <= 0) {
-        error = "the plug-in has no outputs";
+WaveWriter::~WaveWriter() {
+    abandon();
+}
+
+bool WaveWriter::open(const std::string& path, int channels, double sampleRate,
+                      std::string& error) {
+    abandon();
+    m_name = path;
+    m_sampleRate = sampleRate;
+    // Opened here rather than by libsndfile so that a failed render removes
+    // only a file that this writer created or truncated, and only if it is a
+    // regular one.
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (m_fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno) +
+                ": choose a folder you can write to";
         return false;
     }
+    struct stat status {};
+    if (fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        m_removable = path;
+    }
+    SF_INFO info = format(channels, sampleRate);
+    return start(channels > 0 ? sf_open_fd(m_fd, SFM_WRITE, &info, SF_FALSE) : nullptr, channels,
+                 error);
+}
+
+bool WaveWriter::open(SF_VIRTUAL_IO& io, void* stream, int channels, double sampleRate,
+                      std::string& error) {
+    abandon();
+    m_name = "the stream";
+    m_sampleRate = sampleRate;
+    SF_INFO info = format(channels, sampleRate);
+    return start(channels > 0 ? sf_open_virtual(&io, SFM_WRITE, &info, stream) : nullptr, channels,
+                 error);
+}
+
+SF_INFO WaveWriter::format(int channels, double sampleRate) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(sampleRate);
-    info.channels = result.channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        error = "cannot write " + path + ": " + sf_strerror(nullptr);
+    info.channels = channels;
+    info.format = SF_FORMAT_RF64 | SF_FORMAT_FLOAT;
+    return info;
+}
+
+bool WaveWriter::start(SNDFILE* file, int channels, std::string& error) {
+    m_file = file;
+    if (channels <= 0) {
+        error = "the plug-in has no outputs";
+    } else if (!m_file) {
+        error = "cannot write " + m_name + ": " + reasonOf(nullptr) +
+                ": make room on the disk or write elsewhere";
+    } else if (sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE) != SF_TRUE) {
+        error = "cannot write " + m_name + ": " + reasonOf(m_file);
+    } else {
+        return true;
+    }
+    abandon();
+    return false;
+}
+
+bool WaveWriter::write(const float* interleaved, std::int64_t frames, std::string& error) {
+    if (!m_file) {
+        error = "cannot write " + m_name + ": the file is not open";
         return false;
     }
-    const sf_count_t written = sf_writef_float(file, result.interleaved.data(), result.frames);
-    const bool complete = written == result.frames;
-    if (!complete) {
-        error = "cannot write " + path + ": " + sf_strerror(file);
+    if (sf_writef_float(m_file, interleaved, frames) != frames) {
+        error = "writing " + m_name + " stopped after " +
+                secondsText(static_cast<double>(m_frames) / m_sampleRate) +
+                " of audio: " + reasonOf(m_file) + ": make room on the disk or write elsewhere" +
+                (m_removable.empty() ? "" : " (the unfinished file is removed)");
+        abandon();
+        return false;
     }
-    sf_close(file);
-    return complete;
+    m_frames += frames;
+    return true;
+}
+
+bool WaveWriter::close(std::string& error) {
+    if (!m_file) {
+        error = "cannot write " + m_name + ": the file is not open";
+        return false;
+    }
+    // The header is completed here; a file system may also report a failed
+    // write only when the descriptor is closed.
+    const int closed = sf_close(m_file);
+    m_file = nullptr;
+    const bool descriptorClosed = m_fd < 0 || ::close(m_fd) == 0;
+    const int closeErrno = errno;
+    m_fd = -1;
+    if (closed != SF_ERR_NO_ERROR || !descriptorClosed) {
+        error = "cannot finish " + m_name + ": " +
+                (closed != SF_ERR_NO_ERROR ? sf_error_number(closed) : std::strerror(closeErrno)) +
+                ": make room on the disk or write elsewhere" +
+                (m_removable.empty() ? "" : " (the unfinished file is removed)");
+        abandon();
+        return false;
+    }
+    m_removable.clear();
+    return true;
+}
+
+void WaveWriter::abandon() {
+    if (m_file) {
+        sf_close(m_file);
+        m_file = nullptr;
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_removable.empty()) {
+        unlink(m_removable.c_str());
+        m_removable.clear();
+    }
+    m_frames = 0;
 }

@@ -5,10 +5,13 @@
 #include "vstplugin.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -135,9 +138,7 @@ bool parseNumber(const char* text, double& value) {
     return end != text && *end == '\0';
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     if (argc < 3) {
         usage();
         return 2;
@@ -207,11 +208,15 @@ int main(int argc, char** argv) {
     }
 
     Performance performance;
+    std::string error;
     if (command == "render") {
-        std::string error;
         if (demo) {
             performance = demoPhrase();
         } else if (!readMidiFile(midiPath, performance, error)) {
+            std::fprintf(stderr, "vsthost: %s\n", error.c_str());
+            return 1;
+        }
+        if (!checkRenderLength(performance, options, error)) {
             std::fprintf(stderr, "vsthost: %s\n", error.c_str());
             return 1;
         }
@@ -234,9 +239,18 @@ int main(int argc, char** argv) {
         return runEditorWindow(plugin, editorSeconds, g_report);
     }
 
-    const RenderResult result = renderPerformance(plugin, performance, options);
-    std::string error;
-    if (!writeWaveFile(outPath, result, options.sampleRate, error)) {
+    // The file is opened before the render, so that a path that cannot be
+    // written fails at once rather than after the whole performance.
+    WaveWriter writer;
+    if (!writer.open(outPath, plugin.effect()->numOutputs, options.sampleRate, error)) {
+        std::fprintf(stderr, "vsthost: %s\n", error.c_str());
+        return 1;
+    }
+    const RenderResult result =
+        renderPerformance(plugin, performance, options, [&](const float* block, std::int64_t n) {
+            return writer.write(block, n, error);
+        });
+    if (!result.complete || !writer.close(error)) {
         std::fprintf(stderr, "vsthost: %s\n", error.c_str());
         return 1;
     }
@@ -260,4 +274,23 @@ int main(int argc, char** argv) {
                  host.updateDisplayCount);
     std::fflush(out);
     return result.nonFinite == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Past a file-size limit (ulimit -f) a write then fails with "File too
+    // large" and the render ends with that error, where the signal would kill
+    // the host and leave a cut-short file.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vsthost: stopped: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vsthost: stopped: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "vsthost: stopped by an unknown exception\n");
+    }
+    return 1;
 }
