@@ -1,6 +1,7 @@
 // The minimal host: its MIDI file reader, and the command rendering through
 // a probe plug-in that shows where events land and on the plug-ins it must
 // load.
+#include "../support/command.h"
 #include "../support/scratch.h"
 #include "performance.h"
 #include "renderer.h"
@@ -56,61 +57,13 @@ std::string heldNote(double seconds) {
 
 // --- The command ----------------------------------------------------------
 
-struct Outcome {
-    // Standard output and error together.
-    std::string output;
-    // The exit status, 128 + the signal, or -1 when it was stopped for
-    // running past 20 s or taking more than 1 GiB.
-    int status = -1;
-    long peakKiB = 0;
-};
-
 // Runs the host command with an argument vector, no shell, so that any path
 // may hold spaces; the files it writes are capped at fileLimit bytes.
-Outcome run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY) {
+CommandResult run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY) {
     arguments.insert(arguments.begin(), AMBER_VSTHOST);
-    std::vector<char*> argv;
-    for (std::string& a : arguments) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    FILE* log = std::tmpfile();
-    const int logFd = fileno(log);
-    const rlimit limit{fileLimit, fileLimit};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (dup2(logFd, 1) >= 0 && dup2(logFd, 2) >= 0 && setrlimit(RLIMIT_FSIZE, &limit) == 0) {
-            execv(argv[0], argv.data());
-        }
-        _exit(127);
-    }
-    Outcome outcome;
-    int status = -1;
-    rusage usage{};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0) {
-        long pages = 0;
-        std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> pages >> pages;
-        if (std::chrono::steady_clock::now() > deadline ||
-            pages * sysconf(_SC_PAGESIZE) > 1L << 30) {
-            kill(pid, SIGKILL);
-            wait4(pid, &status, 0, &usage);
-            status = -1;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    outcome.status = status == -1        ? -1
-                     : WIFEXITED(status) ? WEXITSTATUS(status)
-                                         : 128 + WTERMSIG(status);
-    outcome.peakKiB = usage.ru_maxrss;
-    std::rewind(log);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, log)) > 0;) {
-        outcome.output.append(buffer, n);
-    }
-    std::fclose(log);
-    return outcome;
+    CommandLimits limits;
+    limits.fileBytes = fileLimit;
+    return runCommand(arguments, limits);
 }
 
 // A number the report prints after `label`, or -1.
@@ -152,8 +105,8 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
         EXPECT_FALSE(parseMidiFile(refused, cut, error) || error.empty()) << refused.size();
     }
     writeBytes(base + ".mid", std::string(file.begin(), file.end()));
-    const Outcome r = run({"render", AMBER_PROBE_PLUGIN, "--midi", base + ".mid", "--block", "7",
-                           "--program", "3", "--tail", "0.1", "--out", base + ".wav"});
+    const CommandResult r = run({"render", AMBER_PROBE_PLUGIN, "--midi", base + ".mid", "--block",
+                                 "7", "--program", "3", "--tail", "0.1", "--out", base + ".wav"});
     EXPECT_EQ(r.status, 0) << r.output;
     SF_INFO info{};
     SNDFILE* wav = sf_open((base + ".wav").c_str(), SFM_READ, &info);
@@ -305,7 +258,7 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
         {with({fiveMinutes, "--out", "/dev/null"}), RLIM_INFINITY, 0, "duration: 302.000 s"},
     };
     for (const auto& row : rows) {
-        const Outcome r = run(row.arguments, row.fileLimit);
+        const CommandResult r = run(row.arguments, row.fileLimit);
         std::string line;
         for (const std::string& a : row.arguments) {
             line += a + " ";

@@ -3,55 +3,81 @@
 // the checkout, the build folder or a test's temporary folder hold.
 #pragma once
 
-#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
-#include <spawn.h>
+#include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 struct CommandResult {
-    int status = -1;    // the exit status, 128 + the signal that ended it, or -1 if it never ran
-    std::string output; // standard output and standard error, interleaved as written
+    // Standard output and error together, as written.
+    std::string output;
+    // The exit status, 128 + the signal that ended it, or -1 when it never
+    // ran or was stopped at a limit.
+    int status = -1;
+    long peakKiB = 0;
 };
 
-// Starts argv[0] (searched on PATH when it holds no slash) with the test's
-// environment and standard input from /dev/null, waits for it and returns
-// what it printed.
-inline CommandResult runCommand(const std::vector<std::string>& argv) {
+// What a run may take before the test stops it: a command that hangs or
+// grows without end fails its test instead of taking the machine down.
+struct CommandLimits {
+    int seconds = 20;
+    long memoryBytes = 1L << 30;
+    rlim_t fileBytes = RLIM_INFINITY; // the largest file it may write
+};
+
+// Starts argv[0] (searched on PATH when it holds no slash) with standard
+// input from /dev/null, waits for it within `limits` and returns what it
+// printed and how it ended.
+inline CommandResult runCommand(std::vector<std::string> arguments,
+                                const CommandLimits& limits = {}) {
     CommandResult result;
-    int pipeFds[2];
-    if (argv.empty() || pipe2(pipeFds, O_CLOEXEC) != 0)
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    FILE* log = std::tmpfile();
+    if (arguments.empty() || !log)
         return result;
-    std::vector<std::string> copies = argv;
-    std::vector<char*> args;
-    for (std::string& a : copies)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-    pid_t child = -1;
-    const int spawned = posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
+    const int logFd = fileno(log);
+    const rlimit fileLimit{limits.fileBytes, limits.fileBytes};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (in >= 0 && dup2(in, 0) >= 0 && dup2(logFd, 1) >= 0 && dup2(logFd, 2) >= 0 &&
+            setrlimit(RLIMIT_FSIZE, &fileLimit) == 0)
+            execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = -1;
+    rusage usage{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
+    while (pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0) {
+        long pages = 0;
+        std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> pages >> pages;
+        if (std::chrono::steady_clock::now() > deadline ||
+            pages * sysconf(_SC_PAGESIZE) > limits.memoryBytes) {
+            kill(pid, SIGKILL);
+            wait4(pid, &status, 0, &usage);
+            status = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    result.status = status == -1        ? -1
+                    : WIFEXITED(status) ? WEXITSTATUS(status)
+                                        : 128 + WTERMSIG(status);
+    result.peakKiB = usage.ru_maxrss;
+    std::rewind(log);
     char buffer[4096];
-    for (ssize_t n; spawned == 0 && ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0 ||
-                                     (n < 0 && errno == EINTR));)
-        if (n > 0)
-            result.output.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    if (spawned != 0)
-        return result;
-    while (waitpid(child, &status, 0) < 0)
-        if (errno != EINTR)
-            return result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, log)) > 0;)
+        result.output.append(buffer, n);
+    std::fclose(log);
     return result;
 }
