@@ -63,13 +63,17 @@ void CControl::endEdit() {
         getFrame()->getEditor()->endEdit(m_tag);
 }
 
-bool CControl::removed(CView* parent) {
-    // A control taken away in the middle of a gesture still closes it, so the
-    // host never waits for an end edit that cannot come.
+void CControl::endGesture() {
     if (m_editing > 0) {
         m_editing = 1;
         endEdit();
     }
+}
+
+bool CControl::removed(CView* parent) {
+    // A control taken away in the middle of a gesture still closes it, so the
+    // host never waits for an end edit that cannot come.
+    endGesture();
     return CView::removed(parent);
 }
 

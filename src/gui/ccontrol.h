@@ -55,6 +55,9 @@ public:
     // Clamps the value into the range.
     void bounceValue();
 
+    // An edit in progress ends at once, however deeply begun: the host hears
+    // one end edit.
+    void endGesture() override;
     bool removed(CView* parent) override;
 
 protected:

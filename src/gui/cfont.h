@@ -14,8 +14,8 @@ enum CTxtFace : int32 {
 
 // A font by family name, size in pixels and style bits. The family is resolved
 // by fontconfig when text is drawn ("Arial" finds a metric-compatible face).
-// Reference counted like views; an editor may also keep one as a plain member
-// and hand out its address, as long as the member outlives the views.
+// Reference counted like views: whoever shares one (an editor and its labels)
+// holds a reference, so a view never borrows a font it does not hold.
 class CFontDesc : public CBaseObject {
 public:
     CFontDesc(UTF8StringPtr name = "Arial", CCoord size = 12, int32 style = kNormalFace)

@@ -39,8 +39,7 @@ CFrame::CFrame(const CRect& size, VSTGUIEditorInterface* pEditor)
 
 CFrame::~CFrame() {
     // Views end their animations and edits while the frame still stands.
-    clearMouseDownView();
-    removeAll(true);
+    releaseViews();
     m_animator.reset();
     // The window (and its display connection) goes before the image it showed.
     m_window.reset();
@@ -49,15 +48,24 @@ CFrame::~CFrame() {
     setParentFrame(nullptr);
 }
 
+void CFrame::releaseViews() {
+    clearMouseDownView();
+    // Every gesture ends first, each view still in its place: the host told
+    // of an end edit may delete the editor, and with it whatever the views
+    // were told to report to. Nothing after that asks the editor anything,
+    // and taking the views apart touches none of it.
+    endGesture();
+    m_pEditor = nullptr;
+    removeAll(true);
+}
+
 void CFrame::close() {
     if (m_closed)
         return;
     m_closed = true;
-    clearMouseDownView();
-    removeAll(true);
+    releaseViews();
     m_window.reset();
     m_pSystemWindow = nullptr;
-    m_pEditor = nullptr;
     forget();
 }
 

@@ -26,13 +26,14 @@ public:
     CFrame(const CRect& size, void* pSystemWindow, VSTGUIEditorInterface* pEditor);
     // An off-screen frame; open() may give it a window later.
     CFrame(const CRect& size, VSTGUIEditorInterface* pEditor);
-    // Releases every view, then closes the window.
+    // Ends every gesture and releases every view, then closes the window.
     ~CFrame() override;
 
-    // The editor is done with its window: releases every view (ending their
-    // gestures with the editor), closes the window, forgets the editor and
-    // drops the editor's reference. A frame that is dispatching an event at
-    // that moment (a view's handler led the host to close the editor) lives
+    // The editor is done with its window: ends every gesture in progress (the
+    // host hears its end edit), forgets the editor, then releases every view,
+    // closes the window and drops the editor's reference. The host may answer
+    // an end edit by deleting the editor; nothing after it reaches the editor. A frame that is
+    // dispatching an event at that moment (a view's handler led the host to close the editor) lives
     // on until the event is done, handling and drawing nothing more.
     void close();
     bool isClosed() const { return m_closed; }
@@ -93,6 +94,8 @@ public:
     void draw(CDrawContext* context) override;
 
 private:
+    // Ends every gesture, forgets the editor, then removes every view.
+    void releaseViews();
     void allocateBackBuffer();
     void processWindowEvents();
 

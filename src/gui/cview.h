@@ -60,6 +60,11 @@ public:
     virtual void setVisible(bool visible);
     bool isVisible() const { return m_visible; }
 
+    // Ends a gesture in progress on this view and its children (a control
+    // closes its edit), with every view still in its place. The default has
+    // none to end.
+    virtual void endGesture() {}
+
     // Tree membership. attached/removed are called by the container.
     virtual bool attached(CView* parent);
     virtual bool removed(CView* parent);

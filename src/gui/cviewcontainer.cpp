@@ -192,6 +192,18 @@ bool CViewContainer::onWheel(const CPoint& where, const float& distance,
     return handled;
 }
 
+void CViewContainer::endGesture() {
+    const std::vector<CView*> children(m_children);
+    for (CView* child : children)
+        child->remember();
+    for (CView* child : children) {
+        if (isChild(child))
+            child->endGesture();
+    }
+    for (CView* child : children)
+        child->forget();
+}
+
 bool CViewContainer::attached(CView* parent) {
     if (!CView::attached(parent))
         return false;

@@ -56,6 +56,9 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
 
+    // Ends the gestures of every child; each is held meanwhile, as an end
+    // edit may lead to views' release.
+    void endGesture() override;
     bool attached(CView* parent) override;
     bool removed(CView* parent) override;
 

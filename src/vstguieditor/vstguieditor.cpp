@@ -83,12 +83,12 @@ void makeClearLabel(CTextLabel* label) {
 } // namespace
 
 VSTGuiEditor::VSTGuiEditor(AudioEffect* effect)
-    : AEffGUIEditor(effect), m_editorRect(0, 0, 578, 356), m_font("Arial", 12, 0) {
+    : AEffGUIEditor(effect), m_editorRect(0, 0, 578, 356),
+      m_pFont(new CFontDesc("Arial", 12, kNormalFace)) {
     if (effect) {
         effect->setEditor(this);
     }
     resetControls();
-    m_pFont = &m_font;
 }
 
 VSTGuiEditor::~VSTGuiEditor() {
@@ -98,6 +98,9 @@ VSTGuiEditor::~VSTGuiEditor() {
     while (frame) {
         close();
     }
+    // The labels hold their own references: a window whose close led the
+    // host to delete this editor takes its labels apart afterwards.
+    m_pFont->forget();
 }
 
 AEffEditor* createEditor(AudioEffect* effect) {

@@ -134,8 +134,8 @@ private:
     VSTGUI::CTextLabel* m_pProgramNameLabel = nullptr;
     VSTGUI::CRect m_editorRect;
     ERect m_vstRect{};
-    VSTGUI::CFontDesc m_font;
-    VSTGUI::CFontRef m_pFont = nullptr;
+    // The parameter names' font, shared with their labels by reference count.
+    VSTGUI::CFontRef m_pFont;
     HelpOverlay* m_pHelpOverlay = nullptr;
     BottleView* m_pBottleView = nullptr;
     std::vector<std::string> m_programNames;

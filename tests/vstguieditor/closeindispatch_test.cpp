@@ -19,6 +19,14 @@ using namespace VSTGUI;
 namespace {
 
 const CPoint kKnob(320, 130), kNextButton(410, 200), kListRow(40, 120);
+// Every control that holds a gesture while pressed: the knob, the previous and
+// next buttons, the logo and the seven category buttons.
+const std::vector<CPoint> kHeldControls = [] {
+    std::vector<CPoint> at{kKnob, CPoint(170, 200), kNextButton, CPoint(500, 15)};
+    for (int i = 0; i < 7; ++i)
+        at.emplace_back(510, 108 + 29 * i);
+    return at;
+}();
 // The off-screen host forgets the display; the real window needs it back.
 const char* const kDisplay = std::getenv("DISPLAY");
 
@@ -37,9 +45,9 @@ void expectClosedOrWorking(EditorHost& host, bool reopened) {
 }
 
 // Off-screen, each request of each gesture: a knob dragged or turned by the
-// wheel, the next button, a list row, the help overlay, the knob held while the
-// host closes the window, opens it again or closes the plug-in (the edit ends
-// inside that), a resize, an idle.
+// wheel, the next button, a list row, the help overlay, each control held while
+// the host closes the window, opens it again or closes the plug-in (the edit
+// ends inside that, and the host may also let it pass), a resize, an idle.
 TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
     enum Gesture { kDrag, kButton, kList, kHelp, kWheel, kHeld, kResize, kIdle };
     const VstInt32 begin = audioMasterBeginEdit, end = audioMasterEndEdit;
@@ -55,50 +63,53 @@ TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
         {kResize, 0, {audioMasterCanDo, audioMasterSizeWindow}},
         {kIdle, 0, {audioMasterIdle}}};
     for (const auto& [gesture, hostAct, requests] : rows)
-        for (VstInt32 request : requests)
-            for (VstInt32 answer : {effEditClose, effClose, effEditOpen}) {
-                if (hostAct == effClose && answer == effClose)
-                    continue; // a plug-in is closed once
-                SCOPED_TRACE(testing::Message() << "gesture " << gesture << " request " << request
-                                                << " answer " << answer);
-                EditorHost host;
-                int answers = 0;
-                host.onRequest = [&](VstInt32 opcode) {
-                    if (opcode == request && !answers++)
-                        host.act(answer);
-                };
-                ASSERT_EQ(host.openEditor(), 1);
-                // The test's own hold where the gesture goes on reaching the
-                // closed frame.
-                CFrame* frame = host.frame();
-                const bool hold = gesture <= kHelp;
-                if (hold)
-                    frame->remember();
-                if (gesture == kDrag)
-                    guitest::drag(frame, {kKnob, CPoint(kKnob.x, kKnob.y - 50)});
-                else if (gesture == kButton || gesture == kList)
-                    guitest::click(frame, gesture == kList ? kListRow.x : kNextButton.x,
-                                   gesture == kList ? kListRow.y : kNextButton.y);
-                else if (gesture == kHelp)
-                    host.editor()->showHelp(), guitest::click(frame, 274, 100);
-                else if (gesture == kWheel)
-                    frame->onWheel(kKnob, 1.f, CButtonState());
-                else if (gesture == kResize)
-                    EXPECT_FALSE(frame->setSize(600, 400)) << "the window is gone";
-                else if (gesture == kIdle)
-                    host.idle();
-                else
-                    guitest::down(frame, kKnob.x, kKnob.y), host.act(hostAct);
-                if (hold)
-                    frame->forget();
-                EXPECT_EQ(answers, 1);
-                expectClosedOrWorking(host, answer == effEditOpen || hostAct == effEditOpen);
-            }
+        for (const CPoint& at : gesture == kHeld ? kHeldControls : std::vector<CPoint>{kKnob})
+            for (VstInt32 request : requests)
+                for (VstInt32 answer : {0, +effEditClose, +effClose, +effEditOpen}) {
+                    if ((hostAct == effClose && answer == effClose) || (!answer && !hostAct))
+                        continue; // a plug-in is closed once; only a held control's end may pass
+                    SCOPED_TRACE(testing::Message()
+                                 << "gesture " << gesture << " at " << at.x << "," << at.y
+                                 << " request " << request << " answer " << answer);
+                    EditorHost host;
+                    int answers = 0;
+                    host.onRequest = [&](VstInt32 opcode) {
+                        if (opcode == request && !answers++ && answer)
+                            host.act(answer);
+                    };
+                    ASSERT_EQ(host.openEditor(), 1);
+                    // The test's own hold where the gesture goes on reaching the
+                    // closed frame.
+                    CFrame* frame = host.frame();
+                    const bool hold = gesture <= kHelp;
+                    if (hold)
+                        frame->remember();
+                    if (gesture == kDrag)
+                        guitest::drag(frame, {kKnob, CPoint(kKnob.x, kKnob.y - 50)});
+                    else if (gesture == kButton || gesture == kList)
+                        guitest::click(frame, gesture == kList ? kListRow.x : kNextButton.x,
+                                       gesture == kList ? kListRow.y : kNextButton.y);
+                    else if (gesture == kHelp)
+                        host.editor()->showHelp(), guitest::click(frame, 274, 100);
+                    else if (gesture == kWheel)
+                        frame->onWheel(kKnob, 1.f, CButtonState());
+                    else if (gesture == kResize)
+                        EXPECT_FALSE(frame->setSize(600, 400)) << "the window is gone";
+                    else if (gesture == kIdle)
+                        host.idle();
+                    else
+                        guitest::down(frame, at.x, at.y), host.act(hostAct);
+                    if (hold)
+                        frame->forget();
+                    EXPECT_EQ(answers, 1);
+                    expectClosedOrWorking(host, answer == effEditOpen || hostAct == effEditOpen);
+                }
 }
 
 // The same in a real window on the display, pressed with xdotool as a user
 // would: a list row and the next button answered at the display update, and
-// the knob held while the host closes the window, at the end of its edit.
+// each control held while the host closes the window, answered at the end of
+// its edit.
 TEST(CloseInDispatch, OnTheDisplay) {
     Display* display = nullptr;
     // Xvfb starts afresh when its last client leaves, refusing clients meanwhile.
@@ -107,41 +118,48 @@ TEST(CloseInDispatch, OnTheDisplay) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     if (!display)
         GTEST_SKIP() << "no X display";
-    for (const VstInt32 answer : {effEditClose, effClose, effEditOpen})
-        for (const CPoint& at : {kListRow, kNextButton, kKnob}) {
-            SCOPED_TRACE(testing::Message() << "answer " << answer << " at " << at.x);
-            EditorHost host;
-            Window window =
-                XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
-            XMapRaised(display, window);
-            XSync(display, False);
-            int answers = 0;
-            const VstInt32 request = at == kKnob ? audioMasterEndEdit : audioMasterUpdateDisplay;
-            host.onRequest = [&](VstInt32 opcode) {
-                if (opcode == request && !answers++)
-                    host.act(answer, reinterpret_cast<void*>(window));
-            };
-            ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
-            // The press after the first expose and drawing.
-            for (int ms = 0; ms < 3300 && !answers; ms += 15) {
-                char command[96];
-                std::snprintf(command, sizeof command, "xdotool mousemove --window %lu %d %d %s 1",
-                              window, int(at.x), int(at.y), at == kKnob ? "mousedown" : "click");
-                if (ms == 300) {
-                    ASSERT_EQ(std::system(command), 0);
-                }
-                host.idle();
-                if (at == kKnob && !host.takeCalls().empty())
-                    host.dispatch(effEditClose);
-                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    // Each click with each answer; each held control with one of them in turn.
+    const VstInt32 hostAnswers[] = {effEditClose, effClose, effEditOpen};
+    std::vector<std::tuple<CPoint, bool, VstInt32>> presses;
+    for (const VstInt32 answer : hostAnswers)
+        presses.insert(presses.end(), {{kListRow, false, answer}, {kNextButton, false, answer}});
+    for (std::size_t i = 0; i < kHeldControls.size(); ++i)
+        presses.emplace_back(kHeldControls[i], true, hostAnswers[i % 3]);
+    for (const auto& [at, held, answer] : presses) {
+        SCOPED_TRACE(testing::Message() << "answer " << answer << " at " << at.x << "," << at.y
+                                        << (held ? " held" : ""));
+        EditorHost host;
+        Window window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 578, 356, 0, 0, 0);
+        XMapRaised(display, window);
+        XSync(display, False);
+        int answers = 0;
+        const VstInt32 request = held ? audioMasterEndEdit : audioMasterUpdateDisplay;
+        host.onRequest = [&](VstInt32 opcode) {
+            if (opcode == request && !answers++)
+                host.act(answer, reinterpret_cast<void*>(window));
+        };
+        ASSERT_EQ(host.openEditor(reinterpret_cast<void*>(window)), 1);
+        // The press after the first expose and drawing.
+        for (int ms = 0; ms < 3300 && !answers; ms += 15) {
+            char command[96];
+            std::snprintf(command, sizeof command, "xdotool mousemove --window %lu %d %d %s 1",
+                          window, int(at.x), int(at.y), held ? "mousedown" : "click");
+            if (ms == 300) {
+                ASSERT_EQ(std::system(command), 0);
             }
-            EXPECT_EQ(answers, 1) << "the press never reached the editor";
-            if (at == kKnob) {
-                ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
-            }
-            expectClosedOrWorking(host, answer == effEditOpen);
-            XDestroyWindow(display, window);
+            host.idle();
+            if (held && !host.takeCalls().empty())
+                host.dispatch(effEditClose);
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
         }
+        EXPECT_EQ(answers, 1) << "the press never reached the editor";
+        if (held) {
+            ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
+        }
+        expectClosedOrWorking(host, answer == effEditOpen);
+        XDestroyWindow(display, window);
+    }
     XCloseDisplay(display);
 }
 
