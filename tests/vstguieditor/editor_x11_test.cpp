@@ -3,41 +3,73 @@
 // drags in that window as a user would, and the host's report shows what the
 // editor asked of it. Screenshots before and after are written as PNG files.
 
+#include "../support/command.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <signal.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
+
+// Starts the host with its arguments, no shell between, so that paths may
+// hold spaces or quotes; its standard input reads /dev/zero and its standard
+// output goes to *out, line by line as it runs. The process id, or -1.
+pid_t startHost(const std::vector<std::string>& args, FILE** out) {
+    std::vector<std::string> copies = args;
+    std::vector<char*> argv;
+    for (std::string& arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    *out = nullptr;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/zero", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (pid > 0)
+        *out = fdopen(pipeEnds[0], "r");
+    if (!*out)
+        close(pipeEnds[0]);
+    return pid;
+}
 
 TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display";
-    // The shell tells the host's process id, then becomes the host, which
-    // ends by itself after its seconds: a line that never comes ends in the
-    // end of its output, not in a hang. SIGTERM asks it to close at once.
-    FILE* out = popen((std::string("echo $$; exec '") + AMBER_VSTHOST + "' editor '" +
-                       AMBER_PLUGIN + "' --seconds 60 </dev/zero")
-                          .c_str(),
-                      "r");
-    int pid = -1;
-    ASSERT_TRUE(out && std::fscanf(out, "%d\n", &pid) == 1);
+    // The host ends by itself after its seconds: a line that never comes
+    // ends in the end of its output, not in a hang. SIGTERM asks it to close
+    // at once.
+    FILE* out = nullptr;
+    pid_t pid = startHost({AMBER_VSTHOST, "editor", AMBER_PLUGIN, "--seconds", "60"}, &out);
+    ASSERT_TRUE(pid > 0 && out);
     // A failed step must not leave the host running.
     struct Kill {
-        int& pid;
+        pid_t& pid;
         ~Kill() { pid > 0 && kill(pid, SIGKILL); }
     } killOnFailure{pid};
     std::string log, last, window;
     std::smatch m;
-    const auto waitFor = [&](const std::string& pattern) {
+    const auto waitForLine = [&](const std::string& pattern) {
         char line[4096];
         while (std::fgets(line, sizeof line, out)) {
             log += line;
@@ -50,45 +82,53 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     // Commands on the window: a screenshot, or xdotool's pointer moves.
     const auto shot = [&](const char* name) {
         const std::string path = std::string(AMBER_SHOT_DIR) + "/editor_x11_" + name + ".png";
-        EXPECT_EQ(std::system(("/usr/bin/import -window " + window + " " + path).c_str()), 0);
+        const CommandResult taken = runCommand({"/usr/bin/import", "-window", window, path});
+        EXPECT_EQ(taken.status, 0) << taken.output;
         std::ifstream in(path, std::ios::binary);
         const std::string png{std::istreambuf_iterator<char>(in), {}};
         EXPECT_TRUE(png.size() > 1000 && png.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) << name;
         return png;
     };
-    const auto xdo = [&](const std::string& moves) {
-        return std::system(("xdotool mousemove --sync --window " + window + " " + moves).c_str());
+    const auto xdo = [&](std::vector<std::string> moves) {
+        moves.insert(moves.begin(), {"xdotool", "mousemove", "--sync", "--window", window});
+        return runCommand(moves).status;
     };
-    ASSERT_TRUE(waitFor("^editor: window (0x[0-9a-f]+) 578x356$")) << log;
+    ASSERT_TRUE(waitForLine("^editor: window (0x[0-9a-f]+) 578x356$")) << log;
     window = m[1];
     // The editor draws at its first idles after the window appears.
     usleep(300000);
     const std::string before = shot("before");
 
     // Next program: from program 0 to program 1, inside the button's edit.
-    ASSERT_EQ(xdo("410 200 click 1"), 0);
-    ASSERT_TRUE(waitFor("^clicked 1$")) << log;
-    ASSERT_TRUE(waitFor("^host: update display, program 1 \"-= DRUMS =-\"$")) << log;
+    ASSERT_EQ(xdo({"410", "200", "click", "1"}), 0);
+    ASSERT_TRUE(waitForLine("^clicked 1$")) << log;
+    ASSERT_TRUE(waitForLine("^host: update display, program 1 \"-= DRUMS =-\"$")) << log;
     // A row further down the program list.
-    ASSERT_EQ(xdo("40 200 click 1"), 0);
-    ASSERT_TRUE(waitFor("^clicked ([0-9]+)$")) << log;
+    ASSERT_EQ(xdo({"40", "200", "click", "1"}), 0);
+    ASSERT_TRUE(waitForLine("^clicked ([0-9]+)$")) << log;
     const std::string row = m[1];
     EXPECT_GT(std::stoi(row), 1);
-    ASSERT_TRUE(waitFor("^host: update display, program " + row + " ")) << log;
+    ASSERT_TRUE(waitForLine("^host: update display, program " + row + " ")) << log;
     // The knob, dragged up from the middle of its range.
-    ASSERT_EQ(xdo("320 130 mousedown 1"), 0);
-    ASSERT_EQ(xdo("320 100 mousemove --sync --window " + window + " 320 60 mouseup 1"), 0);
-    ASSERT_TRUE(waitFor("^host: begin edit$")) << log;
-    ASSERT_TRUE(waitFor("^host: automate parameter 0 value 0\\.8500 ")) << log;
-    ASSERT_TRUE(waitFor("^host: end edit$")) << log;
+    ASSERT_EQ(xdo({"320", "130", "mousedown", "1"}), 0);
+    ASSERT_EQ(
+        xdo({"320", "100", "mousemove", "--sync", "--window", window, "320", "60", "mouseup", "1"}),
+        0);
+    ASSERT_TRUE(waitForLine("^host: begin edit$")) << log;
+    ASSERT_TRUE(waitForLine("^host: automate parameter 0 value 0\\.8500 ")) << log;
+    ASSERT_TRUE(waitForLine("^host: end edit$")) << log;
 
     usleep(400000);
     EXPECT_NE(shot("after"), before);
     kill(pid, SIGTERM);
-    EXPECT_TRUE(waitFor("^editor: closed$")) << log;
-    const int status = pclose(out);
-    pid = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+    EXPECT_TRUE(waitForLine("^editor: closed$")) << log;
+    std::fclose(out);
+    int status = -1;
+    EXPECT_EQ(waitpid(std::exchange(pid, -1), &status, 0) > 0 && WIFEXITED(status)
+                  ? WEXITSTATUS(status)
+                  : -1,
+              0)
+        << log;
 }
 
 } // namespace
