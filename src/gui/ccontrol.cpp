@@ -39,12 +39,16 @@ void CControl::valueChanged() {
     // A control taken out of its window in the middle of a gesture (the host
     // closed it from inside the gesture's begin edit) tells no one any more:
     // its listener may have gone with the window.
-    if (m_listener != nullptr && isAttached())
+    if (m_listener != nullptr && isAttached() && !editorLost())
         m_listener->valueChanged(this);
 }
 
+bool CControl::editorLost() const {
+    return getFrame() != nullptr && getFrame()->lostEditor();
+}
+
 void CControl::beginEdit() {
-    if (m_editing++ > 0)
+    if (m_editing++ > 0 || editorLost())
         return;
     if (m_listener != nullptr)
         m_listener->controlBeginEdit(this);
@@ -53,7 +57,7 @@ void CControl::beginEdit() {
 }
 
 void CControl::endEdit() {
-    if (m_editing == 0 || --m_editing > 0)
+    if (m_editing == 0 || --m_editing > 0 || editorLost())
         return;
     // The host's request last: the host may close the window, or delete the
     // plug-in and with it the listener, from inside it.

@@ -48,7 +48,8 @@ public:
     virtual void valueChanged();
     // Starts and ends a gesture: the listener hears of it and the frame's
     // editor passes it to the host as begin/end edit of the tag. Nested
-    // begin/end pairs reach the host once.
+    // begin/end pairs reach the host once. In a window whose editor was
+    // deleted, no one hears of values or gestures any more.
     virtual void beginEdit();
     virtual void endEdit();
     bool isEditing() const { return m_editing > 0; }
@@ -70,6 +71,9 @@ protected:
     float m_wheelInc = 0.1f;
 
 private:
+    // The window's editor, which owns the listener, was deleted.
+    bool editorLost() const;
+
     int32 m_editing = 0;
 };
 

@@ -27,7 +27,9 @@ int32 pixels(CCoord c) {
 } // namespace
 
 CFrame::CFrame(const CRect& size, void* pSystemWindow, VSTGUIEditorInterface* pEditor)
-    : CViewContainer(size), m_pEditor(pEditor), m_animator(std::make_unique<Animator>()),
+    : CViewContainer(size), m_pEditor(pEditor),
+      m_editorLifetime(pEditor != nullptr ? pEditor->lifetime() : std::weak_ptr<const void>()),
+      m_madeForEditor(pEditor != nullptr), m_animator(std::make_unique<Animator>()),
       m_clock(steadyMilliseconds) {
     setParentFrame(this);
     if (pSystemWindow != nullptr)
@@ -52,8 +54,9 @@ void CFrame::releaseViews() {
     clearMouseDownView();
     // Every gesture ends first, each view still in its place: the host told
     // of an end edit may delete the editor, and with it whatever the views
-    // were told to report to. Nothing after that asks the editor anything,
-    // and taking the views apart touches none of it.
+    // were told to report to; the gestures still open then end untold.
+    // Nothing after that asks the editor anything, and taking the views
+    // apart touches none of it.
     endGesture();
     m_pEditor = nullptr;
     removeAll(true);
@@ -94,7 +97,8 @@ bool CFrame::setSize(CCoord width, CCoord height) {
         return true;
     // The editor asks the host, which may close this frame meanwhile.
     const CBaseObjectGuard self(this);
-    if (m_pEditor != nullptr && (!m_pEditor->beforeSizeChange(newSize, m_size) || m_closed))
+    VSTGUIEditorInterface* editor = getEditor();
+    if (editor != nullptr && (!editor->beforeSizeChange(newSize, m_size) || m_closed))
         return false;
     m_size = newSize;
     if (m_window)

@@ -47,7 +47,13 @@ public:
     bool isWindowOpen() const;
     // The parent window last handed to open, or null.
     void* getSystemWindow() const { return m_pSystemWindow; }
-    VSTGUIEditorInterface* getEditor() const { return m_pEditor; }
+    // The editor, or null once the frame let it go or the editor was deleted.
+    VSTGUIEditorInterface* getEditor() const {
+        return m_editorLifetime.expired() ? nullptr : m_pEditor;
+    }
+    // True once the editor this frame was made for has been deleted. It owns
+    // what the views report to (the controls' listeners): they tell no one.
+    bool lostEditor() const { return m_madeForEditor && m_editorLifetime.expired(); }
 
     // Resizes the frame. The editor is asked first (it asks the host); when it
     // refuses, or the host closes the frame meanwhile, nothing changes and the
@@ -101,6 +107,8 @@ private:
 
     void* m_pSystemWindow = nullptr;
     VSTGUIEditorInterface* m_pEditor;
+    std::weak_ptr<const void> m_editorLifetime;
+    bool m_madeForEditor;
     std::unique_ptr<PlatformWindow> m_window;
     std::unique_ptr<Animator> m_animator;
     std::function<uint64_t()> m_clock;

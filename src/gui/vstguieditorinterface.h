@@ -3,6 +3,8 @@
 #include "gui/cgeometry.h"
 #include "gui/vstguibase.h"
 
+#include <memory>
+
 namespace VSTGUI {
 
 class CFrame;
@@ -26,9 +28,16 @@ public:
     virtual void doIdleStuff() {}
     // The editor's window, null while closed.
     CFrame* getFrame() const { return frame; }
+    // Expires when the editor is deleted. A frame keeps it: the host may
+    // delete the whole plug-in, this editor with it, from inside a request
+    // one view makes while the frame still ends the other views' gestures.
+    std::weak_ptr<const void> lifetime() const { return m_lifetime; }
 
 protected:
     CFrame* frame = nullptr;
+
+private:
+    std::shared_ptr<const char> m_lifetime = std::make_shared<const char>('\0');
 };
 
 } // namespace VSTGUI

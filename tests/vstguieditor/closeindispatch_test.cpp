@@ -47,9 +47,11 @@ void expectClosedOrWorking(EditorHost& host, bool reopened) {
 // Off-screen, each request of each gesture: a knob dragged or turned by the
 // wheel, the next button, a list row, the help overlay, each control held while
 // the host closes the window, opens it again or closes the plug-in (the edit
-// ends inside that, and the host may also let it pass), a resize, an idle.
+// ends inside that, and the host may also let it pass), each control held while
+// the wheel turns the knob and the host closes the window inside the knob's
+// begin edit (two edits end as the window closes), a resize, an idle.
 TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
-    enum Gesture { kDrag, kButton, kList, kHelp, kWheel, kHeld, kResize, kIdle };
+    enum Gesture { kDrag, kButton, kList, kHelp, kWheel, kHeld, kHeldAndWheel, kResize, kIdle };
     const VstInt32 begin = audioMasterBeginEdit, end = audioMasterEndEdit;
     const std::tuple<Gesture, VstInt32, std::vector<VstInt32>> rows[] = {
         {kDrag, 0, {begin, audioMasterAutomate, end}},
@@ -60,21 +62,29 @@ TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
         {kHeld, effEditClose, {end}},
         {kHeld, effEditOpen, {end}},
         {kHeld, effClose, {end}},
+        {kHeldAndWheel, effEditClose, {end}},
         {kResize, 0, {audioMasterCanDo, audioMasterSizeWindow}},
         {kIdle, 0, {audioMasterIdle}}};
     for (const auto& [gesture, hostAct, requests] : rows)
-        for (const CPoint& at : gesture == kHeld ? kHeldControls : std::vector<CPoint>{kKnob})
+        for (const CPoint& at : gesture == kHeld || gesture == kHeldAndWheel
+                                    ? kHeldControls
+                                    : std::vector<CPoint>{kKnob})
             for (VstInt32 request : requests)
                 for (VstInt32 answer : {0, +effEditClose, +effClose, +effEditOpen}) {
-                    if ((hostAct == effClose && answer == effClose) || (!answer && !hostAct))
-                        continue; // a plug-in is closed once; only a held control's end may pass
+                    // A plug-in is closed once; only a held control's end may pass;
+                    // a knob held is in its edit already when the wheel turns it.
+                    if ((hostAct == effClose && answer == effClose) || (!answer && !hostAct) ||
+                        (gesture == kHeldAndWheel && at.x == kKnob.x && at.y == kKnob.y))
+                        continue;
                     SCOPED_TRACE(testing::Message()
                                  << "gesture " << gesture << " at " << at.x << "," << at.y
                                  << " request " << request << " answer " << answer);
                     EditorHost host;
-                    int answers = 0;
+                    int answers = 0, begins = 0;
                     host.onRequest = [&](VstInt32 opcode) {
-                        if (opcode == request && !answers++ && answer)
+                        if (gesture == kHeldAndWheel && opcode == begin && begins++ == 1)
+                            host.act(hostAct);
+                        else if (opcode == request && !answers++ && answer)
                             host.act(answer);
                     };
                     ASSERT_EQ(host.openEditor(), 1);
@@ -97,11 +107,16 @@ TEST(CloseInGesture, EachRequestAnsweredByEachClosingOrOpening) {
                         EXPECT_FALSE(frame->setSize(600, 400)) << "the window is gone";
                     else if (gesture == kIdle)
                         host.idle();
-                    else
+                    else if (gesture == kHeld)
                         guitest::down(frame, at.x, at.y), host.act(hostAct);
+                    else
+                        guitest::down(frame, at.x, at.y),
+                            frame->onWheel(kKnob, 1.f, CButtonState());
                     if (hold)
                         frame->forget();
-                    EXPECT_EQ(answers, 1);
+                    // Two edits end as the window closes; the second reaches a host
+                    // that kept the plug-in.
+                    EXPECT_EQ(answers, gesture == kHeldAndWheel && answer != effClose ? 2 : 1);
                     expectClosedOrWorking(host, answer == effEditOpen || hostAct == effEditOpen);
                 }
 }
