@@ -6,12 +6,12 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -38,7 +38,7 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChi
     ASSERT_GE(leftOpen, 100);
     std::ofstream(dir / "xdg-open")
         << "#!/bin/sh\n{ printf '%s|' \"$#\" \"$@\"; [ -e /dev/fd/" << leftOpen
-        << " ] && echo leaked; grep -E '^Sig(Blk|Ign)' /proc/$$/status | tr '\\t\\n' ' ';"
+        << " ] && echo leaked; grep -E '^Sig(Blk|Ign)' /proc/$$/status | tr -d '\\t\\n';"
         << " [ \"$(cut -d' ' -f6 /proc/$$/stat)\" = " << getsid(0)
         << " ] && echo host-session; } > '" << out << ".tmp'\nmv '" << out << ".tmp' '" << out
         << "'\nsleep 1\n";
@@ -71,20 +71,13 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChi
     }
     setenv("PATH", oldPath.c_str(), 1);
     ::close(leftOpen);
-    const std::string expected = "1|" + url + "|SigBlk: ";
-    ASSERT_EQ(args.substr(0, expected.size()), expected) << args;
-    unsigned long long blocked = 0, ignored = 0;
-    char session[16] = "";
-    EXPECT_GE(std::sscanf(args.c_str() + expected.size(), "%llx SigIgn: %llx %15s", &blocked,
-                          &ignored, session),
-              2)
+    // Nothing blocked or ignored, but glibc's two internal signals, 32 and
+    // 33, which its posix_spawn leaves ignored: glibc takes them back in
+    // every program that needs them, and they are not for a program's own use.
+    EXPECT_TRUE(args.rfind("1|" + url + "|SigBlk:", 0) == 0 &&
+                std::regex_match(args.substr(url.size() + 3),
+                                 std::regex("SigBlk:0{16}SigIgn:0{7}[01][08]0{7}")))
         << args;
-    EXPECT_EQ(blocked, 0u) << args;
-    // glibc's posix_spawn leaves its two internal signals, 32 and 33, ignored
-    // in the child; glibc takes them back in every program that needs them,
-    // and they are not for any program's own use.
-    EXPECT_EQ(ignored & ~(3ull << 31), 0u) << args;
-    EXPECT_STREQ(session, "") << args;
     EXPECT_FALSE(fs::exists(marker));
 }
 

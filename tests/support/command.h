@@ -33,28 +33,34 @@ struct CommandLimits {
 };
 
 // Starts argv[0] (searched on PATH when it holds no slash) with standard
-// input from /dev/null, waits for it within `limits` and returns what it
-// printed and how it ended.
-inline CommandResult runCommand(std::vector<std::string> arguments,
-                                const CommandLimits& limits = {}) {
-    CommandResult result;
+// input from `input` and standard output and error into `outFd`, its files
+// capped at fileBytes. Its process id, or -1.
+inline pid_t startCommand(std::vector<std::string> arguments, int outFd,
+                          const char* input = "/dev/null", rlim_t fileBytes = RLIM_INFINITY) {
     std::vector<char*> argv;
     for (std::string& a : arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    FILE* log = std::tmpfile();
-    if (arguments.empty() || !log)
-        return result;
-    const int logFd = fileno(log);
-    const rlimit fileLimit{limits.fileBytes, limits.fileBytes};
-    const pid_t pid = fork();
+    const rlimit fileLimit{fileBytes, fileBytes};
+    const pid_t pid = arguments.empty() ? -1 : fork();
     if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (in >= 0 && dup2(in, 0) >= 0 && dup2(logFd, 1) >= 0 && dup2(logFd, 2) >= 0 &&
+        const int in = ::open(input, O_RDONLY);
+        if (in >= 0 && dup2(in, 0) >= 0 && dup2(outFd, 1) >= 0 && dup2(outFd, 2) >= 0 &&
             setrlimit(RLIMIT_FSIZE, &fileLimit) == 0)
             execvp(argv[0], argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+// Runs a command to its end within `limits`; what it printed and how it ended.
+inline CommandResult runCommand(std::vector<std::string> arguments,
+                                const CommandLimits& limits = {}) {
+    CommandResult result;
+    FILE* log = std::tmpfile();
+    if (!log)
+        return result;
+    const pid_t pid = startCommand(arguments, fileno(log), "/dev/null", limits.fileBytes);
     int status = -1;
     rusage usage{};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);

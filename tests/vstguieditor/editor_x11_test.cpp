@@ -15,7 +15,6 @@
 #include <iterator>
 #include <regex>
 #include <signal.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,43 +23,18 @@
 
 namespace {
 
-// Starts the host with its arguments, no shell between, so that paths may
-// hold spaces or quotes; its standard input reads /dev/zero and its standard
-// output goes to *out, line by line as it runs. The process id, or -1.
-pid_t startHost(const std::vector<std::string>& args, FILE** out) {
-    std::vector<std::string> copies = args;
-    std::vector<char*> argv;
-    for (std::string& arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int pipeEnds[2];
-    *out = nullptr;
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/zero", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (pid > 0)
-        *out = fdopen(pipeEnds[0], "r");
-    if (!*out)
-        close(pipeEnds[0]);
-    return pid;
-}
-
 TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display";
     // The host ends by itself after its seconds: a line that never comes
     // ends in the end of its output, not in a hang. SIGTERM asks it to close
-    // at once.
-    FILE* out = nullptr;
-    pid_t pid = startHost({AMBER_VSTHOST, "editor", AMBER_PLUGIN, "--seconds", "60"}, &out);
+    // at once; its standard input (/dev/zero) stays open until then.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe2(pipeEnds, O_CLOEXEC), 0);
+    pid_t pid = startCommand({AMBER_VSTHOST, "editor", AMBER_PLUGIN, "--seconds", "60"},
+                             pipeEnds[1], "/dev/zero");
+    close(pipeEnds[1]);
+    FILE* out = fdopen(pipeEnds[0], "r");
     ASSERT_TRUE(pid > 0 && out);
     // A failed step must not leave the host running.
     struct Kill {
