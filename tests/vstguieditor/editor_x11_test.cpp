@@ -96,6 +96,10 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     EXPECT_NE(shot("after"), before);
     kill(pid, SIGTERM);
     EXPECT_TRUE(waitForLine("^editor: closed$")) << log;
+    // Whatever it prints on its way out is read to the end: closing the pipe
+    // earlier would end it by SIGPIPE.
+    for (char line[4096]; std::fgets(line, sizeof line, out);)
+        log += line;
     std::fclose(out);
     int status = -1;
     EXPECT_EQ(waitpid(std::exchange(pid, -1), &status, 0) > 0 && WIFEXITED(status)
