@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "engine/integersynthparameter.h"
 #include "engine/synthparameter.h"
@@ -40,22 +41,18 @@ TEST(SynthParameter, MappingClampingAndDisplay) {
     // Integers are cut toward 0 and kept within int; texts to 63 characters.
     const std::string longUnit(300, 'u');
     // clang-format off
-    const struct {
-        bool integer;
-        float value;
-        const char* unit;
-        std::string text;
-    } texts[] = {{false, -3.0f, "osc", "-3.00 osc"}, {true, -2.9f, "osc", "-2 osc"},
-                 {true, 1e20f, "", "2147483647 "},   {true, NAN, "x", "0 x"},
-                 {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)},
-                 {true, 7.0f, longUnit.c_str(), "7 " + longUnit.substr(0, 61)}};
+    const std::tuple<bool, float, const char*, std::string> texts[] = {
+        {false, -3.0f, "osc", "-3.00 osc"}, {true, -2.9f, "osc", "-2 osc"},
+        {true, 1e20f, "", "2147483647 "},   {true, NAN, "x", "0 x"},
+        {false, 1.0f, longUnit.c_str(), "1.00 " + longUnit.substr(0, 58)},
+        {true, 7.0f, longUnit.c_str(), "7 " + longUnit.substr(0, 61)}};
     // clang-format on
-    for (const auto& c : texts) {
+    for (const auto& [integer, value, unit, text] : texts) {
         const std::unique_ptr<SynthParameter> p(
-            c.integer ? new IntegerSynthParameter("I", c.unit, -1e30f, 1e30f, 0.0f)
-                      : new SynthParameter("P", c.unit, -1e30f, 1e30f, 0.0f));
-        p->m_value = c.value;
-        EXPECT_EQ(p->getDisplay(), c.text) << c.value;
+            integer ? new IntegerSynthParameter("I", unit, -1e30f, 1e30f, 0.0f)
+                    : new SynthParameter("P", unit, -1e30f, 1e30f, 0.0f));
+        p->m_value = value;
+        EXPECT_EQ(p->getDisplay(), text) << value;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../support/finishesintime.h"
@@ -83,11 +84,8 @@ Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
 TEST(WaveReader, AcceptedFiles) {
     const TempDir dir;
     const std::vector<int16_t> twenty(20, 3);
-    const struct {
-        uint32_t dataSize, bytesRead;
-        Bytes file;
-        std::vector<float> floats;
-    } cases[] = {
+    // The data size, the bytes read, the file and the floats it holds.
+    const std::tuple<uint32_t, uint32_t, Bytes, std::vector<float>> cases[] = {
         // clang-format off
         {12, 13, waveFile({0, 1, -1, 32767, -32768, 12345}, cue(28), {1, 2}),
          {0.0f, 0x1.0002p-15f, -0x1.0002p-15f, 1.0f, -0x1.0002p+0f, 0x1.81cb04p-2f}},
@@ -97,15 +95,15 @@ TEST(WaveReader, AcceptedFiles) {
          std::vector<float>(20, 0x1.8003p-14f)},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        const Loaded loaded = load(dir.file("wave.wav"), &c.file);
+    for (const auto& [dataSize, bytesRead, file, floats] : cases) {
+        const Loaded loaded = load(dir.file("wave.wav"), &file);
         ASSERT_EQ(loaded.result, WAVE_READ_OK) << loaded.err;
-        EXPECT_TRUE(samplesEqual(c.floats, loaded.floats));
+        EXPECT_TRUE(samplesEqual(floats, loaded.floats));
         const std::string lines =
-            "Number of samples in WAVE: " + std::to_string(c.dataSize / 2) + "\nreading " +
-            std::to_string(c.dataSize + 1u) +
-            " bytes from (0x[0-9a-f]+)\nBytes read: " + std::to_string(c.bytesRead) +
-            "= # of samples: " + std::to_string(c.bytesRead / 2) + "error code: 0\nfreeing \\1\n";
+            "Number of samples in WAVE: " + std::to_string(dataSize / 2) + "\nreading " +
+            std::to_string(dataSize + 1u) +
+            " bytes from (0x[0-9a-f]+)\nBytes read: " + std::to_string(bytesRead) +
+            "= # of samples: " + std::to_string(bytesRead / 2) + "error code: 0\nfreeing \\1\n";
         EXPECT_TRUE(std::regex_match(loaded.out, std::regex(lines))) << loaded.out;
         EXPECT_EQ(loaded.err, "");
     }

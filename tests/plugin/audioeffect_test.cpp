@@ -96,24 +96,6 @@ struct DispatchCase {
     Through through = Through::objectWithEditor;
 };
 
-void expectDispatches(const std::vector<DispatchCase>& cases) {
-    for (const DispatchCase& c : cases) {
-        RecordingEffect effect(nullptr);
-        if (c.through != Through::objectAlone) {
-            effect.setEditor(new RecordingEditor(&effect));
-        }
-        char scratch[512] = "text";
-        effect.next = *c.calls ? c.answer : 1;
-        void* ptr = c.withPtr ? &scratch : nullptr;
-        const VstIntPtr answer =
-            c.through == Through::audioEffect
-                ? effect.AudioEffect::dispatcher(c.opcode, c.index, c.value, ptr, c.opt)
-                : effect.dispatcher(c.opcode, c.index, c.value, ptr, c.opt);
-        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
-        EXPECT_EQ(effect.log, c.calls) << "opcode " << c.opcode;
-    }
-}
-
 TEST(AudioEffect, DispatcherTable) {
     VstSpeakerArrangement input{};
     input.numChannels = 3;
@@ -167,7 +149,21 @@ TEST(AudioEffect, DispatcherTable) {
         cases.push_back({opcode, 1, 1, false, 0, 0, ""});
     }
     cases.push_back({effCanDo, 1, 1, true, 1.0f, 0, "", Through::audioEffect});
-    expectDispatches(cases);
+    for (const DispatchCase& c : cases) {
+        RecordingEffect effect(nullptr);
+        if (c.through != Through::objectAlone) {
+            effect.setEditor(new RecordingEditor(&effect));
+        }
+        char scratch[512] = "text";
+        effect.next = *c.calls ? c.answer : 1;
+        void* ptr = c.withPtr ? &scratch : nullptr;
+        const VstIntPtr answer =
+            c.through == Through::audioEffect
+                ? effect.AudioEffect::dispatcher(c.opcode, c.index, c.value, ptr, c.opt)
+                : effect.dispatcher(c.opcode, c.index, c.value, ptr, c.opt);
+        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
+        EXPECT_EQ(effect.log, c.calls) << "opcode " << c.opcode;
+    }
 }
 
 // The record as constructed, the flag setters, and the neutral answers of
