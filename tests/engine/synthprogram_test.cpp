@@ -15,10 +15,8 @@ namespace {
 // The instrument's own parameter plays through the plug-in tests.
 TEST(SynthParameter, MappingClampingAndDisplay) {
     // clang-format off
-    const struct {
-        float (*map)(float, float, float);
-        float min, max, in, out;
-    } mappings[] = {
+    // A mapping, its range, what goes in and what comes out.
+    const std::tuple<float (*)(float, float, float), float, float, float, float> mappings[] = {
         {floorFromNormalized, -3, 3, -1.0f, -9.0f}, {floorToNormalized, -3, 3, 2.9f, 5.0f / 6.0f},
         {linearFromNormalized, 0, 1, 2.0f, 2.0f},   {linearToNormalized, 0, 10, -5.0f, -0.5f},
         {linearFromNormalized, -3, 3, 0.7f, 0x1.33333p+0f},
@@ -27,8 +25,8 @@ TEST(SynthParameter, MappingClampingAndDisplay) {
     const float clamps[][3] = {{2.7f, 2.7f, 2.0f}, {-2.5f, -2.5f, -3.0f}, {-3.2f, -3.0f, -3.0f},
                                {9.0f, 3.0f, 3.0f}, {NAN, 1.0f, 1.0f}};
     // clang-format on
-    for (const auto& c : mappings) {
-        EXPECT_EQ(c.map(c.min, c.max, c.in), c.out) << &c - mappings;
+    for (const auto& [map, min, max, in, out] : mappings) {
+        EXPECT_EQ(map(min, max, in), out) << in;
     }
     for (const auto& c : clamps) {
         SynthParameter plain("P", "osc", -3.0f, 3.0f, 1.0f);

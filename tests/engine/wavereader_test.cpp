@@ -20,33 +20,9 @@ namespace {
 
 using Bytes = std::string;
 
-// Overwrites `width` bytes at `offset` with `value`, little-endian.
-Bytes patched(Bytes bytes, std::size_t offset, uint32_t value, int width = 4) {
-    for (int i = 0; i < width; ++i) {
-        bytes.at(offset + static_cast<std::size_t>(i)) = static_cast<char>(value >> (8 * i));
-    }
-    return bytes;
-}
-
 // A "cue " chunk of `size` bytes.
 Bytes cue(uint32_t size) {
     return patched(Bytes("cue \0\0\0\0", 8) + Bytes(size, 7), 4, size);
-}
-
-// A file of the accepted layout: the header (a 16-byte "fmt " chunk of PCM,
-// 2 channels, 44100 Hz, 176400 bytes a second, 4 a frame, 16 bits), the
-// chunks `before`, a data chunk of 16-bit `values`, then the bytes `after`.
-Bytes waveFile(const std::vector<int16_t>& values, const Bytes& before = {},
-               const Bytes& after = {}) {
-    Bytes file =
-        Bytes("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0",
-              36) +
-        before + Bytes("data\0\0\0\0", 8);
-    file = patched(file, file.size() - 4, static_cast<uint32_t>(2 * values.size()));
-    for (int16_t value : values) {
-        file += {static_cast<char>(value), static_cast<char>(value >> 8)};
-    }
-    return file + after;
 }
 
 struct Loaded {

@@ -238,20 +238,17 @@ TEST_F(Library, HostMisuse) {
 // register the pack schema without meeting the other's registration.
 namespace fs = std::filesystem;
 
-// A plug-in folder of its own: a copy of the built library (a new file, so
-// the loader maps it a second time) with the built sound set linked beside it.
-class CopiedFolders : public ::testing::Test {
-protected:
-    std::string copy(const std::string& folder) {
-        const fs::path built(AMBER_PLUGIN_LIBRARY);
-        const fs::path dir = m_root.file(folder);
-        fs::create_directories(dir);
-        fs::copy_file(built, dir / built.filename());
-        fs::create_directory_symlink(built.parent_path() / "sounds", dir / "sounds");
-        return (dir / built.filename()).string();
-    }
-    const TempDir m_root;
-};
+// A plug-in folder of its own in `root`: a copy of the built library (a new
+// file, so the loader maps it a second time) with the built sound set linked
+// beside it.
+std::string copyInto(const TempDir& root, const std::string& folder) {
+    const fs::path built(AMBER_PLUGIN_LIBRARY);
+    const fs::path dir = root.file(folder);
+    fs::create_directories(dir);
+    fs::copy_file(built, dir / built.filename());
+    fs::create_directory_symlink(built.parent_path() / "sounds", dir / "sounds");
+    return (dir / built.filename()).string();
+}
 
 // The loudest sample of a note played on the default program.
 float notePeak(VstPlugin& plugin) {
@@ -266,10 +263,11 @@ float notePeak(VstPlugin& plugin) {
 // Two copies play together; a second instance of one stays silent while
 // the first plays, and works on when the first is closed; a copy unloaded and
 // loaded again plays as before.
-TEST_F(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
-    const std::string firstPath = copy("usr-lib-vst");
+TEST(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
+    const TempDir root;
+    const std::string firstPath = copyInto(root, "usr-lib-vst");
     auto first = std::make_unique<VstPlugin>(firstPath);
-    VstPlugin second(copy("home-vst")), sameCopy(firstPath);
+    VstPlugin second(copyInto(root, "home-vst")), sameCopy(firstPath);
     ASSERT_TRUE(first->isLoaded() && second.isLoaded() && sameCopy.isLoaded()) << first->error();
     // Two mappings of the code, not one library opened twice.
     EXPECT_NE(first->effect()->dispatcher, second.effect()->dispatcher);

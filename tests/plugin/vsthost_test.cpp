@@ -132,8 +132,7 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
         });
     };
     auto at = [](int frame, int program = -1) {
-        PerformanceEvent event{frame / 44100.0, program, {0x90, 60, 100}, ""};
-        return event;
+        return PerformanceEvent{frame / 44100.0, program, {0x90, 60, 100}, ""};
     };
     Performance p;
     for (int frame : {0, 1, 511, 512, 1000, 1023, 4095, 5000}) {
