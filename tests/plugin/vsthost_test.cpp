@@ -248,10 +248,7 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
     };
     for (const auto& [arguments, fileLimit, status, says] : rows) {
         const CommandResult r = run(arguments, fileLimit);
-        std::string line;
-        for (const std::string& a : arguments) {
-            line += a + " ";
-        }
+        const std::string line = testing::PrintToString(arguments);
         EXPECT_EQ(r.status, status) << line << "\n" << r.output;
         EXPECT_NE(r.output.find(says), std::string::npos) << line << "\n" << r.output;
         EXPECT_LT(r.peakKiB, 64 << 10) << line;
