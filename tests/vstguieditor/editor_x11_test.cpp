@@ -96,6 +96,9 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     EXPECT_NE(shot("after"), before);
     kill(pid, SIGTERM);
     EXPECT_TRUE(waitForLine("^editor: closed$")) << log;
+    // Read to the end: the host's last lines must not meet a closed pipe.
+    for (char line[4096]; std::fgets(line, sizeof line, out);)
+        log += line;
     std::fclose(out);
     int status = -1;
     waitpid(std::exchange(pid, -1), &status, 0);
