@@ -448,17 +448,15 @@ TEST(DisplayText, ExampleTables) {
                                      {dB, 1, 8, "0.000000"},      {dB, 10, 8, "20.00000"},
                                      {dB, 0.5f, 8, "-6.02060"},   {Hz, 0, 8, "0.000000"},
                                      {Hz, 100, 8, "441.0000"},    {ms, 441, 8, "10.00000"}};
-    const std::vector<Case> integers = {{i2s, 7, 8, "7"},
-                                        {i2s, -42, 8, "-42"},
-                                        {i2s, 0, 8, "0"},
-                                        {i2s, 99999999, 8, "99999999"},
-                                        {i2s, 1e8, 8, "Huge!"},
-                                        {i2s, 12345, 3, "123"},
-                                        {i2s, 1000, 8, "1000"},
-                                        {i2s, -1e9, 10, "Huge!"},
-                                        {i2s, INT_MIN, 10, "Huge!"},
-                                        {i2s, -123456789, 10, "-123456789"},
-                                        {i2s, -999999999, 10, "-999999999"}};
+    // clang-format off
+    const std::vector<Case> integers = {
+        {i2s, 7, 8, "7"},                      {i2s, -42, 8, "-42"},
+        {i2s, 0, 8, "0"},                      {i2s, 99999999, 8, "99999999"},
+        {i2s, 1e8, 8, "Huge!"},                {i2s, 12345, 3, "123"},
+        {i2s, 1000, 8, "1000"},                {i2s, -1e9, 10, "Huge!"},
+        {i2s, INT_MIN, 10, "Huge!"},           {i2s, -123456789, 10, "-123456789"},
+        {i2s, -999999999, 10, "-999999999"}};
+    // clang-format on
     for (const auto* cases : {&floats, &units, &integers}) {
         for (const auto& [op, value, limit, text] : *cases) {
             PlainEffect effect;
