@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "../support/floatcompare.h"
@@ -40,13 +41,8 @@ Calls resample(int32_t semitones, double rate, std::size_t calls, float start = 
 // from pow in double, or a wrong count of frames passed over would each
 // change at least one value of one of these runs.
 TEST(LinearResampler, PrecisionOfEachStep) {
-    const struct {
-        int32_t semitones;
-        double rate;
-        float start;
-        std::vector<float> left;
-        std::vector<int32_t> consumed;
-    } cases[] = {
+    // Semitones, rate, the accumulators' start, the left outputs and the floats consumed.
+    const std::tuple<int32_t, double, float, std::vector<float>, std::vector<int32_t>> cases[] = {
         // clang-format off
         {0, 0.3, 0.1f, {0x1.0a3d7p-3f, 0x1.47ae14p-3f, 0x1.851eb8p-3f, 0x1.c7e282p-3f}, {2, 0, 0, 2}},
         {7, 0.5, 0.0f, {0x1.32da72p-4f, 0x1.401ec8p-3f, 0x1.faab4cp-3f, 0x1.67f75p-2f}, {2, 2, 2, 0}},
@@ -56,11 +52,11 @@ TEST(LinearResampler, PrecisionOfEachStep) {
         {0, 3.0, 0.0f, {0x1.205bcp-3f, 0x1.d16336p-2f, 0x1.ee5474p-1f, 0x1.b04112p+0f}, {6, 6, 6, 6}},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.semitones << " semitones, rate " << c.rate);
-        const Calls run = resample(c.semitones, c.rate, c.left.size(), c.start);
-        EXPECT_TRUE(samplesEqual(c.left, run.left));
-        EXPECT_EQ(run.consumed, c.consumed);
+    for (const auto& [semitones, rate, start, left, consumed] : cases) {
+        SCOPED_TRACE(::testing::Message() << semitones << " semitones, rate " << rate);
+        const Calls run = resample(semitones, rate, left.size(), start);
+        EXPECT_TRUE(samplesEqual(left, run.left));
+        EXPECT_EQ(run.consumed, consumed);
     }
 }
 

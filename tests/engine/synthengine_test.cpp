@@ -45,30 +45,27 @@ Calls allNotesOff() {
 // What each message does, in which pass of 1024 frames its offset lets it
 // run; an event that never runs stays live.
 TEST(MidiTranslation, MessagesRunAtTheirOffsets) {
-    const struct {
-        uint8_t status, data1, data2;
-        int32_t offset;
-        Calls calls;
-        int32_t live = 0;
-    } cases[] = {
-        {0x90, 60, 100, 600, {{'n', 60, 100, 0.0f, 600}}},
+    // Status, data, offset, the calls and the events left live.
+    const std::tuple<uint8_t, uint8_t, uint8_t, int32_t, Calls, int32_t> cases[] = {
+        {0x90, 60, 100, 600, {{'n', 60, 100, 0.0f, 600}}, 0},
         {0x90, 60, 100, INT_MAX, {}, 1},
-        {0x9F, 0xBC, 0xE4, 1, {{'n', 60, 100, 0.0f, 1}}}, // channel 16, 7-bit data
-        {0x90, 61, 0, 2, {{'f', 61, 0, 0.0f, 2}}},
-        {0x90, 63, 1, 3, {{'n', 63, 1, 0.0f, 3}}}, // the softest note still plays
-        {0x80, 62, 0, -1, {{'f', 62, 0, 0.0f, 1}}},
-        {0xB0, 123, 0, 300, allNotesOff()},
-        {0xB3, 126, 55, 300, allNotesOff()},
-        {0xB0, 64, 127, 0, {}},
-        {0xE5, 0x7F, 0x7F, INT_MIN, {{'b', 0, 0, 0.9998779296875f, 1}}},
-        {0xE0, 0x01, 0x20, 4, {{'b', 0, 0, -0.4998779296875f, 4}}},
+        {0x9F, 0xBC, 0xE4, 1, {{'n', 60, 100, 0.0f, 1}}, 0}, // channel 16, 7-bit data
+        {0x90, 61, 0, 2, {{'f', 61, 0, 0.0f, 2}}, 0},
+        {0x90, 63, 1, 3, {{'n', 63, 1, 0.0f, 3}}, 0}, // the softest note still plays
+        {0x80, 62, 0, -1, {{'f', 62, 0, 0.0f, 1}}, 0},
+        {0xB0, 123, 0, 300, allNotesOff(), 0},
+        {0xB3, 126, 55, 300, allNotesOff(), 0},
+        {0xB0, 64, 127, 0, {}, 0},
+        {0xE5, 0x7F, 0x7F, INT_MIN, {{'b', 0, 0, 0.9998779296875f, 1}}, 0},
+        {0xE0, 0x01, 0x20, 4, {{'b', 0, 0, -0.4998779296875f, 4}}, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [status, data1, data2, offset, calls, live] : cases) {
+        SCOPED_TRACE(testing::Message() << int(status) << " " << int(data1) << " at " << offset);
         RecordingEngine engine;
-        engine.handleMidi(c.status, c.data1, c.data2, c.offset);
+        engine.handleMidi(status, data1, data2, offset);
         engine.process(nullptr, nullptr, 1024);
-        EXPECT_EQ(engine.calls, c.calls) << &c - cases;
-        EXPECT_EQ(engine.liveEventCount(), c.live) << &c - cases;
+        EXPECT_EQ(engine.calls, calls);
+        EXPECT_EQ(engine.liveEventCount(), live);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../support/finishesintime.h"
@@ -19,33 +20,9 @@ namespace {
 
 using Bytes = std::string;
 
-// Overwrites `width` bytes at `offset` with `value`, little-endian.
-Bytes patched(Bytes bytes, std::size_t offset, uint32_t value, int width = 4) {
-    for (int i = 0; i < width; ++i) {
-        bytes.at(offset + static_cast<std::size_t>(i)) = static_cast<char>(value >> (8 * i));
-    }
-    return bytes;
-}
-
 // A "cue " chunk of `size` bytes.
 Bytes cue(uint32_t size) {
     return patched(Bytes("cue \0\0\0\0", 8) + Bytes(size, 7), 4, size);
-}
-
-// A file of the accepted layout: the header (a 16-byte "fmt " chunk of PCM,
-// 2 channels, 44100 Hz, 176400 bytes a second, 4 a frame, 16 bits), the
-// chunks `before`, a data chunk of 16-bit `values`, then the bytes `after`.
-Bytes waveFile(const std::vector<int16_t>& values, const Bytes& before = {},
-               const Bytes& after = {}) {
-    Bytes file =
-        Bytes("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0",
-              36) +
-        before + Bytes("data\0\0\0\0", 8);
-    file = patched(file, file.size() - 4, static_cast<uint32_t>(2 * values.size()));
-    for (int16_t value : values) {
-        file += {static_cast<char>(value), static_cast<char>(value >> 8)};
-    }
-    return file + after;
 }
 
 struct Loaded {
@@ -83,11 +60,8 @@ Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
 TEST(WaveReader, AcceptedFiles) {
     const TempDir dir;
     const std::vector<int16_t> twenty(20, 3);
-    const struct {
-        uint32_t dataSize, bytesRead;
-        Bytes file;
-        std::vector<float> floats;
-    } cases[] = {
+    // The data size, the bytes read, the file and the floats it holds.
+    const std::tuple<uint32_t, uint32_t, Bytes, std::vector<float>> cases[] = {
         // clang-format off
         {12, 13, waveFile({0, 1, -1, 32767, -32768, 12345}, cue(28), {1, 2}),
          {0.0f, 0x1.0002p-15f, -0x1.0002p-15f, 1.0f, -0x1.0002p+0f, 0x1.81cb04p-2f}},
@@ -97,15 +71,15 @@ TEST(WaveReader, AcceptedFiles) {
          std::vector<float>(20, 0x1.8003p-14f)},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        const Loaded loaded = load(dir.file("wave.wav"), &c.file);
+    for (const auto& [dataSize, bytesRead, file, floats] : cases) {
+        const Loaded loaded = load(dir.file("wave.wav"), &file);
         ASSERT_EQ(loaded.result, WAVE_READ_OK) << loaded.err;
-        EXPECT_TRUE(samplesEqual(c.floats, loaded.floats));
+        EXPECT_TRUE(samplesEqual(floats, loaded.floats));
         const std::string lines =
-            "Number of samples in WAVE: " + std::to_string(c.dataSize / 2) + "\nreading " +
-            std::to_string(c.dataSize + 1u) +
-            " bytes from (0x[0-9a-f]+)\nBytes read: " + std::to_string(c.bytesRead) +
-            "= # of samples: " + std::to_string(c.bytesRead / 2) + "error code: 0\nfreeing \\1\n";
+            "Number of samples in WAVE: " + std::to_string(dataSize / 2) + "\nreading " +
+            std::to_string(dataSize + 1u) +
+            " bytes from (0x[0-9a-f]+)\nBytes read: " + std::to_string(bytesRead) +
+            "= # of samples: " + std::to_string(bytesRead / 2) + "error code: 0\nfreeing \\1\n";
         EXPECT_TRUE(std::regex_match(loaded.out, std::regex(lines))) << loaded.out;
         EXPECT_EQ(loaded.err, "");
     }

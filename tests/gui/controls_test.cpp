@@ -1,7 +1,6 @@
 #include "guitestsupport.h"
 
 #include <cmath>
-#include <iterator>
 
 using namespace guitest;
 
@@ -23,14 +22,12 @@ TEST_F(Controls, KickButtonShowsPressedOverItselfBoundsIncluded) {
     frame->addView(button);
     EXPECT_EQ(down(frame, 20, 20, kRButton), kMouseEventNotHandled);
     // A press, moves out, onto the corner, just past it and back, a release.
-    const std::tuple<CCoord, CCoord, float> steps[] = {{20, 20, 1},   {60, 20, 0}, {50, 30, 1},
-                                                       {50.5, 30, 0}, {10, 10, 1}, {30, 20, 0}};
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        const auto [x, y, value] = steps[i];
-        EXPECT_EQ((i == 0   ? down
-                   : i == 5 ? up
-                            : moveTo)(frame, x, y, kLButton),
-                  kMouseEventHandled);
+    using Event = CMouseEventResult (*)(CFrame*, CCoord, CCoord, int32);
+    const std::tuple<Event, CCoord, CCoord, float> steps[] = {
+        {down, 20, 20, 1},     {moveTo, 60, 20, 0}, {moveTo, 50, 30, 1},
+        {moveTo, 50.5, 30, 0}, {moveTo, 10, 10, 1}, {up, 30, 20, 0}};
+    for (const auto& [event, x, y, value] : steps) {
+        EXPECT_EQ(event(frame, x, y, kLButton), kMouseEventHandled);
         EXPECT_EQ(button->getValue(), value) << x << "," << y;
         frame->idle();
         EXPECT_EQ(frame->getPixel(30, 20), value > 0 ? pressed : released);

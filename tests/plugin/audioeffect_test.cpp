@@ -96,24 +96,6 @@ struct DispatchCase {
     Through through = Through::objectWithEditor;
 };
 
-void expectDispatches(const std::vector<DispatchCase>& cases) {
-    for (const DispatchCase& c : cases) {
-        RecordingEffect effect(nullptr);
-        if (c.through != Through::objectAlone) {
-            effect.setEditor(new RecordingEditor(&effect));
-        }
-        char scratch[512] = "text";
-        effect.next = *c.calls ? c.answer : 1;
-        void* ptr = c.withPtr ? &scratch : nullptr;
-        const VstIntPtr answer =
-            c.through == Through::audioEffect
-                ? effect.AudioEffect::dispatcher(c.opcode, c.index, c.value, ptr, c.opt)
-                : effect.dispatcher(c.opcode, c.index, c.value, ptr, c.opt);
-        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
-        EXPECT_EQ(effect.log, c.calls) << "opcode " << c.opcode;
-    }
-}
-
 TEST(AudioEffect, DispatcherTable) {
     VstSpeakerArrangement input{};
     input.numChannels = 3;
@@ -167,7 +149,21 @@ TEST(AudioEffect, DispatcherTable) {
         cases.push_back({opcode, 1, 1, false, 0, 0, ""});
     }
     cases.push_back({effCanDo, 1, 1, true, 1.0f, 0, "", Through::audioEffect});
-    expectDispatches(cases);
+    for (const DispatchCase& c : cases) {
+        RecordingEffect effect(nullptr);
+        if (c.through != Through::objectAlone) {
+            effect.setEditor(new RecordingEditor(&effect));
+        }
+        char scratch[512] = "text";
+        effect.next = *c.calls ? c.answer : 1;
+        void* ptr = c.withPtr ? &scratch : nullptr;
+        const VstIntPtr answer =
+            c.through == Through::audioEffect
+                ? effect.AudioEffect::dispatcher(c.opcode, c.index, c.value, ptr, c.opt)
+                : effect.dispatcher(c.opcode, c.index, c.value, ptr, c.opt);
+        EXPECT_EQ(answer, c.answer) << "opcode " << c.opcode;
+        EXPECT_EQ(effect.log, c.calls) << "opcode " << c.opcode;
+    }
 }
 
 // The record as constructed, the flag setters, and the neutral answers of
@@ -452,17 +448,15 @@ TEST(DisplayText, ExampleTables) {
                                      {dB, 1, 8, "0.000000"},      {dB, 10, 8, "20.00000"},
                                      {dB, 0.5f, 8, "-6.02060"},   {Hz, 0, 8, "0.000000"},
                                      {Hz, 100, 8, "441.0000"},    {ms, 441, 8, "10.00000"}};
-    const std::vector<Case> integers = {{i2s, 7, 8, "7"},
-                                        {i2s, -42, 8, "-42"},
-                                        {i2s, 0, 8, "0"},
-                                        {i2s, 99999999, 8, "99999999"},
-                                        {i2s, 1e8, 8, "Huge!"},
-                                        {i2s, 12345, 3, "123"},
-                                        {i2s, 1000, 8, "1000"},
-                                        {i2s, -1e9, 10, "Huge!"},
-                                        {i2s, INT_MIN, 10, "Huge!"},
-                                        {i2s, -123456789, 10, "-123456789"},
-                                        {i2s, -999999999, 10, "-999999999"}};
+    // clang-format off
+    const std::vector<Case> integers = {
+        {i2s, 7, 8, "7"},                      {i2s, -42, 8, "-42"},
+        {i2s, 0, 8, "0"},                      {i2s, 99999999, 8, "99999999"},
+        {i2s, 1e8, 8, "Huge!"},                {i2s, 12345, 3, "123"},
+        {i2s, 1000, 8, "1000"},                {i2s, -1e9, 10, "Huge!"},
+        {i2s, INT_MIN, 10, "Huge!"},           {i2s, -123456789, 10, "-123456789"},
+        {i2s, -999999999, 10, "-999999999"}};
+    // clang-format on
     for (const auto* cases : {&floats, &units, &integers}) {
         for (const auto& [op, value, limit, text] : *cases) {
             PlainEffect effect;

@@ -40,10 +40,6 @@ protected:
             EXPECT_EQ(plugin->close(), 1);
         }
     }
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr) {
-        return plugin->dispatch(opcode, index, value, ptr);
-    }
     std::unique_ptr<VstPlugin> plugin;
     AEffect* e = nullptr;
 };
@@ -105,7 +101,8 @@ TEST_F(Library, EntryPointsAndCapabilities) {
     for (std::string text :
          {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "ReceiveVstEvents",
           "receivevstmidievent", "receiveVstEvents ", "", "sendVstEvents"}) {
-        EXPECT_EQ(dispatch(effCanDo, 0, 0, text.data()), n++ < 2 ? 1 : -1) << '"' << text << '"';
+        EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, text.data()), n++ < 2 ? 1 : -1)
+            << '"' << text << '"';
     }
 }
 
@@ -134,7 +131,7 @@ TEST_F(Library, NamesTextsAndPinsKeepTheHostsLimits) {
     for (const auto& [opcode, index, limit, expected] : texts) {
         EXPECT_EQ(textOf(e, opcode, index, limit), expected) << opcode << " " << index;
     }
-    EXPECT_EQ(dispatch(effGetProgramNameIndexed, 0, 0, nullptr), 0);
+    EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 0, 0, nullptr), 0);
 
     // Two stereo outputs, their labels padded to the last byte; indices that
     // name no output are refused and leave the record alone.
@@ -148,11 +145,11 @@ TEST_F(Library, NamesTextsAndPinsKeepTheHostsLimits) {
             std::strcpy(expected.label, index == 0 ? "Vstx 1" : "Vstx 2");
             expected.flags = kVstPinIsActive | kVstPinIsStereo;
         }
-        EXPECT_EQ(dispatch(effGetOutputProperties, index, 0, &pin), exists) << index;
+        EXPECT_EQ(plugin->dispatch(effGetOutputProperties, index, 0, &pin), exists) << index;
         EXPECT_EQ(std::memcmp(&pin, &expected, sizeof pin), 0) << index;
     }
     VstPinProperties pin{};
-    EXPECT_EQ(dispatch(effGetInputProperties, 0, 0, &pin), 0);
+    EXPECT_EQ(plugin->dispatch(effGetInputProperties, 0, 0, &pin), 0);
 }
 
 // One instance through all of it, the instrument's diagnostic lines kept out
@@ -167,12 +164,12 @@ TEST_F(Library, HostMisuse) {
         for (VstInt32 index : {0, -1, std::numeric_limits<VstInt32>::max()}) {
             std::fill(scratch.begin(), scratch.end(), 0);
             if (opcode != effClose && (index == 0 || opcode != effEditOpen)) {
-                dispatch(opcode, index, 0, index == 0 ? nullptr : scratch.data());
+                plugin->dispatch(opcode, index, 0, index == 0 ? nullptr : scratch.data());
             }
         }
     }
     EXPECT_EQ(std::tie(e->magic, e->numPrograms), std::make_tuple(kEffectMagic, 177));
-    dispatch(effMainsChanged, 0, 1);
+    plugin->dispatch(effMainsChanged, 0, 1);
 
     // Parameters: any index, any value, never a non-finite one back.
     const float inf = std::numeric_limits<float>::infinity();
@@ -193,19 +190,19 @@ TEST_F(Library, HostMisuse) {
     for (float** outputs : {static_cast<float**>(nullptr), oneMissing, bothMissing}) {
         e->processReplacing(e, nullptr, outputs, 64);
     }
-    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, nullptr), 0);
+    EXPECT_EQ(plugin->dispatch(effProcessEvents, 0, 0, nullptr), 0);
     EventList nulls({});
     nulls.setEntries({nullptr, nullptr, nullptr});
     VstEvents none{}, negative{};
     negative.numEvents = -3;
     for (VstEvents* list : {nulls.list, &none, &negative}) {
-        EXPECT_EQ(dispatch(effProcessEvents, 0, 0, list), 1);
+        EXPECT_EQ(plugin->dispatch(effProcessEvents, 0, 0, list), 1);
     }
     // Offsets a host should never send (before the block, far behind it),
     // and more events than the engine's queue holds in one block.
     EventList odd({midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
                    midiEvent(0x90, 62, 100, INT_MIN)});
-    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, odd.list), 1);
+    EXPECT_EQ(plugin->dispatch(effProcessEvents, 0, 0, odd.list), 1);
     EXPECT_TRUE(allFinite(render(e, 2048, 512)));
     std::vector<VstMidiEvent> flood;
     for (int i = 0; i < 2000; ++i) {
@@ -215,12 +212,12 @@ TEST_F(Library, HostMisuse) {
 
     // Odd block sizes render every frame and no more: guard samples behind
     // the block show a write past its end.
-    dispatch(effSetProgram, 0, 40);
+    plugin->dispatch(effSetProgram, 0, 40);
     for (VstInt32 frames : {1, 17, 16385, 40000, 0, -1}) {
         const int last = std::max(0, frames - 1);
         EventList list({midiEvent(0x90, 40, 100, 0), midiEvent(0x90, 52, 100, last),
                         midiEvent(0x80, 40, 0, last / 2)});
-        dispatch(effProcessEvents, 0, 0, list.list);
+        plugin->dispatch(effProcessEvents, 0, 0, list.list);
         const std::size_t size = static_cast<std::size_t>(std::max(frames, 0));
         std::vector<float> left(size + 64, std::nanf("")), right = left;
         float* outputs[2] = {left.data(), right.data()};
@@ -238,20 +235,17 @@ TEST_F(Library, HostMisuse) {
 // register the pack schema without meeting the other's registration.
 namespace fs = std::filesystem;
 
-// A plug-in folder of its own: a copy of the built library (a new file, so
-// the loader maps it a second time) with the built sound set linked beside it.
-class CopiedFolders : public ::testing::Test {
-protected:
-    std::string copy(const std::string& folder) {
-        const fs::path built(AMBER_PLUGIN_LIBRARY);
-        const fs::path dir = m_root.file(folder);
-        fs::create_directories(dir);
-        fs::copy_file(built, dir / built.filename());
-        fs::create_directory_symlink(built.parent_path() / "sounds", dir / "sounds");
-        return (dir / built.filename()).string();
-    }
-    const TempDir m_root;
-};
+// A plug-in folder of its own in `root`: a copy of the built library (a new
+// file, so the loader maps it a second time) with the built sound set linked
+// beside it.
+std::string copyInto(const TempDir& root, const std::string& folder) {
+    const fs::path built(AMBER_PLUGIN_LIBRARY);
+    const fs::path dir = root.file(folder);
+    fs::create_directories(dir);
+    fs::copy_file(built, dir / built.filename());
+    fs::create_directory_symlink(built.parent_path() / "sounds", dir / "sounds");
+    return (dir / built.filename()).string();
+}
 
 // The loudest sample of a note played on the default program.
 float notePeak(VstPlugin& plugin) {
@@ -266,10 +260,11 @@ float notePeak(VstPlugin& plugin) {
 // Two copies play together; a second instance of one stays silent while
 // the first plays, and works on when the first is closed; a copy unloaded and
 // loaded again plays as before.
-TEST_F(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
-    const std::string firstPath = copy("usr-lib-vst");
+TEST(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
+    const TempDir root;
+    const std::string firstPath = copyInto(root, "usr-lib-vst");
     auto first = std::make_unique<VstPlugin>(firstPath);
-    VstPlugin second(copy("home-vst")), sameCopy(firstPath);
+    VstPlugin second(copyInto(root, "home-vst")), sameCopy(firstPath);
     ASSERT_TRUE(first->isLoaded() && second.isLoaded() && sameCopy.isLoaded()) << first->error();
     // Two mappings of the code, not one library opened twice.
     EXPECT_NE(first->effect()->dispatcher, second.effect()->dispatcher);

@@ -12,17 +12,12 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -137,8 +132,7 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
         });
     };
     auto at = [](int frame, int program = -1) {
-        PerformanceEvent event{frame / 44100.0, program, {0x90, 60, 100}, ""};
-        return event;
+        return PerformanceEvent{frame / 44100.0, program, {0x90, 60, 100}, ""};
     };
     Performance p;
     for (int frame : {0, 1, 511, 512, 1000, 1023, 4095, 5000}) {
@@ -233,12 +227,7 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
         rest.insert(rest.begin(), render.begin(), render.end());
         return rest;
     };
-    const struct {
-        std::vector<std::string> arguments;
-        rlim_t fileLimit;
-        int status;
-        const char* says;
-    } rows[] = {
+    const std::tuple<std::vector<std::string>, rlim_t, int, const char*> rows[] = {
         {{"info", "/nonexistent/plugin.so"}, RLIM_INFINITY, 1, "cannot open"},
         {{"info", "libc.so.6"}, RLIM_INFINITY, 1, "exports neither"},
         {{"render", "/nonexistent/plugin.so", "--demo"}, RLIM_INFINITY, 2, "needs --out"},
@@ -257,14 +246,11 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
         // Five minutes of float stereo are 106 MB.
         {with({fiveMinutes, "--out", "/dev/null"}), RLIM_INFINITY, 0, "duration: 302.000 s"},
     };
-    for (const auto& row : rows) {
-        const CommandResult r = run(row.arguments, row.fileLimit);
-        std::string line;
-        for (const std::string& a : row.arguments) {
-            line += a + " ";
-        }
-        EXPECT_EQ(r.status, row.status) << line << "\n" << r.output;
-        EXPECT_NE(r.output.find(row.says), std::string::npos) << line << "\n" << r.output;
+    for (const auto& [arguments, fileLimit, status, says] : rows) {
+        const CommandResult r = run(arguments, fileLimit);
+        const std::string line = testing::PrintToString(arguments);
+        EXPECT_EQ(r.status, status) << line << "\n" << r.output;
+        EXPECT_NE(r.output.find(says), std::string::npos) << line << "\n" << r.output;
         EXPECT_LT(r.peakKiB, 64 << 10) << line;
         // Nothing cut short is left behind.
         EXPECT_FALSE(std::filesystem::remove(dir.file("o.wav"))) << line;

@@ -17,6 +17,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -69,26 +70,22 @@ std::vector<std::pair<std::string, int>> bottles() {
 // Every image the editor loads, with the size it draws it at, as an 8-bit
 // RGBA PNG, no two alike; names outside the set are not found.
 TEST(InstrumentImages, EveryImageTheEditorLoadsHasItsSize) {
-    struct Size {
-        std::string name;
-        int width, height;
-    };
-    std::vector<Size> images = {{"background.png", 578, 356},     {"ANIMKNOB.PNG", 48, 1440},
-                                {"kestrovalian.png", 145, 58},    {"prevprog.png", 63, 452},
-                                {"nextprog.png", 63, 452},        {"container1.png", 162, 213},
-                                {"container_shine.png", 160, 211}};
+    std::vector<std::tuple<std::string, int, int>> images = {
+        {"background.png", 578, 356},     {"ANIMKNOB.PNG", 48, 1440}, {"kestrovalian.png", 145, 58},
+        {"prevprog.png", 63, 452},        {"nextprog.png", 63, 452},  {"container1.png", 162, 213},
+        {"container_shine.png", 160, 211}};
     for (const char* category : kCategories)
         images.push_back(
             {"at_" + std::string(category) + ".png", 115, category[0] == 'd' ? 58 : 62});
     for (const auto& bottle : bottles())
         images.push_back({bottle.first, 127, 218});
     std::set<std::string> distinct;
-    for (const Size& size : images) {
-        SCOPED_TRACE(size.name);
-        const Image image(size.name);
-        EXPECT_EQ(image.width, size.width);
-        EXPECT_EQ(image.height, size.height);
-        const VSTGUI::EmbeddedResource* r = VSTGUI::findEmbeddedResource(size.name.c_str());
+    for (const auto& [name, width, height] : images) {
+        SCOPED_TRACE(name);
+        const Image image(name);
+        EXPECT_EQ(image.width, width);
+        EXPECT_EQ(image.height, height);
+        const VSTGUI::EmbeddedResource* r = VSTGUI::findEmbeddedResource(name.c_str());
         ASSERT_TRUE(r && r->size > 26);
         EXPECT_EQ(r->data[24], 8) << "bit depth";
         EXPECT_EQ(r->data[25], 6) << "colour type RGBA";
@@ -237,11 +234,7 @@ TEST(ArtworkGenerator, RedrawsTheEmbeddedImagesByteForByte) {
 // A build must stop rather than embed a half-written set of images, and say
 // why: the tool's own line, not the shell's for a command never found.
 TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
-    const struct {
-        std::vector<std::string> arguments;
-        int status;
-        std::string says;
-    } rows[] = {
+    const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
         {{"--png-dir", "/nonexistent/amber-artgen"},
          1,
          "artgen: cannot write /nonexistent/amber-artgen/"},
@@ -252,13 +245,13 @@ TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
         {{"--png-dir"}, 2, "usage: amber_artgen"},
         {{}, 2, "usage: amber_artgen"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [arguments, status, says] : rows) {
         std::vector<std::string> argv{AMBER_ARTGEN_PATH};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
         const CommandResult ran = runCommand(argv);
         SCOPED_TRACE(ran.output);
-        EXPECT_EQ(ran.status, row.status);
-        EXPECT_EQ(ran.output.rfind(row.says, 0), 0u);
+        EXPECT_EQ(ran.status, status);
+        EXPECT_EQ(ran.output.rfind(says, 0), 0u);
     }
 }
 

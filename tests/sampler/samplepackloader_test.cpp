@@ -168,12 +168,10 @@ TEST(SamplePackLoader, ZoneFilesStayInTheFolder) {
     const std::string sounds = rig.dir.file("sounds");
     std::filesystem::create_directories(sounds + "/sub");
     std::filesystem::create_directories(rig.dir.file("outside"));
-    for (const char* name : {"outside/secret.wav", "sounds/sub/a.wav", "sounds/sub\\a.wav"}) {
-        writeWave(rig.dir.file(name), constantFrames(10, 5));
-    }
     const std::string names[] = {"../outside/secret.wav", "sub/a.wav", "sub\\a.wav"};
     std::vector<PackZone> zones;
     for (const std::string& name : names) {
+        writeWave(sounds + "/" + name, constantFrames(10, 5));
         zones.push_back({0, 127, 60, name});
     }
     writePack(sounds + "/p.jsfb", zones);

@@ -16,18 +16,9 @@
 namespace samplertest {
 
 // A canonical 16-bit stereo 44100 Hz WAV file holding `values` (interleaved
-// left, right; an odd count leaves the last frame half), written as the
-// little-endian machines we build for hold it.
+// left, right; an odd count leaves the last frame half), its RIFF size set.
 inline void writeWave(const std::string& path, const std::vector<int16_t>& values) {
-    std::string bytes;
-    auto put = [&](uint32_t value, int size) {
-        bytes.append(reinterpret_cast<char*>(&value), size);
-    };
-    const auto size = static_cast<uint32_t>(values.size() * 2);
-    // Format chunk: size, PCM, channels, rate, bytes per second and per frame, bits.
-    bytes += "RIFF", put(36 + size, 4), bytes += "WAVEfmt ", put(16, 4), put(1, 2), put(2, 2);
-    put(44100, 4), put(176400, 4), put(4, 2), put(16, 2), bytes += "data", put(size, 4);
-    writeBytes(path, bytes.append(reinterpret_cast<const char*>(values.data()), size));
+    writeBytes(path, patched(waveFile(values), 4, static_cast<uint32_t>(36 + 2 * values.size())));
 }
 
 // Frames whose left value is `left(k)` and right value `right(k)`.

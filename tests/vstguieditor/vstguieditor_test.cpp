@@ -220,17 +220,12 @@ TEST_F(EditorTest, HelpOverlayHotSpotsLeadToPagesAndAClickElsewhereHidesIt) {
     // Hot spots reach to their edges; a click on a page returns to the
     // overview, moves change nothing, and a release counts where it happens,
     // also past the window's edge (no page: hidden).
-    const std::tuple<double, double, std::string> clicks[] = {{20, 100, "help3.png"},
-                                                              {300, 100, "help2.png"},
-                                                              {271, 72, "help3.png"},
-                                                              {14, 66, "help1.png"},
-                                                              {271, 223, "help4.png"},
-                                                              {277, 154, "help2.png"},
-                                                              {563, 352, "help5.png"},
-                                                              {20, 0, "help1.png"},
-                                                              {600, 300, ""},
-                                                              {274, 100, ""},
-                                                              {10, 100, ""}};
+    const std::tuple<double, double, std::string> clicks[] = {
+        {20, 100, "help3.png"},  {300, 100, "help2.png"}, {271, 72, "help3.png"},
+        {14, 66, "help1.png"},   {271, 223, "help4.png"}, {277, 154, "help2.png"},
+        {563, 352, "help5.png"}, {20, 0, "help1.png"},    {600, 300, ""},
+        {274, 100, ""},          {10, 100, ""},
+    };
     for (const auto& [x, y, page] : clicks) {
         SCOPED_TRACE(x);
         editor()->showHelp();
