@@ -32,9 +32,10 @@ public:
     // The editor is done with its window: ends every gesture in progress (the
     // host hears its end edit), forgets the editor, then releases every view,
     // closes the window and drops the editor's reference. The host may answer
-    // an end edit by deleting the editor; nothing after it reaches the editor. A frame that is
-    // dispatching an event at that moment (a view's handler led the host to close the editor) lives
-    // on until the event is done, handling and drawing nothing more.
+    // an end edit by deleting the editor; nothing after it reaches the editor.
+    // A frame that is dispatching an event at that moment (a view's handler
+    // led the host to close the editor) lives on until the event is done,
+    // handling and drawing nothing more.
     void close();
     bool isClosed() const { return m_closed; }
 
