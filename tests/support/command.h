@@ -34,14 +34,19 @@ struct CommandLimits {
 
 // Starts argv[0] (searched on PATH when it holds no slash) with standard
 // input from `input` and standard output and error into `outFd`, its files
-// capped at fileBytes. Its process id, or -1.
+// capped at fileBytes (no lower than it may already write: a limit can only
+// be lowered without privilege). Its process id, or -1.
 inline pid_t startCommand(std::vector<std::string> arguments, int outFd,
                           const char* input = "/dev/null", rlim_t fileBytes = RLIM_INFINITY) {
     std::vector<char*> argv;
     for (std::string& a : arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const rlimit fileLimit{fileBytes, fileBytes};
+    rlimit fileLimit{};
+    getrlimit(RLIMIT_FSIZE, &fileLimit);
+    if (fileBytes != RLIM_INFINITY &&
+        (fileLimit.rlim_max == RLIM_INFINITY || fileBytes < fileLimit.rlim_max))
+        fileLimit = {fileBytes, fileBytes};
     const pid_t pid = arguments.empty() ? -1 : fork();
     if (pid == 0) {
         const int in = ::open(input, O_RDONLY);

@@ -25,10 +25,13 @@ struct TempDir {
     std::error_code m_ignored;
 };
 
+// A full disk shows only once the stream is flushed, so it is checked after
+// the close.
 inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
+    out.close();
+    ASSERT_FALSE(out.fail()) << "cannot write " << path;
 }
 
 // Overwrites `width` bytes at `offset` with `value`, little-endian.
