@@ -33,11 +33,13 @@ struct CommandLimits {
 };
 
 // Starts argv[0] (searched on PATH when it holds no slash) with standard
-// input from `input` and standard output and error into `outFd`, its files
+// input from `input` and standard output and error into `outFd` (error into
+// `errFd` instead when one is given), its files
 // capped at fileBytes (no lower than it may already write: a limit can only
 // be lowered without privilege). Its process id, or -1.
 inline pid_t startCommand(std::vector<std::string> arguments, int outFd,
-                          const char* input = "/dev/null", rlim_t fileBytes = RLIM_INFINITY) {
+                          const char* input = "/dev/null", rlim_t fileBytes = RLIM_INFINITY,
+                          int errFd = -1) {
     std::vector<char*> argv;
     for (std::string& a : arguments)
         argv.push_back(a.data());
@@ -50,8 +52,8 @@ inline pid_t startCommand(std::vector<std::string> arguments, int outFd,
     const pid_t pid = arguments.empty() ? -1 : fork();
     if (pid == 0) {
         const int in = ::open(input, O_RDONLY);
-        if (in >= 0 && dup2(in, 0) >= 0 && dup2(outFd, 1) >= 0 && dup2(outFd, 2) >= 0 &&
-            setrlimit(RLIMIT_FSIZE, &fileLimit) == 0)
+        if (in >= 0 && dup2(in, 0) >= 0 && dup2(outFd, 1) >= 0 &&
+            dup2(errFd >= 0 ? errFd : outFd, 2) >= 0 && setrlimit(RLIMIT_FSIZE, &fileLimit) == 0)
             execvp(argv[0], argv.data());
         _exit(127);
     }

@@ -1,0 +1,309 @@
+// Every program that writes a file a user names, crossed with what the user
+// names (a new file, an earlier one, a link, a device, a folder, a pipe) and
+// what happens meanwhile (nothing, a file-size limit, SIGTERM). Whatever
+// happens, the user's earlier file is left as it was or replaced by a whole
+// new one, nothing else is left behind, and the exit status and the line say
+// which.
+#include "../support/command.h"
+#include "../support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Target { Missing, Earlier, Link, DevNull, DevFull, Folder, Pipe };
+enum class Event { None, FileSizeLimit, Sigterm };
+
+const char* nameOf(Target t) {
+    static const char* const names[] = {"a new file", "an earlier file", "a link", "/dev/null",
+                                        "/dev/full",  "a folder",        "a FIFO"};
+    return names[static_cast<int>(t)];
+}
+const char* nameOf(Event e) {
+    static const char* const names[] = {"nothing", "a file-size limit", "SIGTERM"};
+    return names[static_cast<int>(e)];
+}
+
+struct Program {
+    const char* name;
+    // The command that writes `target` inside `folder`.
+    std::function<std::vector<std::string>(const std::string& folder, const std::string& target)>
+        command;
+    // The file the program writes in the folder it is given, for one that
+    // writes a whole folder; empty for one that is given its file's path.
+    std::string fileInFolder;
+    // Writes its report to standard output, which the shell opened (`>>`).
+    bool redirected = false;
+    // Its output differs from run to run (timings): compared by being there.
+    bool varies = false;
+};
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Hidden files: the temporary files a run may have left behind.
+std::vector<std::string> hidden(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().front() == '.')
+            found.push_back(entry.path().string());
+    return found;
+}
+
+struct Written {
+    CommandResult result;
+    std::string piped; // what a reader of the FIFO received
+};
+
+// Runs the command with standard output into `stdoutPath` (opened for
+// appending, as `>>` would), under a file-size limit, and sends SIGTERM at the
+// first sign of writing in any of `watched`.
+Written run(const std::vector<std::string>& command, const std::string& stdoutPath,
+            const std::string& fifo, Event event, const std::vector<std::string>& watched) {
+    Written run;
+    FILE* log = std::tmpfile();
+    const int reader = fifo.empty() ? -1 : ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    const int out = ::open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK, 0644);
+    const int notify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    for (const std::string& folder : watched)
+        inotify_add_watch(notify, folder.c_str(), IN_CREATE | IN_MODIFY);
+    if (out >= 0)
+        fcntl(out, F_SETFL, fcntl(out, F_GETFL) & ~O_NONBLOCK);
+    const pid_t pid =
+        startCommand(command, out >= 0 ? out : fileno(log), "/dev/null",
+                     event == Event::FileSizeLimit ? 4096 : RLIM_INFINITY, fileno(log));
+    bool signalled = event != Event::Sigterm;
+    int status = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (char buffer[65536];;) {
+        for (ssize_t n; reader >= 0 && (n = ::read(reader, buffer, sizeof buffer)) > 0;)
+            run.piped.append(buffer, static_cast<std::size_t>(n));
+        if (pid < 0 || waitpid(pid, &status, WNOHANG) != 0)
+            break;
+        pollfd p{notify, POLLIN, 0};
+        if (!signalled && poll(&p, 1, 1) > 0) {
+            kill(pid, SIGTERM);
+            signalled = true;
+        } else if (signalled) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            kill(pid, SIGKILL);
+    }
+    for (char buffer[65536]; reader >= 0;) {
+        const ssize_t n = ::read(reader, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        run.piped.append(buffer, static_cast<std::size_t>(n));
+    }
+    run.result.status = status == -1        ? -1
+                        : WIFEXITED(status) ? WEXITSTATUS(status)
+                                            : 128 + WTERMSIG(status);
+    run.result.output = contents("/proc/self/fd/" + std::to_string(fileno(log)));
+    for (int fd : {out, reader, notify})
+        if (fd >= 0)
+            ::close(fd);
+    std::fclose(log);
+    return run;
+}
+
+const std::string kEarlier = "the user's earlier file\n";
+
+class Outputs : public testing::TestWithParam<Program> {};
+
+TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
+    const Program& program = GetParam();
+    const auto pathIn = [&](const TempDir& dir) {
+        return program.fileInFolder.empty() ? dir.file("out put") : dir.file(program.fileInFolder);
+    };
+
+    // What a plain run writes, to compare every other run's file with.
+    TempDir referenceDir;
+    const std::string referencePath = pathIn(referenceDir);
+    const Written reference =
+        run(program.command(referenceDir.path(), referencePath),
+            program.redirected ? referencePath : "/dev/null", "", Event::None, {});
+    ASSERT_EQ(reference.result.status, 0) << reference.result.output;
+    const std::string expected = contents(referencePath);
+    ASSERT_FALSE(expected.empty());
+
+    const Target targets[] = {Target::Missing, Target::Earlier, Target::Link, Target::DevNull,
+                              Target::DevFull, Target::Folder,  Target::Pipe};
+    for (Target target : targets) {
+        for (Event event : {Event::None, Event::FileSizeLimit, Event::Sigterm}) {
+            const bool aFile =
+                target == Target::Missing || target == Target::Earlier || target == Target::Link;
+            // Devices and pipes have no size to limit and nothing to remove;
+            // a shell cannot open a folder for a report.
+            if ((event != Event::None && !aFile) ||
+                (program.redirected && (target == Target::Folder || event == Event::Sigterm)))
+                continue;
+            SCOPED_TRACE(std::string(program.name) + " writing " + nameOf(target) + ", " +
+                         nameOf(event) + " meanwhile");
+            TempDir dir;
+            TempDir elsewhere;
+            std::string path = pathIn(dir);
+            const std::string linked = elsewhere.file("linked");
+            std::string fifo;
+            // A program given its path names a device as it is; in a folder,
+            // the device is reached through a link.
+            const auto device = [&](const char* name) {
+                if (program.fileInFolder.empty())
+                    return std::string(name);
+                fs::create_symlink(name, path);
+                return path;
+            };
+            switch (target) {
+            case Target::Missing:
+                break;
+            case Target::Earlier:
+                writeBytes(path, kEarlier);
+                break;
+            case Target::Link:
+                writeBytes(linked, kEarlier);
+                fs::create_symlink(linked, path);
+                break;
+            case Target::DevNull:
+                path = device("/dev/null");
+                break;
+            case Target::DevFull:
+                path = device("/dev/full");
+                break;
+            case Target::Folder:
+                fs::create_directory(path);
+                break;
+            case Target::Pipe:
+                ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+                fifo = path;
+                break;
+            }
+            const Written ran =
+                run(program.command(dir.path(), path), program.redirected ? path : "/dev/null",
+                    fifo, event, {dir.path(), elsewhere.path()});
+            const CommandResult& r = ran.result;
+            const std::string& said = r.output;
+            const std::string written = target == Target::Link ? linked : path;
+            // A program writing a whole folder may stop at another of its files.
+            const std::string named = program.fileInFolder.empty() ? path : dir.path();
+            const std::string before =
+                target == Target::Earlier || target == Target::Link ? kEarlier : "";
+            // The new output, whole; a report is appended to what was there.
+            const auto isWhole = [&](const std::string& bytes) {
+                const std::string added = program.redirected ? bytes.substr(before.size()) : bytes;
+                return program.varies ? !added.empty() : added == expected;
+            };
+
+            if (event == Event::FileSizeLimit) {
+                EXPECT_EQ(r.status, 1) << said;
+                EXPECT_NE(said.find("File too large"), std::string::npos) << said;
+                if (!program.redirected) {
+                    EXPECT_NE(said.find(named), std::string::npos) << said;
+                    EXPECT_EQ(fs::exists(written) ? contents(written) : "", before);
+                }
+            } else if (event == Event::Sigterm) {
+                // Either it stopped and said so, or it had finished.
+                if (r.status == 128 + SIGTERM) {
+                    EXPECT_NE(said.find("stopped by SIGTERM"), std::string::npos) << said;
+                    EXPECT_EQ(fs::exists(written) ? contents(written) : "", before);
+                } else {
+                    EXPECT_EQ(r.status, 0) << said;
+                    EXPECT_TRUE(isWhole(contents(written)));
+                }
+            } else if (target == Target::DevFull) {
+                EXPECT_EQ(r.status, 1) << said;
+                EXPECT_NE(said.find("No space left on device"), std::string::npos) << said;
+            } else if (target == Target::Folder) {
+                EXPECT_EQ(r.status, 1) << said;
+                EXPECT_NE(said.find(path + ": Is a directory"), std::string::npos) << said;
+                EXPECT_TRUE(fs::is_empty(path));
+            } else if (target == Target::Pipe) {
+                EXPECT_EQ(r.status, 0) << said;
+                EXPECT_TRUE(isWhole(ran.piped));
+                EXPECT_TRUE(fs::is_fifo(path));
+            } else if (target == Target::DevNull) {
+                EXPECT_EQ(r.status, 0) << said;
+            } else {
+                EXPECT_EQ(r.status, 0) << said;
+                EXPECT_TRUE(isWhole(contents(written)));
+                if (program.redirected) {
+                    EXPECT_EQ(contents(written).substr(0, before.size()), before);
+                }
+            }
+            EXPECT_TRUE(target != Target::Link || fs::is_symlink(path));
+            EXPECT_TRUE((target != Target::DevNull && target != Target::DevFull) ||
+                        fs::is_character_file(path));
+            EXPECT_EQ(hidden(dir.path()), std::vector<std::string>());
+            EXPECT_EQ(hidden(elsewhere.path()), std::vector<std::string>());
+        }
+    }
+}
+
+std::vector<Program> programs() {
+    const std::string plugin = AMBER_PLUGIN_LIBRARY;
+    std::vector<Program> list = {
+        {"vsthost render",
+         [plugin](const std::string&, const std::string& target) {
+             return std::vector<std::string>{AMBER_VSTHOST, "render", plugin,   "--demo",
+                                             "--out",       target,   "--quiet"};
+         },
+         "", false, false},
+        {"vsthost info",
+         [plugin](const std::string&, const std::string&) {
+             return std::vector<std::string>{AMBER_VSTHOST, "info", plugin};
+         },
+         // The instrument's own lines on standard output name addresses.
+         "", true, true},
+        {"facerender",
+         [](const std::string&, const std::string& target) {
+             return std::vector<std::string>{AMBER_FACERENDER, target};
+         },
+         "", false, false},
+        {"editorshot",
+         [](const std::string&, const std::string& target) {
+             return std::vector<std::string>{AMBER_EDITORSHOT, "--out", target};
+         },
+         "", false, false},
+        {"artgen",
+         [](const std::string&, const std::string& target) {
+             return std::vector<std::string>{AMBER_ARTGEN, "--source", target};
+         },
+         "", false, false},
+        {"the sound-set generator",
+         [](const std::string& folder, const std::string&) {
+             return std::vector<std::string>{AMBER_SOUNDSET, folder};
+         },
+         "Bass-00-24.wav", false, false},
+    };
+#ifdef AMBER_PLUGIN_BENCH
+    list.push_back({"plugin_bench",
+                    [](const std::string&, const std::string&) {
+                        return std::vector<std::string>{AMBER_PLUGIN_BENCH,
+                                                        "--benchmark_filter=TenHeldVoices",
+                                                        "--benchmark_min_time=0.001"};
+                    },
+                    "", true, true});
+#endif
+    return list;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProgram, Outputs, testing::ValuesIn(programs()),
+                         [](const testing::TestParamInfo<Program>& info) {
+                             std::string name;
+                             for (const char c : std::string(info.param.name))
+                                 if (std::isalnum(static_cast<unsigned char>(c)))
+                                     name += c;
+                             return name;
+                         });
+
+} // namespace
