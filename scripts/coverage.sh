@@ -14,7 +14,10 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAMBER_BUILD_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_C_FLAGS="--coverage -fprofile-update=atomic" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
 cmake --build "$dir" -j "$jobs"
-find "$dir" -name '*.gcda' -delete
+# Counters of earlier runs go first, or the report counts them again. find
+# does not follow a link it starts from: it is given the folder itself.
+build=$(cd "$dir" && pwd -P)
+find "$build" -name '*.gcda' -delete
 ctest --test-dir "$dir" -j "$jobs" --output-on-failure || true
 # gcov writes its working files into the current folder: keep them in the build.
 # Threads of one test update counters at once (hence atomic profile updates);
