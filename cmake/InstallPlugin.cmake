@@ -6,11 +6,12 @@
 # was stopped by a signal or a file-size limit, finds the old library or the
 # new one, never a cut-short one that kills it.
 
-# amber_install_plugin(FOLDER LIBRARY SOUNDS SCRIPT [STRIP]): LIBRARY and every
-# file under SOUNDS into FOLDER (under the install prefix unless absolute, and
-# under DESTDIR as CMake's install puts it); STRIP is the strip tool that
-# cmake --install --strip uses. The files go into the install manifest.
-function(amber_install_plugin folder library sounds script strip)
+# amber_install_plugin(FOLDER LIBRARY SOUNDS SCRIPT STRIP STRIPPED): LIBRARY and
+# every file under SOUNDS into FOLDER (under the install prefix unless absolute,
+# and under DESTDIR as CMake's install puts it) through SCRIPT; for
+# cmake --install --strip, the tool STRIP writes the stripped library to
+# STRIPPED in the build folder first. The files go into the install manifest.
+function(amber_install_plugin folder library sounds script strip stripped)
   if(IS_ABSOLUTE "${folder}")
     set(dest "$ENV{DESTDIR}${folder}")
   else()
@@ -23,8 +24,6 @@ function(amber_install_plugin folder library sounds script strip)
   endforeach()
   if(CMAKE_INSTALL_DO_STRIP AND strip)
     # Stripped into the build folder: the built library stays as it was.
-    get_filename_component(name "${library}" NAME)
-    set(stripped "${CMAKE_CURRENT_BINARY_DIR}/stripped-${name}")
     execute_process(COMMAND "${strip}" -o "${stripped}" "${library}" RESULT_VARIABLE failed)
     if(failed)
       message(FATAL_ERROR "cannot strip ${library} into ${stripped}")
