@@ -33,7 +33,8 @@ fi
 trap '' XFSZ
 tmp='' pid='' dest='' errs=''
 stop() {
-  [ -z "$pid" ] || kill "$pid" 2>/dev/null || :
+  # Waited for, so that it cannot make the file again once removed.
+  [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; } || :
   [ -z "$tmp" ] || rm -f -- "$tmp"
   [ -z "$errs" ] || rm -f -- "$errs"
 }
