@@ -32,8 +32,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS="suppressions='$PWD/tests/lsan.supp':fast_unwind_on_malloc=0" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "=== build-tsan: concurrency tests"
 run_suite build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBER_TSAN=ON -DAMBER_BUILD_BENCH=OFF
+echo "=== build-tsan: concurrency tests"
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -L concurrency -j "$jobs"
 
 unlock_build
