@@ -137,6 +137,6 @@ TEST(SoundSet, AGeneratorStoppedBesideAnotherLeavesEveryFileWhole) {
     EXPECT_EQ(packs, promised) << first.output;
     const std::set<std::string> inPlace = writtenInPlace(watch);
     close(watch);
-    EXPECT_EQ(inPlace.size(), 0u) << "written in place: "
-                                  << (inPlace.empty() ? "" : *inPlace.begin()) << " ...";
+    EXPECT_EQ(inPlace.size(), 0u) << "written in place, among them "
+                                  << (inPlace.empty() ? "" : *inPlace.begin());
 }
