@@ -240,7 +240,8 @@ TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
          "artgen: cannot write /nonexistent/amber-artgen/"},
         {{"--source", "/nonexistent/amber-artgen/images.cpp"},
          1,
-         "artgen: cannot write /nonexistent/amber-artgen/images.cpp\n"},
+         "artgen: cannot write /nonexistent/amber-artgen/images.cpp: cannot make a file in "
+         "/nonexistent/amber-artgen: No such file or directory\n"},
         {{"--colour", "red"}, 2, "artgen: unknown option --colour\n"},
         {{"--png-dir"}, 2, "usage: amber_artgen"},
         {{}, 2, "usage: amber_artgen"},

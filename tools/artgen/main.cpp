@@ -7,6 +7,7 @@
 // two runs write the same bytes.
 
 #include "artwork.h"
+#include "outputfile.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -15,7 +16,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -102,11 +102,9 @@ std::vector<unsigned char> render(const artgen::ImageSpec& image) {
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::cerr << "artgen: cannot write " << path << "\n";
+    std::string error;
+    if (!OutputFile::writeWhole(path, bytes, error)) {
+        std::cerr << "artgen: " << error << "\n";
         return false;
     }
     return true;
@@ -146,6 +144,7 @@ std::string embeddingSource(const std::vector<artgen::ImageSpec>& images,
 } // namespace
 
 int main(int argc, char** argv) {
+    OutputFile::handleSignals("artgen");
     std::string pngDir;
     std::string sourcePath;
     for (int i = 1; i + 1 < argc; i += 2) {

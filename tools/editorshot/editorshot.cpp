@@ -12,6 +12,8 @@
 #include "vstguieditor/vstguieditor.h"
 
 #include "editormeasure.h"
+#include "outputfile.h"
+#include "pngoutput.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +41,7 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    OutputFile::handleSignals("editorshot");
     std::string out = "editor.png";
     int row = 40;
     float value = 0.7f;
@@ -83,8 +86,12 @@ int main(int argc, char** argv) {
             effect->setParameter(effect, 0, value);
             now += 1000;
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.f);
-            if (!frame->writePNG(out.c_str())) {
-                std::fprintf(stderr, "editorshot: cannot write %s\n", out.c_str());
+            if (frame->needsRedraw() || frame->getBackBuffer() == nullptr) {
+                frame->render();
+            }
+            std::string error;
+            if (!writePngFile(frame->getBackBuffer(), out, error)) {
+                std::fprintf(stderr, "editorshot: %s\n", error.c_str());
                 status = 1;
             } else {
                 std::fprintf(stderr, "editorshot: wrote %s\n", out.c_str());

@@ -10,6 +10,8 @@
 
 #include "artgen/layout.h"
 #include "gui/resourceregistry.h"
+#include "outputfile.h"
+#include "pngoutput.h"
 #include "resources/instrumentimages.h"
 
 #include <cairo.h>
@@ -314,18 +316,20 @@ int renderSheet(const char* path) {
     }
 
     cairo_destroy(cr);
-    const cairo_status_t written = cairo_surface_write_to_png(sheet, path);
+    // A sheet with a picture missing is not written: the lines above said which.
+    std::string error;
+    const bool written = !images.failed && writePngFile(sheet, path, error);
     cairo_surface_destroy(sheet);
-    if (written != CAIRO_STATUS_SUCCESS || images.failed) {
-        std::cerr << "facerender: cannot write " << path << "\n";
-        return 1;
+    if (!error.empty()) {
+        std::cerr << "facerender: " << error << "\n";
     }
-    return 0;
+    return written ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    OutputFile::handleSignals("facerender");
     if (argc != 2) {
         std::cerr << "usage: amber_facerender OUTPUT.png\n";
         return 2;

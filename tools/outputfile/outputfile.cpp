@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,32 @@ Slot g_slots[kSlots];
 std::atomic<bool> g_claimed[kSlots];
 char g_program[64] = "output";
 std::once_flag g_signalsOnce;
+
+// Other threads go on writing while the handler runs: one may be between
+// claiming its slot and making its file, whose name the handler cannot know
+// yet. The handler therefore first stops new files, then waits until no
+// other thread is making one (this thread may be, interrupted there).
+std::atomic<bool> g_stopping{false};
+std::atomic<int> g_making{0};
+thread_local bool t_making = false;
+
+// Brackets the making of a temporary file. A thread that comes when the
+// handler has begun waits for the end of the process instead.
+void beginMaking() {
+    t_making = true;
+    ++g_making;
+    if (g_stopping.load()) {
+        --g_making;
+        t_making = false;
+        for (;;)
+            pause();
+    }
+}
+
+void endMaking() {
+    --g_making;
+    t_making = false;
+}
 
 int claimSlot(const std::string& temp, const std::string& target) {
     if (temp.size() >= PATH_MAX || target.size() >= PATH_MAX)
@@ -64,6 +91,9 @@ void say(const char* text) {
 
 // Async-signal-safe: write(), unlink() and atomics only.
 void onSignal(int signal) {
+    g_stopping.store(true);
+    while (g_making.load() > (t_making ? 1 : 0))
+        sched_yield();
     const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
     const char* target = nullptr;
     int others = 0;
@@ -212,11 +242,15 @@ bool OutputFile::open(const std::string& path, std::string& error) {
     const mode_t mode = exists ? (status.st_mode & 07777) : newFileMode();
     std::string name = m_target.substr(m_target.rfind('/') + 1);
     name = "." + name.substr(0, 200) + ".XXXXXX";
+    beginMaking();
     m_slot = claimSlot(folderOf(m_target) + "/" + name, m_path);
-    if (m_slot < 0)
+    if (m_slot < 0) {
+        endMaking();
         return fail("cannot write", ENAMETOOLONG, error);
+    }
     // mkostemp fills in the slot's own name, so the handler always holds it.
     m_fd = mkostemp(g_slots[m_slot].temp, O_CLOEXEC);
+    endMaking();
     if (m_fd < 0) {
         const int reason = errno;
         releaseSlot(m_slot);

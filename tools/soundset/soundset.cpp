@@ -6,6 +6,7 @@
 // Usage: amber_soundset <sounds folder>
 
 #include "engine/factoryprograms.h"
+#include "outputfile.h"
 #include "samplepack.pb.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -75,11 +75,10 @@ void finish(Audio& audio, double fadeSeconds = 0.01) {
     }
 }
 
-// Set by any worker whose WAV file could not be written: the set is then
-// incomplete, and the build must not take it for a finished one.
-std::atomic<bool> g_waveWriteFailed{false};
-
-void writeWave(const std::string& path, const Audio& audio) {
+// Writes `audio` as a 16-bit stereo WAV file, whole or not at all: a file cut
+// short would still claim its full length in its header. False with the
+// reason in error.
+bool writeWave(const std::string& path, const Audio& audio, std::string& error) {
     std::vector<unsigned char> bytes(44 + audio.frames() * 4);
     auto put32 = [&](std::size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) {
@@ -111,13 +110,9 @@ void writeWave(const std::string& path, const Audio& audio) {
         put16(44 + i * 4, quantise(audio.left[i]));
         put16(46 + i * 4, quantise(audio.right[i]));
     }
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-        std::cerr << "amber_soundset: cannot write " << path << "\n";
-        g_waveWriteFailed = true;
-    }
+    OutputFile out;
+    return out.open(path, error) && out.write(bytes.data(), bytes.size(), error) &&
+           out.commit(error);
 }
 
 // ---------------------------------------------------------------- DSP parts
@@ -201,6 +196,7 @@ struct Zone {
 struct Program {
     std::string name;
     std::vector<Zone> zones;
+    std::string error; // why a WAV file could not be written; the program is then given up
 };
 
 // Root keys 24 apart, each zone reaching an octave below and 11 keys above,
@@ -220,11 +216,13 @@ struct Envelope {
 using Render = std::function<Audio(double hz, Rng& rng)>;
 
 // Writes `audio` as the program's WAV file `file` and adds the zone that
-// plays it.
+// plays it; on failure records why in program.error instead.
 void addZone(Program& program, const std::string& folder, const std::string& file,
              const Audio& audio, int start, int end, int root, Envelope env,
              uint64_t& bytesWritten) {
-    writeWave(folder + "/" + file, audio);
+    if (!writeWave(folder + "/" + file, audio, program.error)) {
+        return;
+    }
     bytesWritten += 44 + audio.frames() * 4;
     program.zones.push_back({start, end, root, file, env.a, env.d, env.s, env.r});
 }
@@ -233,6 +231,9 @@ void addZone(Program& program, const std::string& folder, const std::string& fil
 void melodic(Program& program, const std::string& stem, int lo, int hi, Envelope env, uint64_t seed,
              const Render& render, const std::string& folder, uint64_t& bytesWritten) {
     for (int root : rootsFor(lo, hi)) {
+        if (!program.error.empty()) {
+            return;
+        }
         Rng rng(seed);
         Audio audio = render(noteHz(root), rng);
         finish(audio);
@@ -576,7 +577,7 @@ constexpr Envelope OTHER_ENV{0.01f, 0.0f, 1.0f, 2000.0f};
 // in the middle of its range so no key is transposed by more than half of it.
 void drumRanges(Program& program, const std::string& stem, const std::vector<Drum>& sounds, int lo,
                 int width, uint64_t seed, const std::string& folder, uint64_t& bytes) {
-    for (std::size_t k = 0; k < sounds.size(); ++k) {
+    for (std::size_t k = 0; k < sounds.size() && program.error.empty(); ++k) {
         Rng rng(seed + k);
         const int start = lo + static_cast<int>(k) * width;
         addZone(program, folder, stem + "-" + std::to_string(k) + ".wav", drum(sounds[k], rng, 1.0),
@@ -589,7 +590,7 @@ void drumVariations(Program& program, const std::string& stem, Drum kind, uint64
                     const std::string& folder, uint64_t& bytes) {
     constexpr int COUNT = 12;
     constexpr int WIDTH = 8;
-    for (int k = 0; k < COUNT; ++k) {
+    for (int k = 0; k < COUNT && program.error.empty(); ++k) {
         Rng rng(seed + static_cast<uint64_t>(k));
         const int start = 16 + k * WIDTH;
         addZone(program, folder, stem + "-" + std::to_string(k) + ".wav",
@@ -628,7 +629,7 @@ Render shortened(Audio (*voice)(double, Rng&, int), double seconds) {
 }
 
 Program build(const Job& job, const std::string& folder, uint64_t& bytes) {
-    Program program{job.name, {}};
+    Program program{job.name, {}, {}};
     const std::string stem = fileStem(job.name);
     const auto seed = static_cast<uint64_t>(job.index) * 7919u + 17u;
     const auto variant = [&](int first) { return job.index - first; };
@@ -698,7 +699,8 @@ Program build(const Job& job, const std::string& folder, uint64_t& bytes) {
     return program;
 }
 
-bool writePack(const Program& program, const std::string& folder) {
+// The program's pack, written whole; false with the reason in error.
+bool writePack(const Program& program, const std::string& folder, std::string& error) {
     Kestrovalian::SamplePack pack;
     pack.set_name(program.name);
     for (const Zone& z : program.zones) {
@@ -715,13 +717,20 @@ bool writePack(const Program& program, const std::string& folder) {
         adsr->set_sustain_level(z.s);
         adsr->set_release_time(z.r);
     }
-    std::ofstream out(folder + "/" + program.name + ".jsfb", std::ios::binary);
-    return pack.SerializeToOstream(&out) && static_cast<bool>(out.flush());
+    std::string bytes;
+    if (!pack.SerializeToString(&bytes)) {
+        error = "cannot encode the pack " + program.name;
+        return false;
+    }
+    return OutputFile::writeWhole(folder + "/" + program.name + ".jsfb", bytes, error);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before the workers start, so that an interrupted run removes their
+    // unfinished files.
+    OutputFile::handleSignals("amber_soundset");
     if (argc != 2) {
         std::cerr << "usage: amber_soundset <sounds folder>\n";
         return 2;
@@ -741,16 +750,19 @@ int main(int argc, char** argv) {
     jobs.push_back({FACTORY_PROGRAM_COUNT, "Unnamed Program"});
 
     // Programs are independent and seeded by index, so any thread may make
-    // any of them without changing a byte of the result.
+    // any of them without changing a byte of the result. A pack is written
+    // only after all its WAV files, and after a failure no new program is
+    // begun: the set is then incomplete either way.
     std::atomic<std::size_t> nextJob{0};
     std::atomic<uint64_t> totalBytes{0};
     std::atomic<bool> failed{false};
     auto worker = [&] {
-        for (std::size_t j = nextJob++; j < jobs.size(); j = nextJob++) {
+        for (std::size_t j = nextJob++; j < jobs.size() && !failed; j = nextJob++) {
             uint64_t bytes = 0;
             const Program program = build(jobs[j], folder, bytes);
-            if (!writePack(program, folder)) {
-                std::cerr << "amber_soundset: cannot write the pack " << program.name << "\n";
+            std::string error = program.error;
+            if (!error.empty() || !writePack(program, folder, error)) {
+                std::cerr << "amber_soundset: " + error + "\n";
                 failed = true;
             }
             totalBytes += bytes;
@@ -764,7 +776,10 @@ int main(int argc, char** argv) {
     for (std::thread& t : pool) {
         t.join();
     }
+    if (failed) {
+        return 1;
+    }
     std::cout << "amber_soundset: " << jobs.size() << " packs, "
               << totalBytes.load() / (1024 * 1024) << " MB of samples in " << folder << "\n";
-    return failed || g_waveWriteFailed ? 1 : 0;
+    return 0;
 }
