@@ -223,30 +223,28 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(void* parent, int32 width
     const auto parentWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
-    {
-        ErrorTrap trap(display);
-        // Parents with a 32-bit visual refuse a child that inherits theirs
-        // (BadMatch): the child names the default visual, its depth and its
-        // colormap explicitly.
-        XSetWindowAttributes attributes{};
-        attributes.colormap = DefaultColormap(display, screen);
-        attributes.border_pixel = 0;
-        attributes.background_pixel = BlackPixel(display, screen);
-        attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                                PointerMotionMask | StructureNotifyMask;
-        const Window window = XCreateWindow(
-            display, parentWindow, 0, 0, static_cast<unsigned>(width),
-            static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput, visual,
-            CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
-        XMapWindow(display, window);
-        if (trap.ok())
-            return std::make_unique<X11Window>(display, window, visual, width, height);
-        if (window != 0) {
-            XDestroyWindow(display, window);
-            trap.ok();
-        }
-        XCloseDisplay(display);
+    ErrorTrap trap(display);
+    // Parents with a 32-bit visual refuse a child that inherits theirs
+    // (BadMatch): the child names the default visual, its depth and its
+    // colormap explicitly.
+    XSetWindowAttributes attributes{};
+    attributes.colormap = DefaultColormap(display, screen);
+    attributes.border_pixel = 0;
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask;
+    const Window window =
+        XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
+                      visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
+    XMapWindow(display, window);
+    if (trap.ok())
+        return std::make_unique<X11Window>(display, window, visual, width, height);
+    if (window != 0) {
+        XDestroyWindow(display, window);
+        trap.ok();
     }
+    XCloseDisplay(display);
     return nullptr;
 }
 
