@@ -6,27 +6,39 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
+#include <atomic>
+#include <mutex>
+
 namespace VSTGUI {
 namespace {
 
 // Xlib's default error handler ends the whole process, and the process is the
 // host: every request that can fail on a window we do not own runs with this
-// handler in place, and the host's handler comes back afterwards.
-int g_trappedErrors = 0;
-
-int trapError(Display*, XErrorEvent*) {
-    ++g_trappedErrors;
-    return 0;
-}
-
+// trap's handler in place, and the host's handler comes back afterwards.
+//
+// Xlib keeps one handler for the whole process, and a host may run several
+// editors on several GUI threads: one trap at a time holds the handler, from
+// installing it to handing it back, and the others wait. Traps never nest on
+// one thread, so a plain mutex does. Each editor's display is used by its own
+// thread alone, so Xlib needs no XInitThreads for it (which a plug-in could
+// not call early enough anyway); the handler is the only Xlib state shared.
+// cairo swaps the handler too, as it sets up and closes a display: our
+// surfaces are made and our displays closed inside a trap as well.
 class ErrorTrap {
 public:
-    explicit ErrorTrap(Display* display) : m_display(display) {
-        XSync(m_display, False);
-        g_trappedErrors = 0;
-        m_previous = XSetErrorHandler(trapError);
+    explicit ErrorTrap(Display* display) : m_hold(s_lock), m_display(display) {
+        XSync(m_display, False); // earlier requests' errors are not this trap's
+        // Another library's own swap on another thread may have left ours in
+        // place: the handler saved before is then still the one to hand back.
+        const XErrorHandler previous = XSetErrorHandler(handle);
+        if (previous != handle)
+            s_previous = previous;
+        t_trap = this;
     }
-    ~ErrorTrap() { XSetErrorHandler(m_previous); }
+    ~ErrorTrap() {
+        t_trap = nullptr;
+        XSetErrorHandler(s_previous);
+    }
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
 
@@ -34,12 +46,30 @@ public:
     // of it failed.
     bool ok() {
         XSync(m_display, False);
-        return g_trappedErrors == 0;
+        return m_errors == 0;
     }
 
 private:
+    // An error of the trap's display reaches the handler on the trap's own
+    // thread (the only one using that display); any other, such as one of
+    // the host's own display on the host's thread, goes on to the handler the
+    // trap replaced, as if no trap were there.
+    static int handle(Display* display, XErrorEvent* event) {
+        if (t_trap != nullptr && t_trap->m_display == display) {
+            ++t_trap->m_errors;
+            return 0;
+        }
+        // Null only while the first trap of all is being put in place.
+        const XErrorHandler previous = s_previous;
+        return previous != nullptr ? previous(display, event) : 0;
+    }
+
+    static inline std::mutex s_lock;
+    static inline std::atomic<XErrorHandler> s_previous{nullptr};
+    static inline thread_local ErrorTrap* t_trap = nullptr;
+    std::lock_guard<std::mutex> m_hold;
     Display* m_display;
-    XErrorHandler m_previous;
+    int m_errors = 0;
 };
 
 int32 buttonBits(unsigned int state) {
@@ -69,18 +99,18 @@ int32 bitOfButton(unsigned int button) {
 
 class X11Window final : public PlatformWindow {
 public:
+    // Inside an error trap (cairo sets up the display).
     X11Window(Display* display, Window window, Visual* visual, int32 width, int32 height)
         : m_display(display), m_window(window),
           m_surface(cairo_xlib_surface_create(display, window, visual, width, height)) {}
 
     ~X11Window() override {
+        ErrorTrap trap(m_display);
         // The surface talks to the display: it goes first.
         cairo_surface_destroy(m_surface);
-        if (m_alive) {
-            ErrorTrap trap(m_display);
+        if (m_alive)
             XDestroyWindow(m_display, m_window);
-            trap.ok();
-        }
+        trap.ok();
         XCloseDisplay(m_display);
     }
 
@@ -193,35 +223,29 @@ std::unique_ptr<PlatformWindow> PlatformWindow::create(void* parent, int32 width
     const auto parentWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
-    Window window = 0;
-    bool created = false;
-    {
-        ErrorTrap trap(display);
-        // Parents with a 32-bit visual refuse a child that inherits theirs
-        // (BadMatch): the child names the default visual, its depth and its
-        // colormap explicitly.
-        XSetWindowAttributes attributes{};
-        attributes.colormap = DefaultColormap(display, screen);
-        attributes.border_pixel = 0;
-        attributes.background_pixel = BlackPixel(display, screen);
-        attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                                PointerMotionMask | StructureNotifyMask;
-        window = XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
-                               static_cast<unsigned>(height), 0, DefaultDepth(display, screen),
-                               InputOutput, visual,
-                               CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
-        XMapWindow(display, window);
-        created = trap.ok();
-        if (!created && window != 0) {
-            XDestroyWindow(display, window);
-            trap.ok();
-        }
+    ErrorTrap trap(display);
+    // Parents with a 32-bit visual refuse a child that inherits theirs
+    // (BadMatch): the child names the default visual, its depth and its
+    // colormap explicitly.
+    XSetWindowAttributes attributes{};
+    attributes.colormap = DefaultColormap(display, screen);
+    attributes.border_pixel = 0;
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask;
+    const Window window =
+        XCreateWindow(display, parentWindow, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
+                      visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
+    XMapWindow(display, window);
+    if (trap.ok())
+        return std::make_unique<X11Window>(display, window, visual, width, height);
+    if (window != 0) {
+        XDestroyWindow(display, window);
+        trap.ok();
     }
-    if (!created) {
-        XCloseDisplay(display);
-        return nullptr;
-    }
-    return std::make_unique<X11Window>(display, window, visual, width, height);
+    XCloseDisplay(display);
+    return nullptr;
 }
 
 } // namespace VSTGUI
