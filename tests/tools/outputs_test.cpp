@@ -47,6 +47,10 @@ struct Program {
     bool varies = false;
 };
 
+void PrintTo(const Program& program, std::ostream* out) {
+    *out << program.name;
+}
+
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
