@@ -8,10 +8,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <memory>
+#include <ostream>
+#include <streambuf>
 #include <unistd.h>
 #include <vector>
 
@@ -103,27 +106,78 @@ void BM_TenHeldVoices(benchmark::State& state) {
 }
 BENCHMARK(BM_TenHeldVoices)->UseRealTime();
 
+// Hands the report straight to a descriptor, keeping the reason of the first
+// write that failed: a full disk must not pass for a report written.
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int fd) : m_fd(fd) {}
+    // 0, or the errno of the first failed write or of the close.
+    int close() {
+        if (::close(m_fd) != 0 && m_error == 0) {
+            m_error = errno;
+        }
+        return m_error;
+    }
+
+protected:
+    std::streamsize xsputn(const char* data, std::streamsize size) override {
+        for (std::streamsize done = 0; done < size;) {
+            const ssize_t n = ::write(m_fd, data + done, static_cast<std::size_t>(size - done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                m_error = m_error != 0 ? m_error : n < 0 ? errno : EIO;
+                return done;
+            }
+            done += n;
+        }
+        return size;
+    }
+    int_type overflow(int_type c) override {
+        const char byte = traits_type::to_char_type(c);
+        return traits_type::eq_int_type(c, traits_type::eof()) || xsputn(&byte, 1) == 1
+                   ? traits_type::not_eof(c)
+                   : traits_type::eof();
+    }
+
+private:
+    int m_fd;
+    int m_error = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // The report keeps the terminal; the instrument's lines go nowhere.
+    // The report keeps what standard output was open on (the terminal, or a
+    // log appended to with >>, written on from where it ends); the
+    // instrument's lines go nowhere.
     std::fflush(stdout);
-    const int report = dup(STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    if (report >= 0 && devNull >= 0) {
-        dup2(devNull, STDOUT_FILENO);
-        close(devNull);
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const int report = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (devNull < 0 || report < 0 || dup2(devNull, STDOUT_FILENO) < 0) {
+        std::fprintf(stderr, "plugin_bench: cannot set standard output aside: %s\n",
+                     std::strerror(errno));
+        return 1;
     }
-    std::ofstream out("/dev/fd/" + std::to_string(report));
+    close(devNull);
+    DescriptorBuffer buffer(report);
+    std::ostream out(&buffer);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    benchmark::ConsoleReporter reporter;
+    // Colours only for a terminal, not into a log.
+    benchmark::ConsoleReporter reporter(isatty(report) ? benchmark::ConsoleReporter::OO_Defaults
+                                                       : benchmark::ConsoleReporter::OO_Tabular);
     reporter.SetOutputStream(&out);
     reporter.SetErrorStream(&out);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    if (const int reason = buffer.close()) {
+        std::fprintf(stderr, "plugin_bench: cannot write the report: %s\n", std::strerror(reason));
+        return 1;
+    }
     return 0;
 }

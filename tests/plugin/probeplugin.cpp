@@ -1,8 +1,12 @@
 // A tiny VST 2.4 instrument for testing hosts: it marks every note-on at its
 // sample offset with a 1 on the left channel and writes the current program
 // number on the right channel, so a test can read back exactly where a host
-// delivered its events and program changes.
+// delivered its events and program changes. AMBER_PROBE_OUTPUTS in the
+// environment sets how many outputs it declares (2 when unset), the program
+// written on each after the first.
 #include "plugin/audioeffectx.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -10,7 +14,8 @@ class ProbePlugin : public AudioEffectX {
 public:
     explicit ProbePlugin(audioMasterCallback host) : AudioEffectX(host, 8, 1) {
         setNumInputs(0);
-        setNumOutputs(2);
+        const char* outputs = std::getenv("AMBER_PROBE_OUTPUTS");
+        setNumOutputs(outputs ? std::atoi(outputs) : 2);
         isSynth(true);
         setUniqueID(vstFourCharacters('P', 'r', 'o', 'b'));
     }
@@ -28,9 +33,10 @@ public:
     }
 
     void processReplacing(float**, float** outputs, VstInt32 frames) override {
-        for (VstInt32 i = 0; i < frames; ++i) {
-            outputs[0][i] = 0.0f;
-            outputs[1][i] = static_cast<float>(getProgram());
+        for (VstInt32 c = 0; c < getAeffect()->numOutputs; ++c) {
+            for (VstInt32 i = 0; i < frames; ++i) {
+                outputs[c][i] = c == 0 ? 0.0f : static_cast<float>(getProgram());
+            }
         }
         for (int i = 0; i < m_count; ++i) {
             // An offset outside the block shows as a mark at its edge.

@@ -14,7 +14,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -53,9 +56,14 @@ std::string heldNote(double seconds) {
 // --- The command ----------------------------------------------------------
 
 // Runs the host command with an argument vector, no shell, so that any path
-// may hold spaces; the files it writes are capped at fileLimit bytes.
+// may hold spaces; the files it writes are capped at fileLimit bytes. Leading
+// NAME=VALUE arguments set its environment, as env takes them.
 CommandResult run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY) {
-    arguments.insert(arguments.begin(), AMBER_VSTHOST);
+    const auto command = std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) {
+        return a.find('=') == std::string::npos;
+    });
+    arguments.insert(command, AMBER_VSTHOST);
+    arguments.insert(arguments.begin(), "env");
     CommandLimits limits;
     limits.fileBytes = fileLimit;
     return runCommand(arguments, limits);
@@ -212,13 +220,18 @@ TEST(HostCommand, PlaysAThirdPartySynth) {
 
 // Whatever it is given, the command ends on its own, soon and in little
 // memory, with a reason: input that is not a MIDI file or is too long,
-// output it cannot write, and a render longer than its whole audio in memory.
+// output it cannot write, a plug-in whose outputs no WAV file takes, and a
+// render longer than its whole audio in memory. An earlier file at the
+// output stays as it was.
 TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
     const TempDir dir;
     const std::string fiveMinutes = dir.file("five minutes.mid");
     writeBytes(fiveMinutes, heldNote(300));
     writeBytes(dir.file("a day.mid"), heldNote(86400));
     ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    // A reader is there, so that opening the pipe to write would not wait.
+    ASSERT_EQ(mkfifo(dir.file("out pipe").c_str(), 0600), 0);
+    const int reader = open(dir.file("out pipe").c_str(), O_RDONLY | O_NONBLOCK);
     // Sparse, so it takes no room.
     writeBytes(dir.file("huge.mid"), heldNote(1));
     ASSERT_EQ(truncate(dir.file("huge.mid").c_str(), 17 << 20), 0);
@@ -243,17 +256,74 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
          "No such file or directory"},
         {with({fiveMinutes, "--out", dir.path()}), RLIM_INFINITY, 1, "Is a directory"},
         {with({fiveMinutes, "--out", dir.file("o.wav")}), 1 << 20, 1, "File too large"},
+        {with({fiveMinutes, "--out", dir.file("out pipe")}), RLIM_INFINITY, 1, "it is a pipe, and"},
+        {{"AMBER_PROBE_OUTPUTS=0", "render", AMBER_PROBE_PLUGIN, "--demo", "--out",
+          dir.file("o.wav")},
+         RLIM_INFINITY,
+         1,
+         "has 0 outputs"},
+        {{"AMBER_PROBE_OUTPUTS=1025", "render", AMBER_PROBE_PLUGIN, "--demo", "--out",
+          dir.file("o.wav")},
+         RLIM_INFINITY,
+         1,
+         "has 1025 outputs"},
         // Five minutes of float stereo are 106 MB.
         {with({fiveMinutes, "--out", "/dev/null"}), RLIM_INFINITY, 0, "duration: 302.000 s"},
     };
+    const std::string earlier = "an earlier take";
+    const auto files = [&dir] {
+        return std::distance(std::filesystem::directory_iterator(dir.path()), {});
+    };
     for (const auto& [arguments, fileLimit, status, says] : rows) {
+        writeBytes(dir.file("o.wav"), earlier);
+        const auto before = files();
         const CommandResult r = run(arguments, fileLimit);
         const std::string line = testing::PrintToString(arguments);
         EXPECT_EQ(r.status, status) << line << "\n" << r.output;
         EXPECT_NE(r.output.find(says), std::string::npos) << line << "\n" << r.output;
         EXPECT_LT(r.peakKiB, 64 << 10) << line;
-        // Nothing cut short is left behind.
-        EXPECT_FALSE(std::filesystem::remove(dir.file("o.wav"))) << line;
+        std::ifstream kept(dir.file("o.wav"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), earlier) << line;
+        // Nor is anything unfinished left beside it.
+        EXPECT_EQ(files(), before) << line;
+    }
+    close(reader);
+}
+
+// The audio on standard output, with or without --quiet: it is what the file
+// holds, and the report goes to standard error. A report that cannot be
+// written fails the command with the reason.
+TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
+    const TempDir dir;
+    const std::string wav = dir.file("taken.wav");
+    const char* full = "vsthost: cannot write the report: No space left on device\n";
+    // What a shell runs: $0 is the host, $1 the probe plug-in, $2 a file.
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {R"("$0" render "$1" --demo --tail 0.1 --quiet --out /dev/stdout > "$2")", 0,
+         "wrote /dev/stdout\n"},
+        {R"("$0" render "$1" --demo --tail 0.1 --out /dev/stdout > "$2")", 0,
+         "wrote /dev/stdout\n"},
+        {R"("$0" info "$1" > /dev/full)", 1, full},
+        {R"("$0" info "$1" --quiet > /dev/full)", 1, full},
+        {R"("$0" render "$1" --demo --tail 0.1 --out /dev/null > /dev/full)", 1, full},
+    };
+    for (const auto& [script, status, says] : rows) {
+        writeBytes(wav, "");
+        const CommandResult r =
+            runCommand({"sh", "-c", script, AMBER_VSTHOST, AMBER_PROBE_PLUGIN, wav});
+        EXPECT_EQ(r.status, status) << script << "\n" << r.output;
+        EXPECT_NE(r.output.find(says), std::string::npos) << script << "\n" << r.output;
+        if (status != 0) {
+            continue;
+        }
+        std::ifstream taken(wav, std::ios::binary);
+        const std::string bytes(std::istreambuf_iterator<char>(taken), {});
+        EXPECT_EQ(bytes.find("wrote"), std::string::npos) << script;
+        SF_INFO info{};
+        SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);
+        EXPECT_NE(file, nullptr) << script << ": " << bytes.substr(0, 200);
+        sf_close(file);
+        EXPECT_EQ(info.frames, reported(r.output, " s (")) << script << "\n" << r.output;
     }
 }
 

@@ -49,9 +49,9 @@ public:
             std::fprintf(m_out, "host: begin edit\n");
         }
         if (m_seen.automateCount != now.automateCount) {
-            std::fprintf(m_out, "host: automate parameter %d value %.4f (%d requests)\n",
+            std::fprintf(m_out, "host: automate parameter %d value %.4f (%lld requests)\n",
                          now.lastAutomateIndex, static_cast<double>(now.lastAutomateValue),
-                         now.automateCount - m_seen.automateCount);
+                         static_cast<long long>(now.automateCount - m_seen.automateCount));
         }
         for (; m_seen.endEditCount < now.endEditCount; ++m_seen.endEditCount) {
             std::fprintf(m_out, "host: end edit\n");

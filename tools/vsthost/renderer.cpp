@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -181,27 +180,49 @@ WaveWriter::~WaveWriter() {
     abandon();
 }
 
+bool WaveWriter::checkChannels(int channels, std::string& error) {
+    if (channels < 1 || channels > kMaxWaveChannels) {
+        error = "the plug-in has " + std::to_string(channels) +
+                " outputs, where a WAV file takes 1 to " + std::to_string(kMaxWaveChannels) +
+                " channels";
+        return false;
+    }
+    return true;
+}
+
 bool WaveWriter::open(const std::string& path, int channels, double sampleRate,
                       std::string& error) {
     abandon();
     m_name = path;
     m_sampleRate = sampleRate;
-    // Opened here rather than by libsndfile so that a failed render removes
-    // only a file that this writer created or truncated, and only if it is a
-    // regular one.
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    if (m_fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno) +
-                ": choose a folder you can write to";
+    if (!checkChannels(channels, error)) {
         return false;
     }
+    // A WAV file's header is completed after its audio, which needs a file
+    // or device that can be sought back in. A pipe is refused before it is
+    // opened: opening it waits for a reader.
     struct stat status {};
-    if (fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        m_removable = path;
+    if (::stat(path.c_str(), &status) == 0 &&
+        (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))) {
+        error =
+            "cannot write " + path + ": it is a " + (S_ISFIFO(status.st_mode) ? "pipe" : "socket") +
+            ", and a WAV file's header is completed after its audio, which needs a file that can "
+            "be sought back in";
+        return false;
+    }
+    if (!m_out.open(path, error)) {
+        return false;
+    }
+    // libsndfile gets a descriptor of its own: it closes the one it is
+    // given even when it fails to open.
+    const int fd = fcntl(m_out.descriptor(), F_DUPFD_CLOEXEC, 3);
+    if (fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        abandon();
+        return false;
     }
     SF_INFO info = format(channels, sampleRate);
-    return start(channels > 0 ? sf_open_fd(m_fd, SFM_WRITE, &info, SF_FALSE) : nullptr, channels,
-                 error);
+    return start(sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE), error);
 }
 
 bool WaveWriter::open(SF_VIRTUAL_IO& io, void* stream, int channels, double sampleRate,
@@ -209,9 +230,11 @@ bool WaveWriter::open(SF_VIRTUAL_IO& io, void* stream, int channels, double samp
     abandon();
     m_name = "the stream";
     m_sampleRate = sampleRate;
+    if (!checkChannels(channels, error)) {
+        return false;
+    }
     SF_INFO info = format(channels, sampleRate);
-    return start(channels > 0 ? sf_open_virtual(&io, SFM_WRITE, &info, stream) : nullptr, channels,
-                 error);
+    return start(sf_open_virtual(&io, SFM_WRITE, &info, stream), error);
 }
 
 SF_INFO WaveWriter::format(int channels, double sampleRate) {
@@ -222,13 +245,10 @@ SF_INFO WaveWriter::format(int channels, double sampleRate) {
     return info;
 }
 
-bool WaveWriter::start(SNDFILE* file, int channels, std::string& error) {
+bool WaveWriter::start(SNDFILE* file, std::string& error) {
     m_file = file;
-    if (channels <= 0) {
-        error = "the plug-in has no outputs";
-    } else if (!m_file) {
-        error = "cannot write " + m_name + ": " + reasonOf(nullptr) +
-                ": make room on the disk or write elsewhere";
+    if (!m_file) {
+        error = "cannot write " + m_name + ": " + reasonOf(nullptr);
     } else if (sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE) != SF_TRUE) {
         error = "cannot write " + m_name + ": " + reasonOf(m_file);
     } else {
@@ -236,6 +256,10 @@ bool WaveWriter::start(SNDFILE* file, int channels, std::string& error) {
     }
     abandon();
     return false;
+}
+
+std::string WaveWriter::leftAsItWas() const {
+    return m_out.replacesWhole() ? "; " + m_name + " is left as it was" : "";
 }
 
 bool WaveWriter::write(const float* interleaved, std::int64_t frames, std::string& error) {
@@ -246,8 +270,7 @@ bool WaveWriter::write(const float* interleaved, std::int64_t frames, std::strin
     if (sf_writef_float(m_file, interleaved, frames) != frames) {
         error = "writing " + m_name + " stopped after " +
                 secondsText(static_cast<double>(m_frames) / m_sampleRate) +
-                " of audio: " + reasonOf(m_file) + ": make room on the disk or write elsewhere" +
-                (m_removable.empty() ? "" : " (the unfinished file is removed)");
+                " of audio: " + reasonOf(m_file) + leftAsItWas();
         abandon();
         return false;
     }
@@ -260,22 +283,21 @@ bool WaveWriter::close(std::string& error) {
         error = "cannot write " + m_name + ": the file is not open";
         return false;
     }
-    // The header is completed here; a file system may also report a failed
-    // write only when the descriptor is closed.
+    // The header is completed here, and a file system may report a failed
+    // write only when a descriptor is closed.
     const int closed = sf_close(m_file);
     m_file = nullptr;
-    const bool descriptorClosed = m_fd < 0 || ::close(m_fd) == 0;
-    const int closeErrno = errno;
-    m_fd = -1;
-    if (closed != SF_ERR_NO_ERROR || !descriptorClosed) {
-        error = "cannot finish " + m_name + ": " +
-                (closed != SF_ERR_NO_ERROR ? sf_error_number(closed) : std::strerror(closeErrno)) +
-                ": make room on the disk or write elsewhere" +
-                (m_removable.empty() ? "" : " (the unfinished file is removed)");
+    if (closed != SF_ERR_NO_ERROR) {
+        error = "cannot finish " + m_name + ": " + sf_error_number(closed) + leftAsItWas();
         abandon();
         return false;
     }
-    m_removable.clear();
+    const std::string left = leftAsItWas();
+    if (m_out.descriptor() >= 0 && !m_out.commit(error)) {
+        error += left;
+        abandon();
+        return false;
+    }
     return true;
 }
 
@@ -284,13 +306,6 @@ void WaveWriter::abandon() {
         sf_close(m_file);
         m_file = nullptr;
     }
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_removable.empty()) {
-        unlink(m_removable.c_str());
-        m_removable.clear();
-    }
+    m_out.abandon();
     m_frames = 0;
 }

@@ -5,6 +5,7 @@
 // that memory stays the same whatever the length of the performance.
 #pragma once
 
+#include "outputfile.h"
 #include "performance.h"
 #include "vstplugin.h"
 
@@ -43,7 +44,7 @@ struct RenderResult {
     double peak = 0.0;
     double rms = 0.0;
     std::int64_t nonFinite = 0;
-    int blocks = 0;
+    std::int64_t blocks = 0;
     // False when the performance was too long or the sink stopped the render.
     bool complete = false;
     // The labelled program changes, in the order they were made.
@@ -62,42 +63,48 @@ using BlockSink = std::function<bool(const float* interleaved, std::int64_t fram
 RenderResult renderPerformance(VstPlugin& plugin, const Performance& performance,
                                const RenderOptions& options, const BlockSink& sink = {});
 
+// The most channels a WAV file takes here (libsndfile's own bound).
+constexpr int kMaxWaveChannels = 1024;
+
 // Writes 32-bit float samples block by block. The file is RF64 that stays a
 // plain WAV (RIFF) while it is under 4 GiB, so that a long render is whole
-// and readable where a WAV's 32-bit sizes would wrap. A file that could not
-// be written whole is removed if it is a regular file, so that no cut-short
-// file is left behind.
+// and readable where a WAV's 32-bit sizes would wrap. A file at a path is
+// written through OutputFile: it replaces what was there only once it is
+// whole, and a device or an inherited descriptor is written in place.
 class WaveWriter {
 public:
     WaveWriter() = default;
     WaveWriter(const WaveWriter&) = delete;
     WaveWriter& operator=(const WaveWriter&) = delete;
-    // Removes an unfinished file.
+    // Abandons an unfinished file: what was at its path stays as it was.
     ~WaveWriter();
 
-    // Creates (or truncates) path; false with a reason in error.
+    // Starts the file at path; false with a reason in error, before anything
+    // is opened when the channel count is not 1 to kMaxWaveChannels or the
+    // path is a pipe (whose header could not be completed at the end).
     bool open(const std::string& path, int channels, double sampleRate, std::string& error);
     // The same onto a stream of the caller's through libsndfile's virtual I/O;
     // io and stream must outlive the writer's use.
     bool open(SF_VIRTUAL_IO& io, void* stream, int channels, double sampleRate, std::string& error);
-    // Appends frames; false with a reason in error once a write fails.
+    // Appends frames; false with a reason in error once a write fails, and
+    // the file is then abandoned.
     bool write(const float* interleaved, std::int64_t frames, std::string& error);
-    // Completes the header and closes the file; false with a reason in error
-    // when it or an earlier write failed, and the file is then removed.
+    // Completes the header and puts the file in place; false with a reason in
+    // error when it or an earlier write failed, and the file is then abandoned.
     bool close(std::string& error);
 
 private:
+    static bool checkChannels(int channels, std::string& error);
     static SF_INFO format(int channels, double sampleRate);
-    bool start(SNDFILE* file, int channels, std::string& error);
+    bool start(SNDFILE* file, std::string& error);
+    // What is left of the target once a file is abandoned, for messages.
+    std::string leftAsItWas() const;
     void abandon();
 
     SNDFILE* m_file = nullptr;
-    // The descriptor of a file opened by path, closed after the file.
-    int m_fd = -1;
+    // Unopened when writing to a stream.
+    OutputFile m_out;
     std::string m_name;
-    // The path to remove when the file cannot be finished; empty for a
-    // stream or anything that is not a regular file (/dev/null, a device).
-    std::string m_removable;
     std::int64_t m_frames = 0;
     double m_sampleRate = 0;
 };

@@ -1,11 +1,13 @@
 // The minimal VST 2.4 host: lists what a plug-in offers, or renders a
 // Standard MIDI File or the built-in demo phrase through it into a WAV file.
 #include "editorwindow.h"
+#include "outputfile.h"
 #include "renderer.h"
 #include "vstplugin.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,13 +15,15 @@
 #include <fcntl.h>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 // The host's own report; with --quiet the plug-in's standard output goes to
-// /dev/null while the report still reaches the terminal.
+// /dev/null while the report still reaches the terminal, and when the audio
+// goes to standard output the report goes to standard error.
 FILE* g_report = stdout;
 
 void usage() {
@@ -132,6 +136,38 @@ int info(const VstPlugin& plugin) {
     return 0;
 }
 
+// Whether path leads to what descriptor fd is open on: /dev/stdout, a link
+// to it, or the file or device itself.
+bool isOpenOn(const std::string& path, int fd) {
+    struct stat named {};
+    struct stat open {};
+    return ::stat(path.c_str(), &named) == 0 && fstat(fd, &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+// Flushes and closes the report, which a full disk or a closed pipe must not
+// let pass for written; false with a line on standard error.
+bool finishReport() {
+    errno = 0;
+    const bool flushed = std::fflush(g_report) == 0 && !std::ferror(g_report);
+    int reason = errno;
+    bool closed = true;
+    if (g_report != stderr) {
+        // A file system may report a failed write only when it is closed. A
+        // descriptor closed before (>&-) with nothing written is no fault.
+        errno = 0;
+        closed = std::fclose(g_report) == 0 || (flushed && errno == EBADF);
+        reason = flushed ? errno : reason;
+        g_report = stderr;
+    }
+    if (flushed && closed) {
+        return true;
+    }
+    std::fprintf(stderr, "vsthost: cannot write the report: %s\n",
+                 reason != 0 ? std::strerror(reason) : "a write failed");
+    return false;
+}
+
 bool parseNumber(const char* text, double& value) {
     char* end = nullptr;
     value = std::strtod(text, &end);
@@ -193,17 +229,29 @@ int run(int argc, char** argv) {
         return 2;
     }
 
-    if (quiet) {
-        const int reportFd = dup(STDOUT_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (reportFd >= 0 && devNull >= 0) {
-            std::fflush(stdout);
-            dup2(devNull, STDOUT_FILENO);
-            close(devNull);
-            g_report = fdopen(reportFd, "w");
+    // With --quiet the plug-in's own lines go to /dev/null, and when the
+    // audio goes to standard output they must not land in it either (nor the
+    // report): descriptor 1 then moves aside, and the host keeps what it was
+    // open on as a descriptor of its own.
+    const bool audioToStdout = command == "render" && isOpenOn(outPath, STDOUT_FILENO);
+    std::string openPath = outPath;
+    if (quiet || audioToStdout) {
+        std::fflush(stdout);
+        const int saved = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+        const int aside = quiet ? open("/dev/null", O_WRONLY | O_CLOEXEC)
+                                : fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+        if (saved < 0 || aside < 0 || dup2(aside, STDOUT_FILENO) < 0) {
+            std::fprintf(stderr, "vsthost: cannot set standard output aside: %s\n",
+                         std::strerror(errno));
+            return 1;
         }
-        if (!g_report) {
+        close(aside);
+        if (audioToStdout) {
+            openPath = "/dev/fd/" + std::to_string(saved);
             g_report = stderr;
+        } else {
+            g_report = fdopen(saved, "w");
+            g_report = g_report ? g_report : stderr;
         }
     }
 
@@ -228,9 +276,7 @@ int run(int argc, char** argv) {
         return 1;
     }
     if (command == "info") {
-        const int status = info(plugin);
-        std::fflush(g_report);
-        return status;
+        return info(plugin);
     }
     if (command == "editor") {
         if (options.program >= 0 && options.program < plugin.effect()->numPrograms) {
@@ -241,18 +287,25 @@ int run(int argc, char** argv) {
 
     // The file is opened before the render, so that a path that cannot be
     // written fails at once rather than after the whole performance.
-    WaveWriter writer;
-    if (!writer.open(outPath, plugin.effect()->numOutputs, options.sampleRate, error)) {
+    // Messages name the output as the user did, not the descriptor that
+    // stands for standard output.
+    auto fail = [&] {
+        for (std::size_t at;
+             openPath != outPath && (at = error.find(openPath)) != std::string::npos;)
+            error.replace(at, openPath.size(), outPath);
         std::fprintf(stderr, "vsthost: %s\n", error.c_str());
         return 1;
+    };
+    WaveWriter writer;
+    if (!writer.open(openPath, plugin.effect()->numOutputs, options.sampleRate, error)) {
+        return fail();
     }
     const RenderResult result =
         renderPerformance(plugin, performance, options, [&](const float* block, std::int64_t n) {
             return writer.write(block, n, error);
         });
     if (!result.complete || !writer.close(error)) {
-        std::fprintf(stderr, "vsthost: %s\n", error.c_str());
-        return 1;
+        return fail();
     }
     const HostState& host = hostState();
     FILE* out = g_report;
@@ -261,30 +314,33 @@ int run(int argc, char** argv) {
     }
     std::fprintf(out, "wrote %s\n", outPath.c_str());
     std::fprintf(out,
-                 "duration: %.3f s (%lld frames, %d channels, %.0f Hz, %d blocks of up to %d)\n",
+                 "duration: %.3f s (%lld frames, %d channels, %.0f Hz, %lld blocks of up to %d)\n",
                  result.seconds(), static_cast<long long>(result.frames), result.channels,
-                 options.sampleRate, result.blocks, options.blockSize);
+                 options.sampleRate, static_cast<long long>(result.blocks), options.blockSize);
     std::fprintf(out, "peak: %.6f (%.2f dBFS)\n", result.peak,
                  result.peak > 0 ? 20.0 * std::log10(result.peak) : -999.0);
     std::fprintf(out, "rms: %.6f (%.2f dBFS)\n", result.rms,
                  result.rms > 0 ? 20.0 * std::log10(result.rms) : -999.0);
     std::fprintf(out, "non-finite samples: %lld\n", static_cast<long long>(result.nonFinite));
-    std::fprintf(out, "host requests: time %d, want MIDI %d, automate %d, display updates %d\n",
-                 host.timeRequestCount, host.wantMidiCount, host.automateCount,
-                 host.updateDisplayCount);
-    std::fflush(out);
+    std::fprintf(
+        out, "host requests: time %lld, want MIDI %lld, automate %lld, display updates %lld\n",
+        static_cast<long long>(host.timeRequestCount), static_cast<long long>(host.wantMidiCount),
+        static_cast<long long>(host.automateCount),
+        static_cast<long long>(host.updateDisplayCount));
     return result.nonFinite == 0 ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Past a file-size limit (ulimit -f) a write then fails with "File too
-    // large" and the render ends with that error, where the signal would kill
-    // the host and leave a cut-short file.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A file-size limit (ulimit -f) then fails a write with its reason, and
+    // an interrupted render leaves what was at its output as it was.
+    OutputFile::handleSignals("vsthost");
     try {
-        return run(argc, argv);
+        // The report is finished after the plug-in is gone, which may still
+        // print while it closes.
+        const int status = run(argc, argv);
+        return finishReport() ? status : std::max(status, 1);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vsthost: stopped: out of memory\n");
     } catch (const std::exception& e) {

@@ -19,15 +19,17 @@ struct HostState {
     VstTimeInfo timeInfo{};
     VstIntPtr versionAnswer = kVstVersion;
 
-    int automateCount = 0;
+    // Counts of requests, 64-bit: a long render at a small block size asks
+    // for the time more than 2^31 times.
+    std::int64_t automateCount = 0;
     int lastAutomateIndex = -1;
     float lastAutomateValue = 0.0f;
-    int beginEditCount = 0;
-    int endEditCount = 0;
-    int updateDisplayCount = 0;
-    int idleCount = 0;
-    int wantMidiCount = 0;
-    int timeRequestCount = 0;
+    std::int64_t beginEditCount = 0;
+    std::int64_t endEditCount = 0;
+    std::int64_t updateDisplayCount = 0;
+    std::int64_t idleCount = 0;
+    std::int64_t wantMidiCount = 0;
+    std::int64_t timeRequestCount = 0;
     // The flags the last time request asked for.
     VstIntPtr lastTimeFilter = 0;
 };
