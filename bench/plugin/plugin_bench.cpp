@@ -2,6 +2,7 @@
 // the real-time factor of the demo phrase and of ten held voices at
 // 512-frame blocks. The instrument's own diagnostic lines go to /dev/null so
 // that they neither flood the report nor cost terminal time.
+#include "outputfile.h"
 #include "performance.h"
 #include "renderer.h"
 #include "vstplugin.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <ostream>
 #include <streambuf>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -106,33 +108,23 @@ void BM_TenHeldVoices(benchmark::State& state) {
 }
 BENCHMARK(BM_TenHeldVoices)->UseRealTime();
 
-// Hands the report straight to a descriptor, keeping the reason of the first
-// write that failed: a full disk must not pass for a report written.
-class DescriptorBuffer : public std::streambuf {
+// Hands the report to the output file, keeping the reason of the first write
+// that failed: a full disk must not pass for a report written.
+class ReportBuffer : public std::streambuf {
 public:
-    explicit DescriptorBuffer(int fd) : m_fd(fd) {}
-    // 0, or the errno of the first failed write or of the close.
-    int close() {
-        if (::close(m_fd) != 0 && m_error == 0) {
-            m_error = errno;
+    explicit ReportBuffer(OutputFile& file) : m_file(file) {}
+    // Empty, or why the report could not be written whole.
+    std::string finish() {
+        if (m_error.empty()) {
+            m_file.commit(m_error);
         }
         return m_error;
     }
 
 protected:
     std::streamsize xsputn(const char* data, std::streamsize size) override {
-        for (std::streamsize done = 0; done < size;) {
-            const ssize_t n = ::write(m_fd, data + done, static_cast<std::size_t>(size - done));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                m_error = m_error != 0 ? m_error : n < 0 ? errno : EIO;
-                return done;
-            }
-            done += n;
-        }
-        return size;
+        return m_error.empty() && m_file.write(data, static_cast<std::size_t>(size), m_error) ? size
+                                                                                              : 0;
     }
     int_type overflow(int_type c) override {
         const char byte = traits_type::to_char_type(c);
@@ -142,26 +134,29 @@ protected:
     }
 
 private:
-    int m_fd;
-    int m_error = 0;
+    OutputFile& m_file;
+    std::string m_error;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit or a full disk is a failed write with its reason.
+    OutputFile::handleSignals("plugin_bench");
     // The report keeps what standard output was open on (the terminal, or a
     // log appended to with >>, written on from where it ends); the
     // instrument's lines go nowhere.
     std::fflush(stdout);
+    OutputFile report;
+    std::string error;
     const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const int report = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (devNull < 0 || report < 0 || dup2(devNull, STDOUT_FILENO) < 0) {
-        std::fprintf(stderr, "plugin_bench: cannot set standard output aside: %s\n",
-                     std::strerror(errno));
+    if (!report.open("/dev/stdout", error) || devNull < 0 || dup2(devNull, STDOUT_FILENO) < 0) {
+        std::fprintf(stderr, "plugin_bench: cannot keep standard output for the report: %s\n",
+                     error.empty() ? std::strerror(errno) : error.c_str());
         return 1;
     }
     close(devNull);
-    DescriptorBuffer buffer(report);
+    ReportBuffer buffer(report);
     std::ostream out(&buffer);
 
     benchmark::Initialize(&argc, argv);
@@ -169,14 +164,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Colours only for a terminal, not into a log.
-    benchmark::ConsoleReporter reporter(isatty(report) ? benchmark::ConsoleReporter::OO_Defaults
-                                                       : benchmark::ConsoleReporter::OO_Tabular);
+    benchmark::ConsoleReporter reporter(isatty(report.descriptor())
+                                            ? benchmark::ConsoleReporter::OO_Defaults
+                                            : benchmark::ConsoleReporter::OO_Tabular);
     reporter.SetOutputStream(&out);
     reporter.SetErrorStream(&out);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (const int reason = buffer.close()) {
-        std::fprintf(stderr, "plugin_bench: cannot write the report: %s\n", std::strerror(reason));
+    error = buffer.finish();
+    if (!error.empty()) {
+        std::fprintf(stderr, "plugin_bench: %s\n", error.c_str());
         return 1;
     }
     return 0;
