@@ -20,98 +20,56 @@ std::string contents(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// What a run left beside its targets that it should not have: hidden
-// temporary files.
-std::vector<std::string> leftovers(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().front() == '.')
-            found.push_back(entry.path().string());
-    return found;
-}
-
-mode_t modeOf(const std::string& path) {
-    struct stat status {};
-    stat(path.c_str(), &status);
-    return status.st_mode;
-}
-
 } // namespace
 
 TEST(OutputFile, ReplacesWholeFilesThroughLinksKeepingPermissions) {
     const std::string bytes(100000, 'n');
-    struct Row {
-        const char* what;
-        // Makes the target in the folder and returns the path to name.
-        std::function<std::string(const TempDir&)> make;
-        std::string error; // empty when the write succeeds
-        // Checks what the folder holds afterwards.
-        std::function<void(const TempDir&)> check;
+    const mode_t mask = umask(0);
+    umask(mask);
+    const auto earlier = [](const char* name, mode_t mode) {
+        return [=](const TempDir& d) {
+            writeBytes(d.file(name), "old take");
+            chmod(d.file(name).c_str(), mode);
+        };
     };
-    const auto holdsNew = [&](const char* name) {
-        return
-            [&, name](const TempDir& dir) { EXPECT_EQ(contents(dir.file(name)), bytes) << name; };
+    const auto links = [](std::vector<std::pair<const char*, const char*>> pairs) {
+        return [=](const TempDir& d) {
+            fs::create_directory(d.file("takes"));
+            for (const auto& [name, to] : pairs)
+                fs::create_symlink(to, d.file(name));
+        };
     };
-    const Row rows[] = {
-        {"a missing file", [](const TempDir& d) { return d.file("new file.wav"); }, "",
-         [&](const TempDir& d) {
-             holdsNew("new file.wav")(d);
-             const mode_t mask = umask(0);
-             umask(mask);
-             EXPECT_EQ(modeOf(d.file("new file.wav")) & 0777, 0666 & ~mask);
-         }},
-        {"an existing file keeps its permissions",
-         [](const TempDir& d) {
-             writeBytes(d.file("song.wav"), "old take");
-             chmod(d.file("song.wav").c_str(), 0640);
-             return d.file("song.wav");
-         },
-         "",
-         [&](const TempDir& d) {
-             holdsNew("song.wav")(d);
-             EXPECT_EQ(modeOf(d.file("song.wav")) & 0777, 0640u);
-         }},
-        {"a chain of relative links",
-         [](const TempDir& d) {
-             fs::create_directory(d.file("takes"));
-             writeBytes(d.file("takes/song.wav"), "old take");
-             fs::create_symlink("takes/song.wav", d.file("middle"));
-             fs::create_symlink("middle", d.file("out.wav"));
-             return d.file("out.wav");
-         },
-         "",
-         [&](const TempDir& d) {
-             holdsNew("takes/song.wav")(d);
-             EXPECT_TRUE(fs::is_symlink(d.file("out.wav")) && fs::is_symlink(d.file("middle")));
-             EXPECT_TRUE(leftovers(d.file("takes")).empty());
-         }},
-        {"a link to a file not made yet",
-         [](const TempDir& d) {
-             fs::create_symlink("later.wav", d.file("out.wav"));
-             return d.file("out.wav");
-         },
-         "", holdsNew("later.wav")},
-        {"a file in a missing folder", [](const TempDir& d) { return d.file("none/song.wav"); },
-         "none: No such file or directory",
-         [](const TempDir& d) { EXPECT_FALSE(fs::exists(d.file("none"))); }},
-        {"a link that loops",
-         [](const TempDir& d) {
-             fs::create_symlink("b", d.file("a"));
-             fs::create_symlink("a", d.file("b"));
-             return d.file("a");
-         },
-         "Too many levels of symbolic links", [](const TempDir&) {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+    // What the folder holds, the name given, where the bytes land (with their
+    // mode) or the error.
+    const std::tuple<const char*, std::function<void(const TempDir&)>, const char*, const char*,
+                     mode_t, const char*>
+        rows[] = {
+            {"a new file", [](const TempDir&) {}, "new.wav", "new.wav", 0666 & ~mask, ""},
+            {"an earlier file", earlier("song.wav", 0640), "song.wav", "song.wav", 0640, ""},
+            {"relative links", links({{"middle", "takes/song.wav"}, {"out.wav", "middle"}}),
+             "out.wav", "takes/song.wav", 0666 & ~mask, ""},
+            {"a link to a missing folder", links({{"out.wav", "none/song.wav"}}), "out.wav", "", 0,
+             "none: No such file or directory"},
+            {"a loop", links({{"a", "b"}, {"b", "a"}}), "a", "", 0,
+             ": Too many levels of symbolic links"},
+        };
+    for (const auto& [what, make, named, lands, mode, says] : rows) {
+        SCOPED_TRACE(what);
         TempDir dir;
-        const std::string path = row.make(dir);
+        make(dir);
+        const bool link = fs::is_symlink(dir.file(named));
         std::string error;
-        const bool written = OutputFile::writeWhole(path, bytes, error);
-        EXPECT_EQ(written, row.error.empty()) << error;
-        EXPECT_NE(error.find(row.error), std::string::npos) << error;
-        row.check(dir);
-        EXPECT_TRUE(leftovers(dir.path()).empty());
+        EXPECT_EQ(OutputFile::writeWhole(dir.file(named), bytes, error), *lands != '\0');
+        EXPECT_NE(error.find(says), std::string::npos) << error;
+        EXPECT_EQ(fs::is_symlink(dir.file(named)), link);
+        if (*lands != '\0') {
+            EXPECT_EQ(contents(dir.file(lands)), bytes);
+            struct stat status {};
+            stat(dir.file(lands).c_str(), &status);
+            EXPECT_EQ(status.st_mode & 0777, mode);
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     }
 }
 
