@@ -9,7 +9,9 @@ dir=${1:-build-coverage}
 jobs=$(nproc)
 
 . scripts/xvfb.sh
+. scripts/lib.sh
 
+lock_build "$dir"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAMBER_BUILD_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_C_FLAGS="--coverage -fprofile-update=atomic" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage

@@ -3,11 +3,13 @@
 # Usage: scripts/fuzz.sh [seconds per target] [target name ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 seconds=${1:-60}
 shift || true
 jobs=$(nproc)
 
+lock_build build-fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DAMBER_FUZZ=ON -DAMBER_BUILD_TESTS=OFF -DAMBER_BUILD_BENCH=OFF
 targets=("$@")
