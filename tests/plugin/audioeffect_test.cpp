@@ -181,9 +181,7 @@ TEST(AudioEffectX, RecordAndDefaults) {
     EXPECT_EQ(std::make_tuple(effect.getSampleRate(), effect.getBlockSize(), effect.getProgram()),
               std::make_tuple(44100.0f, 1024, 0));
 
-    float left[4] = {};
-    float* outputs[2] = {left, left};
-    e->process(e, nullptr, outputs, 4); // deprecated: empty by default, as is double precision
+    e->process(e, nullptr, nullptr, 4); // deprecated: empty by default, as is double precision
     e->processDoubleReplacing(e, nullptr, nullptr, 4);
     EXPECT_EQ(e->getParameter(e, 2), 0.0f);
 

@@ -73,8 +73,6 @@ std::vector<float> render(AEffect* e, int frames, int blockSize,
     return out;
 }
 
-using PluginEntry = AEffect* (*)(audioMasterCallback);
-
 std::string textOf(AEffect* e, VstInt32 opcode, VstInt32 index, int limit) {
     return boundedText(limit, [&](char* t) { e->dispatcher(e, opcode, index, 3, t, 0.0f); });
 }
@@ -83,7 +81,7 @@ TEST_F(Library, EntryPointsAndCapabilities) {
     void* library = dlopen(AMBER_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     const auto entry = [library](const char* name) {
-        return reinterpret_cast<PluginEntry>(dlsym(library, name));
+        return reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, name));
     };
     // Both names are one function; nothing else of the engine or the shell
     // is visible to a host.
