@@ -268,19 +268,20 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
 
 // The audio on standard output, with or without --quiet: it is what the file
 // holds, and the report goes to standard error. A report that cannot be
-// written fails the command with the reason, also when the audio went to
-// /dev/null.
+// written fails the command with the reason, also when --quiet set standard
+// output aside and when the audio went to /dev/null.
 TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
     const TempDir dir;
     const std::string wav = dir.file("taken.wav");
+    const char* full = "vsthost: cannot write the report: No space left on device\n";
     // What a shell runs: $0 is the host, $1 the probe plug-in, $2 a file.
     const std::tuple<const char*, int, const char*> rows[] = {
         {R"("$0" render "$1" --demo --tail 0.1 --quiet --out /dev/stdout > "$2")", 0,
          "wrote /dev/stdout\n"},
         {R"("$0" render "$1" --demo --tail 0.1 --out /dev/stdout > "$2")", 0,
          "wrote /dev/stdout\n"},
-        {R"("$0" render "$1" --demo --tail 0.1 --out /dev/null > /dev/full)", 1,
-         "vsthost: cannot write the report: No space left on device\n"},
+        {R"("$0" info "$1" --quiet > /dev/full)", 1, full},
+        {R"("$0" render "$1" --demo --tail 0.1 --out /dev/null > /dev/full)", 1, full},
     };
     for (const auto& [script, status, says] : rows) {
         writeBytes(wav, "");
