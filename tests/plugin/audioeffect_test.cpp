@@ -181,9 +181,7 @@ TEST(AudioEffectX, RecordAndDefaults) {
     EXPECT_EQ(std::make_tuple(effect.getSampleRate(), effect.getBlockSize(), effect.getProgram()),
               std::make_tuple(44100.0f, 1024, 0));
 
-    float left[4] = {};
-    float* outputs[2] = {left, left};
-    e->process(e, nullptr, outputs, 4); // deprecated: empty by default, as is double precision
+    e->process(e, nullptr, nullptr, 4); // deprecated: empty by default, as is double precision
     e->processDoubleReplacing(e, nullptr, nullptr, 4);
     EXPECT_EQ(e->getParameter(e, 2), 0.0f);
 
@@ -216,7 +214,6 @@ TEST(AudioEffectX, RecordAndDefaults) {
         answers += std::to_string(effect.dispatcher(opcode, 12345, 512, scratch, 0)) + " ";
     }
     EXPECT_EQ(answers, "1 0 0 0 0 2400 -1 512 0 0 0 0 0 0 0 0 0 ");
-    EXPECT_EQ(effect.dispatcher(effGetCurrentMidiProgram, 0, 0, nullptr, 0), -1);
     effect.isSynth(true);
     EXPECT_EQ(effect.dispatcher(effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategSynth);
     EXPECT_EQ(std::make_tuple(effect.getNumCategories(), effect.reportDestinationBuffer()),
@@ -273,20 +270,20 @@ VstIntPtr resultOf(VstIntPtr value) {
 VstIntPtr resultOf(const void* reference) {
     return reinterpret_cast<VstIntPtr>(reference);
 }
-// Any record a request takes, all at one address.
+// Any record a request takes, all at one address: p.
 struct AnyRecord {
-    void* at;
-    template <class T> operator T*() const { return static_cast<T*>(at); }
-};
+    template <class T> operator T*() { return reinterpret_cast<T*>(scratch); }
+    char scratch[8] = {};
+} p;
 using Request = std::function<VstIntPtr(RecordingEffect&)>;
 #define R(call) [&](RecordingEffect& x) { return resultOf((call)); }
 
 // Each request made on a fresh plug-in whose host answers every opcode with
 // `answer`, as "opcode:index:value:ptr:opt=result/result without a host",
-// ptr written p for the scratch record at `p` and - for none, and results
-// equal to H or A written so.
+// ptr written p for the record p and - for none, and results equal to H or A
+// written so.
 constexpr VstIntPtr H = VstIntPtr(1) << 32, A = H | 5;
-std::string seen(const std::vector<Request>& requests, VstIntPtr answer, const void* p) {
+std::string seen(VstIntPtr answer, const std::vector<Request>& requests) {
     const auto number = [](VstIntPtr v) {
         return v == H ? std::string("H") : v == A ? std::string("A") : std::to_string(v);
     };
@@ -300,9 +297,9 @@ std::string seen(const std::vector<Request>& requests, VstIntPtr answer, const v
         const VstIntPtr result = request(effect);
         for (const RecordingHost::Request& r : host.requests) {
             text << r.opcode << ':' << r.index << ':' << r.value << ':'
-                 << (r.ptr == p ? "p"
-                     : r.ptr    ? "?"
-                                : "-")
+                 << (r.ptr == p.scratch ? "p"
+                     : r.ptr            ? "?"
+                                        : "-")
                  << ':' << r.opt << (r.effect == effect.getAeffect() ? "" : "(other)");
         }
         text << '=' << number(result) << '/' << number(request(alone)) << ' ';
@@ -317,70 +314,63 @@ std::string seen(const std::vector<Request>& requests, VstIntPtr answer, const v
 // exactly 1, a reference) and one that should cut it to 32 bits give
 // different results.
 TEST(AudioEffectX, EveryHostRequestWithAndWithoutAHost) {
-    char scratch[8] = {};
-    const AnyRecord p{scratch};
     // Numbers cut to 32 bits, references whole, and stored results.
+    EXPECT_EQ(seen(A, {R(x.getMasterVersion()), R(x.getCurrentUniqueId()), R((x.masterIdle(), 0)),
+                       R(x.tempoAt(99)), R(x.getNumAutomatableParameters()),
+                       R(x.getParameterQuantization()), R((x.updateBlockSize(), x.getBlockSize())),
+                       R(x.getInputLatency()), R(x.getOutputLatency()), R(x.willProcessReplacing()),
+                       R(x.getCurrentProcessLevel()), R(x.getAutomationState()),
+                       R(x.getHostVendorVersion()), R(x.getHostLanguage())}),
+              "1:0:0:-:0=5/1 2:0:0:-:0=5/0 3:0:0:-:0=0/0 10:0:99:-:0=5/0 "
+              "11:0:0:-:0=5/0 12:0:0:-:0=5/0 17:0:0:-:0=5/1024 18:0:0:-:0=5/0 "
+              "19:0:0:-:0=5/0 22:0:0:-:0=5/0 23:0:0:-:0=5/0 24:0:0:-:0=5/0 "
+              "34:0:0:-:0=5/0 38:0:0:-:0=5/0 ");
     EXPECT_EQ(
-        seen({R(x.getMasterVersion()), R(x.getCurrentUniqueId()), R((x.masterIdle(), 0)),
-              R(x.tempoAt(99)), R(x.getNumAutomatableParameters()), R(x.getParameterQuantization()),
-              R((x.updateBlockSize(), x.getBlockSize())), R(x.getInputLatency()),
-              R(x.getOutputLatency()), R(x.willProcessReplacing()), R(x.getCurrentProcessLevel()),
-              R(x.getAutomationState()), R(x.getHostVendorVersion()), R(x.getHostLanguage())},
-             A, p.at),
-        "1:0:0:-:0=5/1 2:0:0:-:0=5/0 3:0:0:-:0=0/0 10:0:99:-:0=5/0 "
-        "11:0:0:-:0=5/0 12:0:0:-:0=5/0 17:0:0:-:0=5/1024 18:0:0:-:0=5/0 "
-        "19:0:0:-:0=5/0 22:0:0:-:0=5/0 23:0:0:-:0=5/0 24:0:0:-:0=5/0 "
-        "34:0:0:-:0=5/0 38:0:0:-:0=5/0 ");
-    EXPECT_EQ(seen({R(x.getTimeInfo(kVstTempoValid)), R(x.getPreviousPlug(3)), R(x.getNextPlug(3)),
-                    R(x.getOutputSpeakerArrangement()), R(x.hostVendorSpecific(7, 9, p, 0.5f)),
-                    R(x.openWindow(p)), R(x.getDirectory()), R(x.getInputSpeakerArrangement()),
-                    R((x.wantEvents(7), 0)), R((x.setOutputSamplerate(22050.0f), 0)),
-                    R((x.setParameterAutomated(2, 0.25f), x.log == "setParameter(2,0.25)"))},
-                   A, p.at),
-              "7:0:1024:-:0=A/0 20:0:0:-:0=A/0 21:0:0:-:0=A/0 31:0:0:-:0=A/0 "
-              "35:7:9:p:0.5=A/0 39:0:0:p:0=A/0 41:0:0:-:0=A/0 49:0:0:-:0=A/0 "
-              "6:0:7:-:0=0/0 30:0:0:-:22050=0/0 0:2:0:-:0.25=1/1 ");
+        seen(A, {R(x.getTimeInfo(kVstTempoValid)), R(x.getPreviousPlug(3)), R(x.getNextPlug(3)),
+                 R(x.getOutputSpeakerArrangement()), R(x.hostVendorSpecific(7, 9, p, 0.5f)),
+                 R(x.openWindow(p)), R(x.getDirectory()), R(x.getInputSpeakerArrangement()),
+                 R((x.wantEvents(7), 0)), R((x.setOutputSamplerate(22050.0f), 0)),
+                 R((x.setParameterAutomated(2, 0.25f), x.log == "setParameter(2,0.25)"))}),
+        "7:0:1024:-:0=A/0 20:0:0:-:0=A/0 21:0:0:-:0=A/0 31:0:0:-:0=A/0 "
+        "35:7:9:p:0.5=A/0 39:0:0:p:0=A/0 41:0:0:-:0=A/0 49:0:0:-:0=A/0 "
+        "6:0:7:-:0=0/0 30:0:0:-:22050=0/0 0:2:0:-:0.25=1/1 ");
     // Answers read as "not 0" (exactly 1 for events sent), or as a pin that is
     // connected when its 32 bits are 0.
-    EXPECT_EQ(seen({R(x.isInputConnected(3)), R(x.isOutputConnected(4)), R(x.ioChanged()),
-                    R(x.needIdle()), R(x.sizeWindow(578, 356)), R(x.offlineStart(p, 3, 2)),
-                    R(x.offlineRead(p, kVstOfflinePeak, true)),
-                    R(x.offlineWrite(p, kVstOfflineMarker)), R(x.offlineGetCurrentPass()),
-                    R(x.offlineGetCurrentMetaPass()), R(x.getHostVendorString(p))},
-                   H, p.at),
+    EXPECT_EQ(seen(H, {R(x.isInputConnected(3)), R(x.isOutputConnected(4)), R(x.ioChanged()),
+                       R(x.needIdle()), R(x.sizeWindow(578, 356)), R(x.offlineStart(p, 3, 2)),
+                       R(x.offlineRead(p, kVstOfflinePeak, true)),
+                       R(x.offlineWrite(p, kVstOfflineMarker)), R(x.offlineGetCurrentPass()),
+                       R(x.offlineGetCurrentMetaPass()), R(x.getHostVendorString(p))}),
               "4:3:0:-:0=1/1 4:4:1:-:0=1/1 13:0:0:-:0=1/0 14:0:0:-:0=1/0 "
               "15:578:356:-:0=1/0 25:2:3:p:0=1/0 26:1:1:p:0=1/0 27:0:3:p:0=1/0 "
               "28:0:0:-:0=1/0 29:0:0:-:0=1/0 32:0:0:p:0=1/0 ");
-    EXPECT_EQ(seen({R(x.getHostProductString(p)), R(x.canHostDo(p)), R(x.closeWindow(p)),
-                    R(x.updateDisplay()), R(x.beginEdit(12345)), R(x.endEdit(12345)),
-                    R(x.openFileSelector(p)), R(x.closeFileSelector(p)), R(x.getChunkFile(p)),
-                    R(x.sendVstEventsToHost(p)), R((x.updateBlockSize(), x.getBlockSize()))},
-                   H, p.at),
+    EXPECT_EQ(seen(H, {R(x.getHostProductString(p)), R(x.canHostDo(p)), R(x.closeWindow(p)),
+                       R(x.updateDisplay()), R(x.beginEdit(12345)), R(x.endEdit(12345)),
+                       R(x.openFileSelector(p)), R(x.closeFileSelector(p)), R(x.getChunkFile(p)),
+                       R(x.sendVstEventsToHost(p)), R((x.updateBlockSize(), x.getBlockSize()))}),
               "33:0:0:p:0=1/0 37:0:0:p:0=1/0 40:0:0:p:0=1/0 42:0:0:-:0=1/0 "
               "43:12345:0:-:0=1/0 44:12345:0:-:0=1/0 45:0:0:p:0=1/0 46:0:0:p:0=1/0 "
               "48:0:0:p:0=1/0 8:0:0:p:0=0/0 17:0:0:-:0=1024/1024 ");
     // Other answers: a version of 0, a pin that is not connected, events
     // taken, a host that cannot; a sample rate taken only when positive.
-    EXPECT_EQ(seen({R(x.getMasterVersion()), R(x.isInputConnected(3)), R(x.sendVstEventsToHost(p)),
-                    R((x.updateSampleRate(), VstIntPtr(x.getSampleRate())))},
-                   1, p.at),
-              "1:0:0:-:0=1/1 4:3:0:-:0=0/1 8:0:0:p:0=1/0 16:0:0:-:0=1/44100 ");
-    EXPECT_EQ(seen({R(x.getMasterVersion()), R(x.canHostDo(p)), R(VstIntPtr(x.updateSampleRate()))},
-                   0, p.at),
-              "1:0:0:-:0=1/1 37:0:0:p:0=0/0 16:0:0:-:0=44100/44100 ");
-    EXPECT_EQ(seen({R(VstIntPtr(x.updateSampleRate()))}, -5, p.at), "16:0:0:-:0=44100/44100 ");
+    EXPECT_EQ(
+        seen(1, {R(x.getMasterVersion()), R(x.isInputConnected(3)), R(x.sendVstEventsToHost(p)),
+                 R((x.updateSampleRate(), VstIntPtr(x.getSampleRate())))}),
+        "1:0:0:-:0=1/1 4:3:0:-:0=0/1 8:0:0:p:0=1/0 16:0:0:-:0=1/44100 ");
+    EXPECT_EQ(
+        seen(0, {R(x.getMasterVersion()), R(x.canHostDo(p)), R(VstIntPtr(x.updateSampleRate()))}),
+        "1:0:0:-:0=1/1 37:0:0:p:0=0/0 16:0:0:-:0=44100/44100 ");
+    EXPECT_EQ(seen(-5, {R(VstIntPtr(x.updateSampleRate()))}), "16:0:0:-:0=44100/44100 ");
     // Switched on, a synthesizer asks for MIDI without consulting its own
     // canDo, anything else only when canDo answers exactly 1; AudioEffect's
     // own resume asks for nothing.
     EXPECT_EQ(
-        seen({R((x.isSynth(true), x.next = -1, x.resume(), 0)), R((x.next = 1, x.resume(), 0)),
-              R((x.next = 2, x.resume(), 0)), R((x.isSynth(true), x.AudioEffect::resume(), 0))},
-             1, p.at),
+        seen(1, {R((x.isSynth(true), x.next = -1, x.resume(), 0)), R((x.next = 1, x.resume(), 0)),
+                 R((x.next = 2, x.resume(), 0)), R((x.isSynth(true), x.AudioEffect::resume(), 0))}),
         "6:0:1:-:0=0/0 6:0:1:-:0=0/0 =0/0 =0/0 ");
     // Null arguments are refused before the host is asked.
-    EXPECT_EQ(seen({R(x.openFileSelector(nullptr)), R(x.closeFileSelector(nullptr)),
-                    R(x.getChunkFile(nullptr))},
-                   1, p.at),
+    EXPECT_EQ(seen(1, {R(x.openFileSelector(nullptr)), R(x.closeFileSelector(nullptr)),
+                       R(x.getChunkFile(nullptr))}),
               "=0/0 =0/0 =0/0 ");
 }
 

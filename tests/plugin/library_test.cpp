@@ -44,28 +44,34 @@ protected:
     AEffect* e = nullptr;
 };
 
-// Renders frames frames in blocks of blockSize, each block's buffers filled
-// with NaN first so that a sample left unwritten shows; returns interleaved
-// stereo. The events given go to the first block.
-inline std::vector<float> render(AEffect* e, int frames, int blockSize,
-                                 std::vector<VstMidiEvent> events = {}) {
+// Renders frames frames in blocks of blockSize (one block when there are
+// none), the events given going to the first block; returns interleaved
+// stereo. Each block's buffers are filled with NaN first, so that a sample
+// left unwritten shows, and 64 guard samples behind the block show a write
+// past its end.
+std::vector<float> render(AEffect* e, int frames, int blockSize,
+                          std::vector<VstMidiEvent> events = {}) {
     EventList list(std::move(events));
     e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f);
-    std::vector<float> out, left(static_cast<std::size_t>(blockSize)), right = left;
-    float* outputs[2] = {left.data(), right.data()};
-    for (int pos = 0; pos < frames; pos += blockSize) {
+    std::vector<float> out;
+    int pos = 0;
+    do {
         const int n = std::min(blockSize, frames - pos);
-        std::fill(left.begin(), left.end(), std::nanf(""));
-        std::fill(right.begin(), right.end(), std::nanf(""));
+        std::vector<float> left(static_cast<std::size_t>(std::max(n, 0)) + 64, std::nanf(""));
+        std::vector<float> right = left;
+        float* outputs[2] = {left.data(), right.data()};
         e->processReplacing(e, nullptr, outputs, n);
-        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-            out.insert(out.end(), {left[i], right[i]});
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            if (i < static_cast<std::size_t>(std::max(n, 0))) {
+                out.insert(out.end(), {left[i], right[i]});
+            } else {
+                EXPECT_FALSE(std::isfinite(left[i]) || std::isfinite(right[i]))
+                    << "frame " << i << " of a block of " << n;
+            }
         }
-    }
+    } while ((pos += blockSize) < frames);
     return out;
 }
-
-using PluginEntry = AEffect* (*)(audioMasterCallback);
 
 std::string textOf(AEffect* e, VstInt32 opcode, VstInt32 index, int limit) {
     return boundedText(limit, [&](char* t) { e->dispatcher(e, opcode, index, 3, t, 0.0f); });
@@ -75,7 +81,7 @@ TEST_F(Library, EntryPointsAndCapabilities) {
     void* library = dlopen(AMBER_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     const auto entry = [library](const char* name) {
-        return reinterpret_cast<PluginEntry>(dlsym(library, name));
+        return reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, name));
     };
     // Both names are one function; nothing else of the engine or the shell
     // is visible to a host.
@@ -210,22 +216,14 @@ TEST_F(Library, HostMisuse) {
     }
     EXPECT_TRUE(allFinite(render(e, 4096, 64, flood)));
 
-    // Odd block sizes render every frame and no more: guard samples behind
-    // the block show a write past its end.
+    // Odd block sizes, empty ones among them, render every frame and no more.
     plugin->dispatch(effSetProgram, 0, 40);
     for (VstInt32 frames : {1, 17, 16385, 40000, 0, -1}) {
         const int last = std::max(0, frames - 1);
-        EventList list({midiEvent(0x90, 40, 100, 0), midiEvent(0x90, 52, 100, last),
-                        midiEvent(0x80, 40, 0, last / 2)});
-        plugin->dispatch(effProcessEvents, 0, 0, list.list);
-        const std::size_t size = static_cast<std::size_t>(std::max(frames, 0));
-        std::vector<float> left(size + 64, std::nanf("")), right = left;
-        float* outputs[2] = {left.data(), right.data()};
-        e->processReplacing(e, nullptr, outputs, frames);
-        for (std::size_t i = 0; i < size + 64; ++i) {
-            ASSERT_EQ(std::isfinite(left[i]) && std::isfinite(right[i]), i < size)
-                << "frame " << i << " of a block of " << frames;
-        }
+        EXPECT_TRUE(allFinite(render(e, frames, frames,
+                                     {midiEvent(0x90, 40, 100, 0), midiEvent(0x90, 52, 100, last),
+                                      midiEvent(0x80, 40, 0, last / 2)})))
+            << frames;
     }
     testing::internal::GetCapturedStdout();
 }

@@ -6,6 +6,7 @@
 // written on each after the first.
 #include "plugin/audioeffectx.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -34,15 +35,11 @@ public:
 
     void processReplacing(float**, float** outputs, VstInt32 frames) override {
         for (VstInt32 c = 0; c < getAeffect()->numOutputs; ++c) {
-            for (VstInt32 i = 0; i < frames; ++i) {
-                outputs[c][i] = c == 0 ? 0.0f : static_cast<float>(getProgram());
-            }
+            std::fill_n(outputs[c], std::max(frames, 0), c == 0 ? 0.0f : float(getProgram()));
         }
         for (int i = 0; i < m_count; ++i) {
             // An offset outside the block shows as a mark at its edge.
-            const VstInt32 at = m_offsets[i] < 0         ? 0
-                                : m_offsets[i] >= frames ? frames - 1
-                                                         : m_offsets[i];
+            const VstInt32 at = std::min(std::max(m_offsets[i], 0), frames - 1);
             outputs[0][at] += m_offsets[i] == at ? 1.0f : 100.0f;
         }
         m_count = 0;

@@ -14,12 +14,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -31,14 +29,14 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes midiFile(int format, int division, const std::vector<Bytes>& tracks) {
+std::string midiFile(int format, int division, const std::vector<Bytes>& tracks) {
     std::string file("MThd\0\0\0\6\0", 9);
     file += {char(format), '\0', char(tracks.size()), char(division >> 8), char(division)};
     for (const Bytes& track : tracks) {
         file += std::string("MTrk\0\0", 6) + char(track.size() >> 8) + char(track.size());
         file.append(track.begin(), track.end());
     }
-    return Bytes(file.begin(), file.end());
+    return file;
 }
 
 // One note held from the start for `seconds`, at 120 bpm (960 ticks a second).
@@ -49,24 +47,24 @@ std::string heldNote(double seconds) {
         track.push_back(static_cast<std::uint8_t>(0x80 | (ticks >> shift & 0x7F)));
     }
     track.insert(track.end(), {static_cast<std::uint8_t>(ticks & 0x7F), 0x80, 60, 0});
-    const Bytes file = midiFile(0, 480, {track});
-    return std::string(file.begin(), file.end());
+    return midiFile(0, 480, {track});
 }
 
 // --- The command ----------------------------------------------------------
 
-// Runs the host command with an argument vector, no shell, so that any path
-// may hold spaces; the files it writes are capped at fileLimit bytes. Leading
-// NAME=VALUE arguments set its environment, as env takes them.
-CommandResult run(std::vector<std::string> arguments, rlim_t fileLimit = RLIM_INFINITY) {
-    const auto command = std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) {
-        return a.find('=') == std::string::npos;
-    });
-    arguments.insert(command, AMBER_VSTHOST);
-    arguments.insert(arguments.begin(), "env");
-    CommandLimits limits;
-    limits.fileBytes = fileLimit;
-    return runCommand(arguments, limits);
+// The probe's output, interleaved stereo: where the program it writes on the
+// right channel is first seen or changes, and the frame of each mark on the
+// left.
+std::string marksOf(const std::vector<float>& out) {
+    std::string marks;
+    for (std::size_t i = 0; i + 1 < out.size(); i += 2) {
+        if (i == 0 || out[i + 1] != out[i - 1]) {
+            marks +=
+                "program " + std::to_string(int(out[i + 1])) + " at " + std::to_string(i / 2) + " ";
+        }
+        marks += out[i] != 0.0f ? std::to_string(i / 2) + " " : "";
+    }
+    return marks;
 }
 
 // A number the report prints after `label`, or -1.
@@ -93,7 +91,7 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
                          0x91, 64,   0x00, 0x00, 65,   0x50, 0x00, 0xFF, 0x2F, 0x00};
     const TempDir dir;
     const std::string base = dir.file("phrase");
-    const Bytes file = midiFile(1, 480, {conductor, notes});
+    const std::string file = midiFile(1, 480, {conductor, notes});
     // Cut short anywhere, the file keeps the events before the cut.
     Performance cut;
     std::string error;
@@ -101,15 +99,18 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
         EXPECT_TRUE(parseMidiFile(Bytes(file.begin(), file.begin() + long(size)), cut, error));
     }
     // Foreign and damaged files are refused with a reason.
-    for (const Bytes& refused : {Bytes{}, Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'},
-                                 midiFile(2, 480, {notes}), midiFile(1, 0xE728, {notes}),
-                                 midiFile(1, 0, {notes}), Bytes(file.begin(), file.begin() + 10)}) {
+    for (const std::string& refused :
+         {std::string(), std::string("RIFF\0\0\0\4WAVE", 12), midiFile(2, 480, {notes}),
+          midiFile(1, 0xE728, {notes}), midiFile(1, 0, {notes}), file.substr(0, 10)}) {
         error.clear();
-        EXPECT_FALSE(parseMidiFile(refused, cut, error) || error.empty()) << refused.size();
+        EXPECT_FALSE(parseMidiFile(Bytes(refused.begin(), refused.end()), cut, error) ||
+                     error.empty())
+            << refused.size();
     }
-    writeBytes(base + ".mid", std::string(file.begin(), file.end()));
-    const CommandResult r = run({"render", AMBER_PROBE_PLUGIN, "--midi", base + ".mid", "--block",
-                                 "7", "--program", "3", "--tail", "0.1", "--out", base + ".wav"});
+    writeBytes(base + ".mid", file);
+    const CommandResult r =
+        runCommand({AMBER_VSTHOST, "render", AMBER_PROBE_PLUGIN, "--midi", base + ".mid", "--block",
+                    "7", "--program", "3", "--tail", "0.1", "--out", base + ".wav"});
     EXPECT_EQ(r.status, 0) << r.output;
     SF_INFO info{};
     SNDFILE* wav = sf_open((base + ".wav").c_str(), SFM_READ, &info);
@@ -117,13 +118,8 @@ TEST(HostCommand, MidiFileThroughTheProbe) {
     std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_float(wav, samples.data(), info.frames);
     sf_close(wav);
-    // Left: a mark on each note's frame; right: the program, 3.
-    std::string marks;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        marks += samples[i] != (i % 2 ? 3.0f : 0.0f) ? std::to_string(i) + " " : "";
-    }
-    EXPECT_EQ(std::make_tuple(info.channels, info.samplerate, info.frames, marks),
-              std::make_tuple(2, 44100, sf_count_t(92610), "0 44100 176400 "));
+    EXPECT_EQ(std::make_tuple(info.channels, info.samplerate, info.frames, marksOf(samples)),
+              std::make_tuple(2, 44100, sf_count_t(92610), "program 3 at 0 0 22050 88200 "));
 }
 
 // The renderer in process: notes and a program change land on their frames
@@ -149,16 +145,8 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
     p.events.insert(p.events.begin() + 6, at(3000, 5));
     for (VstInt32 blockSize : {1, 7, 64, 512, 1000, 8192}) {
         const RenderResult r = render(p, {blockSize, 44100.0, 2, 1000 / 44100.0});
-        // Each mark's frame, and where the program (right channel) changes.
-        std::string marks;
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            const float before = i < 2 ? 2.0f : out[i - 2];
-            marks += i % 2 == 0 && out[i] != 0.0f ? std::to_string(i / 2) + " " : "";
-            marks += i % 2 == 1 && out[i] != before ? "program " + std::to_string(int(out[i])) +
-                                                          " at " + std::to_string(i / 2) + " "
-                                                    : "";
-        }
-        EXPECT_EQ(marks, "0 1 511 512 1000 1023 program 5 at 3000 4095 5000 ") << blockSize;
+        EXPECT_EQ(marksOf(out), "program 2 at 0 0 1 511 512 1000 1023 program 5 at 3000 4095 5000 ")
+            << blockSize;
         EXPECT_EQ(r.frames, 6000);
     }
     Performance many;
@@ -176,7 +164,8 @@ TEST(Renderer, EventsLandOnTheirFramesAtAnyBlockSize) {
 // The report of the instrument, and the demo phrase through the whole road:
 // event lists, queue, voices and mix.
 TEST(HostCommand, InfoAndDemoOfTheInstrument) {
-    const auto [info, infoStatus, infoPeak] = run({"info", AMBER_PLUGIN_LIBRARY, "--quiet"});
+    const auto [info, infoStatus, infoPeak] =
+        runCommand({AMBER_VSTHOST, "info", AMBER_PLUGIN_LIBRARY, "--quiet"});
     EXPECT_EQ(infoStatus, 0) << info;
     // The record: an editor that registered itself, replacing, a synthesizer.
     for (const char* line :
@@ -188,15 +177,17 @@ TEST(HostCommand, InfoAndDemoOfTheInstrument) {
         EXPECT_NE(info.find(line), std::string::npos) << line << info;
     }
     const TempDir dir;
-    const auto [report, status, peak] = run({"render", AMBER_PLUGIN_LIBRARY, "--demo", "--tail",
-                                             "0.5", "--quiet", "--out", dir.file("demo.wav")});
+    const auto [report, status, peak] =
+        runCommand({AMBER_VSTHOST, "render", AMBER_PLUGIN_LIBRARY, "--demo", "--tail", "0.5",
+                    "--quiet", "--out", dir.file("demo.wav")});
     EXPECT_EQ(status, 0) << report;
     EXPECT_EQ(std::make_tuple(reported(report, "part 4:"), reported(report, "part 5:"),
                               reported(report, "non-finite samples:")),
               std::make_tuple(0.0, -1.0, 0.0))
         << report;
     EXPECT_GT(reported(report, "host requests: time"), 0) << report;
-    // A sound set that is there but stays silent is a fault, not a reason to skip.
+    // A sound set that is there but stays silent is a fault, not a reason to
+    // skip.
     if (!std::filesystem::is_directory(std::filesystem::path(AMBER_PLUGIN_LIBRARY).parent_path() /
                                        "sounds")) {
         GTEST_SKIP() << "the factory sound set is not beside the library";
@@ -212,87 +203,73 @@ TEST(HostCommand, PlaysAThirdPartySynth) {
         GTEST_SKIP() << nekobi << " is not installed";
     const TempDir dir;
     const auto [report, status, peak] =
-        run({"render", nekobi, "--demo", "--tail", "0.5", "--out", dir.file("demo.wav")});
+        runCommand({AMBER_VSTHOST, "render", nekobi, "--demo", "--tail", "0.5", "--out",
+                    dir.file("demo.wav")});
     EXPECT_EQ(status, 0) << report;
     EXPECT_GT(reported(report, "peak:"), 0.01) << report;
     EXPECT_EQ(reported(report, "non-finite samples:"), 0.0) << report;
 }
 
 // Whatever it is given, the command ends on its own, soon and in little
-// memory, with a reason: input that is not a MIDI file or is too long,
-// output it cannot write, a plug-in whose outputs no WAV file takes, and a
-// render longer than its whole audio in memory. An earlier file at the
-// output stays as it was.
+// memory, with a reason: input that is not a MIDI file or is too long, an
+// output folder that is not there, a plug-in whose outputs no WAV file takes,
+// and a render longer than its whole audio in memory. An earlier file at the
+// output stays as it was. (Outputs it cannot write are the output table's.)
 TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
     const TempDir dir;
-    const std::string fiveMinutes = dir.file("five minutes.mid");
+    const std::string fiveMinutes = dir.file("five minutes.mid"), wav = dir.file("o.wav");
     writeBytes(fiveMinutes, heldNote(300));
     writeBytes(dir.file("a day.mid"), heldNote(86400));
     ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
-    // A reader is there, so that opening the pipe to write would not wait.
-    ASSERT_EQ(mkfifo(dir.file("out pipe").c_str(), 0600), 0);
-    const int reader = open(dir.file("out pipe").c_str(), O_RDONLY | O_NONBLOCK);
     // Sparse, so it takes no room.
     writeBytes(dir.file("huge.mid"), heldNote(1));
     ASSERT_EQ(truncate(dir.file("huge.mid").c_str(), 17 << 20), 0);
-    const std::vector<std::string> render = {"render", AMBER_PROBE_PLUGIN, "--quiet", "--midi"};
-    auto with = [&render](std::vector<std::string> rest) {
-        rest.insert(rest.begin(), render.begin(), render.end());
-        return rest;
+    // The probe, declaring `outputs` outputs, rendering `midi` into `out`.
+    const auto probe = [](const std::string& midi, const std::string& out, int outputs = 2) {
+        const std::string declared = "AMBER_PROBE_OUTPUTS=" + std::to_string(outputs);
+        return std::vector<std::string>{
+            "env",     declared, AMBER_VSTHOST, "render", AMBER_PROBE_PLUGIN,
+            "--quiet", "--midi", midi,          "--out",  out};
     };
-    const std::tuple<std::vector<std::string>, rlim_t, int, const char*> rows[] = {
-        {{"info", "/nonexistent/plugin.so"}, RLIM_INFINITY, 1, "cannot open"},
-        {{"info", "libc.so.6"}, RLIM_INFINITY, 1, "exports neither"},
-        {{"render", "/nonexistent/plugin.so", "--demo"}, RLIM_INFINITY, 2, "needs --out"},
-        {with({dir.path(), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a folder"},
-        {with({"/dev/zero", "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a device"},
-        {with({dir.file("pipe"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1, "it is a pipe"},
-        {with({dir.file("huge.mid"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1,
-         "more than the 16 MiB"},
-        {with({dir.file("a day.mid"), "--out", dir.file("o.wav")}), RLIM_INFINITY, 1,
-         "longer than the 86400.0 s"},
-        {with({fiveMinutes, "--out", "/dev/full"}), RLIM_INFINITY, 1, "No space left on device"},
-        {with({fiveMinutes, "--out", dir.file("no folder/o.wav")}), RLIM_INFINITY, 1,
-         "No such file or directory"},
-        {with({fiveMinutes, "--out", dir.path()}), RLIM_INFINITY, 1, "Is a directory"},
-        {with({fiveMinutes, "--out", dir.file("o.wav")}), 1 << 20, 1, "File too large"},
-        {with({fiveMinutes, "--out", dir.file("out pipe")}), RLIM_INFINITY, 1, "it is a pipe, and"},
-        {{"AMBER_PROBE_OUTPUTS=0", "render", AMBER_PROBE_PLUGIN, "--demo", "--out",
-          dir.file("o.wav")},
-         RLIM_INFINITY,
-         1,
-         "has 0 outputs"},
-        {{"AMBER_PROBE_OUTPUTS=1025", "render", AMBER_PROBE_PLUGIN, "--demo", "--out",
-          dir.file("o.wav")},
-         RLIM_INFINITY,
-         1,
-         "has 1025 outputs"},
+    const std::string host = AMBER_VSTHOST;
+    const std::tuple<std::vector<std::string>, int, const char*> rows[] = {
+        {{host, "info", "/nonexistent/plugin.so"}, 1, "cannot open"},
+        {{host, "info", "libc.so.6"}, 1, "exports neither"},
+        {{host, "render", "/nonexistent/plugin.so", "--demo"}, 2, "needs --out"},
+        {probe(dir.path(), wav), 1, "it is a folder"},
+        {probe("/dev/zero", wav), 1, "it is a device"},
+        {probe(dir.file("pipe"), wav), 1, "it is a pipe"},
+        {probe(dir.file("huge.mid"), wav), 1, "more than the 16 MiB"},
+        {probe(dir.file("a day.mid"), wav), 1, "longer than the 86400.0 s"},
+        {probe(fiveMinutes, dir.file("no folder/o.wav")), 1, "No such file or directory"},
+        {probe(fiveMinutes, wav, 0), 1, "has 0 outputs"},
+        {probe(fiveMinutes, wav, 1025), 1, "has 1025 outputs"},
         // Five minutes of float stereo are 106 MB.
-        {with({fiveMinutes, "--out", "/dev/null"}), RLIM_INFINITY, 0, "duration: 302.000 s"},
+        {probe(fiveMinutes, "/dev/null"), 0, "duration: 302.000 s"},
     };
     const std::string earlier = "an earlier take";
     const auto files = [&dir] {
         return std::distance(std::filesystem::directory_iterator(dir.path()), {});
     };
-    for (const auto& [arguments, fileLimit, status, says] : rows) {
-        writeBytes(dir.file("o.wav"), earlier);
+    for (const auto& [arguments, status, says] : rows) {
+        writeBytes(wav, earlier);
         const auto before = files();
-        const CommandResult r = run(arguments, fileLimit);
+        const CommandResult r = runCommand(arguments);
         const std::string line = testing::PrintToString(arguments);
         EXPECT_EQ(r.status, status) << line << "\n" << r.output;
         EXPECT_NE(r.output.find(says), std::string::npos) << line << "\n" << r.output;
         EXPECT_LT(r.peakKiB, 64 << 10) << line;
-        std::ifstream kept(dir.file("o.wav"), std::ios::binary);
+        std::ifstream kept(wav, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), earlier) << line;
         // Nor is anything unfinished left beside it.
         EXPECT_EQ(files(), before) << line;
     }
-    close(reader);
 }
 
 // The audio on standard output, with or without --quiet: it is what the file
 // holds, and the report goes to standard error. A report that cannot be
-// written fails the command with the reason.
+// written fails the command with the reason, also when --quiet set standard
+// output aside and when the audio went to /dev/null.
 TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
     const TempDir dir;
     const std::string wav = dir.file("taken.wav");
@@ -303,7 +280,6 @@ TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
          "wrote /dev/stdout\n"},
         {R"("$0" render "$1" --demo --tail 0.1 --out /dev/stdout > "$2")", 0,
          "wrote /dev/stdout\n"},
-        {R"("$0" info "$1" > /dev/full)", 1, full},
         {R"("$0" info "$1" --quiet > /dev/full)", 1, full},
         {R"("$0" render "$1" --demo --tail 0.1 --out /dev/null > /dev/full)", 1, full},
     };
@@ -333,8 +309,7 @@ TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
 TEST(WaveWriter, PassesFourGiBWholeAndStaysAPlainWaveBelow) {
     struct Stream {
         std::string head = std::string(4096, '\0');
-        sf_count_t pos = 0;
-        sf_count_t length = 0;
+        sf_count_t pos = 0, length = 0;
     };
     SF_VIRTUAL_IO io{};
     io.get_filelen = [](void* s) { return static_cast<Stream*>(s)->length; };
