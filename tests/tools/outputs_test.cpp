@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -22,22 +22,15 @@ namespace {
 
 enum class Target { Missing, Earlier, Link, DevNull, DevFull, Folder, Pipe };
 enum class Event { None, FileSizeLimit, Sigterm };
-
-const char* nameOf(Target t) {
-    static const char* const names[] = {"a new file", "an earlier file", "a link", "/dev/null",
-                                        "/dev/full",  "a folder",        "a FIFO"};
-    return names[static_cast<int>(t)];
-}
-const char* nameOf(Event e) {
-    static const char* const names[] = {"nothing", "a file-size limit", "SIGTERM"};
-    return names[static_cast<int>(e)];
-}
+const char* const kTargetNames[] = {"a new file", "an earlier file", "a link", "/dev/null",
+                                    "/dev/full",  "a folder",        "a FIFO"};
+const char* const kEventNames[] = {"nothing", "a file-size limit", "SIGTERM"};
 
 struct Program {
     const char* name;
-    // The command that writes `target` inside `folder`.
-    std::function<std::vector<std::string>(const std::string& folder, const std::string& target)>
-        command;
+    // The command; "OUT" stands for the path it writes, or for the folder
+    // it writes in when it writes a whole folder.
+    std::vector<std::string> command;
     // The file the program writes in the folder it is given, for one that
     // writes a whole folder; empty for one that is given its file's path.
     std::string fileInFolder;
@@ -51,6 +44,12 @@ struct Program {
 
 void PrintTo(const Program& program, std::ostream* out) {
     *out << program.name;
+}
+
+std::vector<std::string> commandOf(const Program& program, const std::string& out) {
+    std::vector<std::string> command = program.command;
+    std::replace(command.begin(), command.end(), std::string("OUT"), out);
+    return command;
 }
 
 std::string contents(const std::string& path) {
@@ -140,7 +139,7 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
     TempDir referenceDir;
     const std::string referencePath = pathIn(referenceDir);
     const Written reference =
-        run(program.command(referenceDir.path(), referencePath),
+        run(commandOf(program, program.fileInFolder.empty() ? referencePath : referenceDir.path()),
             program.redirected ? referencePath : "/dev/null", "", Event::None, {});
     ASSERT_EQ(reference.result.status, 0) << reference.result.output;
     const std::string expected = contents(referencePath);
@@ -157,8 +156,9 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
             if ((event != Event::None && !aFile) ||
                 (program.redirected && (target == Target::Folder || event == Event::Sigterm)))
                 continue;
-            SCOPED_TRACE(std::string(program.name) + " writing " + nameOf(target) + ", " +
-                         nameOf(event) + " meanwhile");
+            SCOPED_TRACE(std::string(program.name) + " writing " +
+                         kTargetNames[static_cast<int>(target)] + ", " +
+                         kEventNames[static_cast<int>(event)] + " meanwhile");
             TempDir dir;
             TempDir elsewhere;
             std::string path = pathIn(dir);
@@ -197,8 +197,9 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
                 break;
             }
             const Written ran =
-                run(program.command(dir.path(), path), program.redirected ? path : "/dev/null",
-                    fifo, event, {dir.path(), elsewhere.path()});
+                run(commandOf(program, program.fileInFolder.empty() ? path : dir.path()),
+                    program.redirected ? path : "/dev/null", fifo, event,
+                    {dir.path(), elsewhere.path()});
             const CommandResult& r = ran.result;
             const std::string& said = r.output;
             const std::string written = target == Target::Link ? linked : path;
@@ -248,51 +249,29 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
 }
 
 std::vector<Program> programs() {
-    const std::string plugin = AMBER_PLUGIN_LIBRARY;
-    std::vector<Program> list = {
+    const char* plugin = AMBER_PLUGIN_LIBRARY;
+    return {
         {"vsthost render",
-         [plugin](const std::string&, const std::string& target) {
-             return std::vector<std::string>{AMBER_VSTHOST, "render", plugin,   "--demo",
-                                             "--out",       target,   "--quiet"};
-         },
-         "", false, false, true},
-        {"vsthost info",
-         [plugin](const std::string&, const std::string&) {
-             return std::vector<std::string>{AMBER_VSTHOST, "info", plugin};
-         },
-         // The instrument's own lines on standard output name addresses.
-         "", true, true, false},
-        {"facerender",
-         [](const std::string&, const std::string& target) {
-             return std::vector<std::string>{AMBER_FACERENDER, target};
-         },
-         "", false, false, false},
-        {"editorshot",
-         [](const std::string&, const std::string& target) {
-             return std::vector<std::string>{AMBER_EDITORSHOT, "--out", target};
-         },
-         "", false, false, false},
-        {"artgen",
-         [](const std::string&, const std::string& target) {
-             return std::vector<std::string>{AMBER_ARTGEN, "--source", target};
-         },
-         "", false, false, false},
-        {"the sound-set generator",
-         [](const std::string& folder, const std::string&) {
-             return std::vector<std::string>{AMBER_SOUNDSET, folder};
-         },
-         "Bass-00-24.wav", false, false, false},
-    };
+         {AMBER_VSTHOST, "render", plugin, "--demo", "--out", "OUT", "--quiet"},
+         "",
+         false,
+         false,
+         true},
+        // The instrument's own lines on standard output name addresses.
+        {"vsthost info", {AMBER_VSTHOST, "info", plugin}, "", true, true, false},
+        {"facerender", {AMBER_FACERENDER, "OUT"}, "", false, false, false},
+        {"editorshot", {AMBER_EDITORSHOT, "--out", "OUT"}, "", false, false, false},
+        {"artgen", {AMBER_ARTGEN, "--source", "OUT"}, "", false, false, false},
+        {"the sound-set generator", {AMBER_SOUNDSET, "OUT"}, "Bass-00-24.wav", false, false, false},
 #ifdef AMBER_PLUGIN_BENCH
-    list.push_back({"plugin_bench",
-                    [](const std::string&, const std::string&) {
-                        return std::vector<std::string>{AMBER_PLUGIN_BENCH,
-                                                        "--benchmark_filter=TenHeldVoices",
-                                                        "--benchmark_min_time=0.001"};
-                    },
-                    "", true, true, false});
+        {"plugin_bench",
+         {AMBER_PLUGIN_BENCH, "--benchmark_filter=TenHeldVoices", "--benchmark_min_time=0.001"},
+         "",
+         true,
+         true,
+         false},
 #endif
-    return list;
+    };
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, Outputs, testing::ValuesIn(programs()),
