@@ -63,13 +63,6 @@ std::vector<std::string> problemsIn(const std::string& folder, int& packs) {
     return problems;
 }
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string all;
-    for (const std::string& line : lines)
-        all += line + "\n";
-    return all;
-}
-
 // The names of the files written in place in `folder` since `watch` began:
 // a reader, or a run stopped meanwhile, may find such a file cut short.
 std::set<std::string> writtenInPlace(int watch) {
@@ -101,7 +94,7 @@ TEST(SoundSet, AFailedWriteLeavesNoFileCutShortAndNoPackWithoutItsSamples) {
         << ran.output;
     EXPECT_NE(ran.output.find(".wav: File too large\n"), std::string::npos) << ran.output;
     int packs = 0;
-    EXPECT_EQ(joined(problemsIn(folder, packs)), "");
+    EXPECT_EQ(problemsIn(folder, packs), std::vector<std::string>());
 }
 
 // Two builds of one build folder at once: one generator finishes while the
@@ -131,7 +124,7 @@ TEST(SoundSet, AGeneratorStoppedBesideAnotherLeavesEveryFileWhole) {
     const bool stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM;
     EXPECT_TRUE(stopped || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
     int packs = 0;
-    EXPECT_EQ(joined(problemsIn(folder, packs)), "");
+    EXPECT_EQ(problemsIn(folder, packs), std::vector<std::string>());
     int promised = -1;
     std::sscanf(first.output.c_str(), "amber_soundset: %d packs", &promised);
     EXPECT_EQ(packs, promised) << first.output;
