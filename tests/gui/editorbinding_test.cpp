@@ -13,13 +13,14 @@ using namespace guitest;
 namespace {
 
 // The host: it logs the opcodes (version and idle apart) with the last index
-// and value, may resize windows and runs onIdle inside its idle.
+// and value, may resize windows, runs onIdle inside its idle and onEndEdit
+// inside the next end of an edit.
 struct Host {
     std::vector<VstInt32> opcodes;
     std::pair<VstInt32, VstIntPtr> last;
     int idles = 0;
     bool canSizeWindow = true, sizeWindowAnswer = true;
-    std::function<void()> onIdle;
+    std::function<void()> onIdle, onEndEdit;
 } g_host;
 
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -30,6 +31,8 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr valu
         return ++g_host.idles, g_host.onIdle ? g_host.onIdle() : void(), 0;
     g_host.opcodes.push_back(opcode);
     g_host.last = {index, value};
+    if (opcode == audioMasterEndEdit && g_host.onEndEdit)
+        std::exchange(g_host.onEndEdit, nullptr)();
     if (opcode == audioMasterCanDo)
         return g_host.canSizeWindow && std::string(static_cast<char*>(ptr)) == "sizeWindow";
     return opcode == audioMasterSizeWindow && g_host.sizeWindowAnswer;
@@ -116,7 +119,12 @@ TEST(EditorBinding, KnobGesturesResizesAndPostedValuesGoThroughTheHost) {
     EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.25f);
     editor->idle();
     EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.75f) << "the newer value was lost";
-    delete effect;
+    // Closing the window ends the knob's edit; the host, told so, closes the
+    // plug-in and with it the editor that is still closing.
+    down(editor->getFrame(), 60, 10);
+    host.onEndEdit = [&] { delete std::exchange(effect, nullptr); };
+    editor->close();
+    EXPECT_EQ(effect, nullptr);
 }
 
 TEST(ParameterInbox, DrainsTheLatestValueOfEachIndexOnceInIndexOrder) {
