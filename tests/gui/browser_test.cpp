@@ -48,9 +48,7 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChi
     // searched past, as the shell would.
     setenv("PATH", (":" + (dir / "none").string() + ":" + dir.string() + ":" + oldPath).c_str(), 1);
 
-    struct sigaction ignore = {}, oldInterrupt = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &oldInterrupt);
+    const auto oldInterrupt = std::signal(SIGINT, SIG_IGN);
     sigset_t user1, oldMask;
     sigemptyset(&user1);
     sigaddset(&user1, SIGUSR1);
@@ -59,7 +57,7 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChi
     const std::string url = "https://example.invalid/?q=a b&x=$(touch " + marker.string() + ")";
     openUrlInBrowser(url);
     pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
-    sigaction(SIGINT, &oldInterrupt, nullptr);
+    std::signal(SIGINT, oldInterrupt);
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);

@@ -17,12 +17,11 @@ CColor grey(int level) {
 TEST_F(Controls, KickButtonShowsPressedOverItselfBoundsIncluded) {
     const CColor released(200, 0, 0), pressed(0, 200, 0);
     CBitmap* strip = makeBitmap(40, 40, [&](int, int y) { return y < 20 ? released : pressed; });
-    auto* button = new CKickButton(CRect(10, 10, 50, 30), &editor, 7, strip);
+    auto* button = add(frame, new CKickButton(CRect(10, 10, 50, 30), &editor, 7, strip));
     strip->forget();
-    frame->addView(button);
     EXPECT_EQ(down(frame, 20, 20, kRButton), kMouseEventNotHandled);
     // A press, moves out, onto the corner, just past it and back, a release.
-    using Event = CMouseEventResult (*)(CFrame*, CCoord, CCoord, int32);
+    using Event = std::function<CMouseEventResult(CFrame*, CCoord, CCoord, int32)>;
     const std::tuple<Event, CCoord, CCoord, float> steps[] = {
         {down, 20, 20, 1},     {moveTo, 60, 20, 0}, {moveTo, 50, 30, 1},
         {moveTo, 50.5, 30, 0}, {moveTo, 10, 10, 1}, {up, 30, 20, 0}};
@@ -42,9 +41,8 @@ TEST_F(Controls, KickButtonShowsPressedOverItselfBoundsIncluded) {
 TEST_F(Controls, AnimKnobFollowsVerticalDragsAndTheWheelInsideEditsAndDrawsItsFrame) {
     // 30 frames of 10 x 10; frame i is grey level 8 * i.
     CBitmap* strip = makeBitmap(10, 300, [](int, int y) { return grey(8 * (y / 10)); });
-    auto* knob = new CAnimKnob(CRect(20, 20, 30, 30), &editor, 3, 30, 10, strip);
+    auto* knob = add(frame, new CAnimKnob(CRect(20, 20, 30, 30), &editor, 3, 30, 10, strip));
     strip->forget();
-    frame->addView(knob);
     drag(frame, {CPoint(25, 25), CPoint(25, 0)}, kRButton);
     EXPECT_TRUE(editor.log.empty());
     knob->setValue(0.25f);
@@ -73,9 +71,8 @@ TEST_F(Controls, AnimKnobFollowsVerticalDragsAndTheWheelInsideEditsAndDrawsItsFr
 }
 
 TEST_F(Controls, TextLabelDrawsCentredTextOnItsBackAndRedrawsOnlyOnChange) {
-    auto* label = new CTextLabel(CRect(0, 0, 200, 30), "MMMM");
+    auto* label = add(frame, new CTextLabel(CRect(0, 0, 200, 30), "MMMM"));
     label->setFrameColor(CColor(0, 0, 255));
-    frame->addView(label);
     // The first and last columns holding text pixels (white on a black back).
     const auto ink = [this] {
         int first = -1, last = -1;
@@ -135,8 +132,7 @@ TEST_F(Controls, BitmapsFoundByNameInAnyCaseDrawTheirStripPartAndDamagedOnesNoth
     const CResourceDescription cases[] = {"tb_nothere.png", "tb",    "tb_cut.png", "tb_garbage.png",
                                           "tb_empty.png",   nullptr, 128};
     frame->setBackgroundColor(CColor(0, 99, 0));
-    auto* view = new CView(CRect(20, 0, 30, 10));
-    frame->addView(view);
+    auto* view = add(frame, new CView(CRect(20, 0, 30, 10)));
     for (const CResourceDescription& desc : cases) {
         CBitmap* bitmap = new CBitmap(desc);
         EXPECT_FALSE(bitmap->isLoaded() || bitmap->getPlatformBitmap() || bitmap->getWidth());
@@ -160,12 +156,11 @@ TEST_F(Controls, DataBrowserSelectsByLeftClickScrollsWithinTheListAndReadsItInPl
         names.push_back("Program " + std::to_string(i));
     auto* source = new GenericStringListDataBrowserSource(&names, &editor);
     source->setupUI(gold, CColor(255, 255, 255), clear, clear, clear, nullptr, 10);
-    auto* browser = new CDataBrowser(CRect(10, 20, 110, 220), frame, source,
-                                     CScrollView::kVerticalScrollbar, 16);
+    auto* browser = add(frame, new CDataBrowser(CRect(10, 20, 110, 220), frame, source,
+                                                CScrollView::kVerticalScrollbar, 16));
     source->forget(); // the browser holds it now
     CScrollbar* bar = browser->getVerticalScrollbar();
     bar->setScrollerColor(scroller);
-    frame->addView(browser);
     for (const auto& [y, selected] :
          {std::pair{25., 0}, {59.9, 3}, {59.9, 3}, {60., 4}, {219., 19}})
         EXPECT_EQ((click(frame, 93, y), browser->getSelectedRow()), selected) << y;

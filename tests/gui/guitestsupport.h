@@ -21,15 +21,13 @@ using namespace VSTGUI;
 inline std::vector<unsigned char> makePng(int width, int height,
                                           const std::function<CColor(int x, int y)>& pixel) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_surface_flush(surface);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
-                                                y * cairo_image_surface_get_stride(surface));
+    auto* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const CColor c = pixel(x, y);
-            row[x] = 0xff000000u | (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
+            data[y * cairo_image_surface_get_stride(surface) / 4 + x] =
+                0xff000000u | (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
         }
-    }
     cairo_surface_mark_dirty(surface);
     std::vector<unsigned char> png;
     const auto append = [](void* out, const unsigned char* bytes, unsigned int length) {
@@ -54,6 +52,11 @@ inline CBitmap* makeBitmap(int width, int height,
                            const std::function<CColor(int x, int y)>& pixel) {
     const std::vector<unsigned char> png = makePng(width, height, pixel);
     return new CBitmap(png.data(), png.size());
+}
+
+// Adds a view to a container (the container owns it now); returns the view.
+template <typename V> V* add(CViewContainer* container, V* view) {
+    return container->addView(view), view;
 }
 
 // A view that records the kinds of mouse events it receives ("down moved up ")
@@ -122,20 +125,16 @@ struct FrameTest : ::testing::Test {
 };
 
 // Single mouse events at a point of the frame; each returns the frame's answer.
-using Handler = CMouseEventResult (CFrame::*)(CPoint&, const CButtonState&);
-inline CMouseEventResult send(Handler h, CFrame* frame, CCoord x, CCoord y, int32 buttons) {
-    CPoint p(x, y);
-    return (frame->*h)(p, CButtonState(buttons));
-}
-inline CMouseEventResult down(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
-    return send(&CFrame::onMouseDown, frame, x, y, buttons);
-}
-inline CMouseEventResult moveTo(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
-    return send(&CFrame::onMouseMoved, frame, x, y, buttons);
-}
-inline CMouseEventResult up(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
-    return send(&CFrame::onMouseUp, frame, x, y, buttons);
-}
+template <CMouseEventResult (CFrame::*handler)(CPoint&, const CButtonState&)> struct MouseEvent {
+    CMouseEventResult operator()(CFrame* frame, CCoord x, CCoord y,
+                                 int32 buttons = kLButton) const {
+        CPoint p(x, y);
+        return (frame->*handler)(p, CButtonState(buttons));
+    }
+};
+constexpr MouseEvent<&CFrame::onMouseDown> down;
+constexpr MouseEvent<&CFrame::onMouseMoved> moveTo;
+constexpr MouseEvent<&CFrame::onMouseUp> up;
 // A full click (down, up); returns what the press answered.
 inline CMouseEventResult click(CFrame* frame, CCoord x, CCoord y, int32 buttons = kLButton) {
     const CMouseEventResult pressed = down(frame, x, y, buttons);

@@ -14,14 +14,12 @@ namespace {
 using ViewTree = FrameTest;
 
 TEST_F(ViewTree, PressGoesToTheTopmostTakerWhichKeepsItsMovesAndRelease) {
-    auto* bottom = new ProbeView(CRect(10, 10, 110, 60));
-    auto* top = new ProbeView(CRect(60, 20, 160, 80));
-    auto* decliner = new ProbeView(CRect(0, 60, 50, 100), kMouseEventNotHandled);
-    auto* group = new CViewContainer(CRect(150, 0, 200, 100));
-    auto* nested = new ProbeView(CRect(5, 50, 45, 90)); // at 155..195 x 50..90 in the frame
-    for (CView* v : std::initializer_list<CView*>{bottom, top, decliner, group})
-        frame->addView(v);
-    group->addView(nested);
+    auto* bottom = add(frame, new ProbeView(CRect(10, 10, 110, 60)));
+    auto* top = add(frame, new ProbeView(CRect(60, 20, 160, 80)));
+    auto* decliner = add(frame, new ProbeView(CRect(0, 60, 50, 100), kMouseEventNotHandled));
+    auto* group = add(frame, new CViewContainer(CRect(150, 0, 200, 100)));
+    // At 155..195 x 50..90 in the frame.
+    auto* nested = add(group, new ProbeView(CRect(5, 50, 45, 90)));
     // Where the press is, who takes it and where it lands: the later of two
     // overlapping views, right edges outside, nested views in their
     // container's coordinates, nobody when only a view that declines is there.
@@ -57,11 +55,9 @@ TEST_F(ViewTree, PressGoesToTheTopmostTakerWhichKeepsItsMovesAndRelease) {
 }
 
 TEST_F(ViewTree, ContainersOwnAndOrderTheirChildrenWhichHandlersMayRemoveOrCloseTheFrame) {
-    auto* beneath = new ProbeView(CRect(0, 0, 100, 100));
-    auto* removedBelow = new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled);
-    auto* top = new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled);
-    for (CView* v : {beneath, removedBelow, top})
-        frame->addView(v);
+    auto* beneath = add(frame, new ProbeView(CRect(0, 0, 100, 100)));
+    auto* removedBelow = add(frame, new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled));
+    auto* top = add(frame, new ProbeView(CRect(0, 0, 100, 100), kMouseEventNotHandled));
     top->onDown = [&] {
         frame->removeView(removedBelow, true);
         frame->removeView(top, true);
@@ -90,8 +86,7 @@ TEST_F(ViewTree, ContainersOwnAndOrderTheirChildrenWhichHandlersMayRemoveOrClose
 
     // The editor closes the frame from inside a press: it goes when the press
     // is done, and takes no event after it.
-    auto* closer = new ProbeView(CRect(0, 0, 100, 100));
-    frame->addView(closer);
+    auto* closer = add(frame, new ProbeView(CRect(0, 0, 100, 100)));
     closer->onDown = [&] { frame->close(); };
     frame->remember(); // to look at it afterwards
     const uint32 drawn = frame->getRenderCount();
@@ -118,16 +113,13 @@ TEST_F(ViewTree, DrawsBackgroundsAndChildrenAtTheirPlacesAndWritesThePicture) {
         b->forget();
     };
     background(frame, red, 200, 100);
-    auto* group = new CViewContainer(CRect(100, 50, 150, 100));
+    auto* group = add(frame, new CViewContainer(CRect(100, 50, 150, 100)));
     group->setBackgroundColor(blue);
-    auto* child = new CView(CRect(10, 10, 20, 20)); // 110..120 x 60..70 in the frame
+    auto* child = add(group, new CView(CRect(10, 10, 20, 20))); // 110..120 x 60..70 in the frame
     background(child, green, 10, 10);
-    group->addView(child);
-    frame->addView(group);
-    auto* hidden = new CView(CRect(0, 0, 10, 10));
+    auto* hidden = add(frame, new CView(CRect(0, 0, 10, 10)));
     hidden->setBackground(child->getBackground());
     hidden->setVisible(false);
-    frame->addView(hidden);
     frame->idle();
     const std::tuple<int, int, CColor> probes[] = {
         {5, 5, red},      {99, 49, red},    {100, 50, blue}, {149, 99, blue},
@@ -166,13 +158,11 @@ TEST_F(Animations, ExchangesSlideInLinearlyInAFrameBesideOthersAndEndAtOnceOutsi
         now = 1000 + ms;
         frame->idle();
     };
-    auto* container = new CViewContainer(CRect(50, 50, 212, 263));
-    auto* other = new CViewContainer(CRect(0, 0, 10, 10));
+    auto* container = add(frame, new CViewContainer(CRect(50, 50, 212, 263)));
+    auto* other = add(frame, new CViewContainer(CRect(0, 0, 10, 10)));
     auto* detached = new CViewContainer(CRect(0, 0, 200, 200));
     for (CViewContainer* c : {container, other, detached})
         c->addView(new ProbeView(kPlace));
-    frame->addView(container);
-    frame->addView(other);
     ProbeView* direct = exchange(detached->getView(0), EVA::kPushInFromLeft);
     EXPECT_EQ(detached->getNbViews(), 1);
     EXPECT_EQ(detached->getView(0), direct);

@@ -1,6 +1,7 @@
 // The frame inside a real window, as a host shows it: this program plays the
-// host (its own parent window, its own X error handler), xdotool plays the
-// user, and the picture is read back from the X server.
+// host (its own parent window, its own X error handler), and the picture is
+// read back from the X server. Clicks in a real window are the editor's tests'
+// (tests/vstguieditor: closeindispatch_test, editor_x11_test).
 #include "guitestsupport.h"
 
 #include <chrono>
@@ -17,7 +18,7 @@ namespace {
 
 int g_hostErrors = 0;
 
-TEST(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlivesItsParent) {
+TEST(X11Host, TheWindowShowsTheFrameAndOutlivesItsParent) {
     Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
     if (display == nullptr)
         GTEST_SKIP() << "no X display";
@@ -47,9 +48,9 @@ TEST(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlivesIt
         return false;
     };
     ASSERT_TRUE(frame->isWindowOpen());
-    const CColor background(20, 60, 140), released(220, 40, 40), pressed(40, 220, 40);
+    const CColor background(20, 60, 140), released(220, 40, 40);
     frame->setBackgroundColor(background);
-    CBitmap* strip = makeBitmap(100, 100, [&](int, int y) { return y < 50 ? released : pressed; });
+    CBitmap* strip = makeBitmap(100, 100, [&](int, int) { return released; });
     frame->addView(new CKickButton(CRect(100, 50, 200, 100), &editor, 12345, strip));
     strip->forget();
     idleUntil([] { return false; }, 300); // the first expose and drawing
@@ -60,13 +61,6 @@ TEST(X11Host, AClickFromXdotoolReachesAButtonTheWindowShowsTheFrameAndOutlivesIt
     EXPECT_EQ(XGetPixel(shot, 10, 10), rgb(background));
     EXPECT_EQ(XGetPixel(shot, 150, 75), rgb(released));
     XDestroyImage(shot);
-
-    const std::string window = std::to_string(parent);
-    ASSERT_EQ(std::system(("xdotool mousemove --window " + window + " 150 75 click 1").c_str()), 0);
-    EXPECT_TRUE(idleUntil([&] { return editor.log.size() >= 4; }))
-        << "the click never reached the button";
-    EXPECT_EQ(editor.log,
-              (std::vector<std::string>{"begin 12345", "value 1.00", "value 0.00", "end 12345"}));
 
     // Hosts may destroy their window before they close the editor; drawing
     // then goes on off-screen.

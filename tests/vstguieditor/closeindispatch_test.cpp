@@ -21,12 +21,9 @@ namespace {
 const CPoint kKnob(320, 130), kNextButton(410, 200), kListRow(40, 120);
 // Every control that holds a gesture while pressed: the knob, the previous and
 // next buttons, the logo and the seven category buttons.
-const std::vector<CPoint> kHeldControls = [] {
-    std::vector<CPoint> at{kKnob, CPoint(170, 200), kNextButton, CPoint(500, 15)};
-    for (int i = 0; i < 7; ++i)
-        at.emplace_back(510, 108 + 29 * i);
-    return at;
-}();
+const std::vector<CPoint> kHeldControls = {kKnob,      {170, 200}, kNextButton, {500, 15},
+                                           {510, 108}, {510, 137}, {510, 166},  {510, 195},
+                                           {510, 224}, {510, 253}, {510, 282}};
 // The off-screen host forgets the display; the real window needs it back.
 const char* const kDisplay = std::getenv("DISPLAY");
 

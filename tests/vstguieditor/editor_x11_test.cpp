@@ -53,7 +53,7 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
         }
         return false;
     };
-    // Commands on the window: a screenshot, or xdotool's pointer moves.
+    // A screenshot of the window.
     const auto shot = [&](const char* name) {
         const std::string path = std::string(AMBER_SHOT_DIR) + "/editor_x11_" + name + ".png";
         const CommandResult taken = runCommand({"/usr/bin/import", "-window", window, path});
@@ -63,34 +63,30 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
         EXPECT_TRUE(png.size() > 1000 && png.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) << name;
         return png;
     };
-    const auto xdo = [&](std::vector<std::string> moves) {
-        moves.insert(moves.begin(), {"xdotool", "mousemove", "--sync", "--window", window});
-        return runCommand(moves).status;
-    };
     ASSERT_TRUE(waitForLine("^editor: window (0x[0-9a-f]+) 578x356$")) << log;
     window = m[1];
     // The editor draws at its first idles after the window appears.
     usleep(300000);
     const std::string before = shot("before");
 
-    // Next program: from program 0 to program 1, inside the button's edit.
-    ASSERT_EQ(xdo({"410", "200", "click", "1"}), 0);
-    ASSERT_TRUE(waitForLine("^clicked 1$")) << log;
-    ASSERT_TRUE(waitForLine("^host: update display, program 1 \"-= DRUMS =-\"$")) << log;
-    // A row further down the program list.
-    ASSERT_EQ(xdo({"40", "200", "click", "1"}), 0);
-    ASSERT_TRUE(waitForLine("^clicked ([0-9]+)$")) << log;
-    const std::string row = m[1];
-    EXPECT_GT(std::stoi(row), 1);
-    ASSERT_TRUE(waitForLine("^host: update display, program " + row + " ")) << log;
-    // The knob, dragged up from the middle of its range.
-    ASSERT_EQ(xdo({"320", "130", "mousedown", "1"}), 0);
-    ASSERT_EQ(
-        xdo({"320", "100", "mousemove", "--sync", "--window", window, "320", "60", "mouseup", "1"}),
-        0);
-    ASSERT_TRUE(waitForLine("^host: begin edit$")) << log;
-    ASSERT_TRUE(waitForLine("^host: automate parameter 0 value 0\\.8500 ")) << log;
-    ASSERT_TRUE(waitForLine("^host: end edit$")) << log;
+    // xdotool's pointer moves in the window, each followed by the lines the
+    // host prints: the next button, from program 0 to program 1 inside its
+    // edit; a row further down the program list; the knob, dragged up from the
+    // middle of its range.
+    const std::pair<std::vector<std::string>, std::vector<std::string>> steps[] = {
+        {{"410", "200", "click", "1"},
+         {"^clicked 1$", "^host: update display, program 1 \"-= DRUMS =-\"$"}},
+        {{"40", "200", "click", "1"}, {"^clicked 7$", "^host: update display, program 7 "}},
+        {{"320", "130", "mousedown", "1"}, {}},
+        {{"320", "100", "mousemove", "--sync", "--window", window, "320", "60", "mouseup", "1"},
+         {"^host: begin edit$", "^host: automate parameter 0 value 0\\.8500 ",
+          "^host: end edit$"}}};
+    for (auto [moves, lines] : steps) {
+        moves.insert(moves.begin(), {"xdotool", "mousemove", "--sync", "--window", window});
+        ASSERT_EQ(runCommand(moves).status, 0);
+        for (const std::string& line : lines)
+            ASSERT_TRUE(waitForLine(line)) << log;
+    }
 
     usleep(400000);
     EXPECT_NE(shot("after"), before);

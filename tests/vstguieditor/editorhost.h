@@ -6,9 +6,6 @@
 
 #include "../support/scratch.h"
 #include "engine/samplerengine.h"
-#include "gui/canimknob.h"
-#include "gui/cframe.h"
-#include "gui/ctextlabel.h"
 #include "guitestsupport.h"
 #include "plugin/vstguivstinterface.h"
 #include "vstguieditor/vstguieditor.h"

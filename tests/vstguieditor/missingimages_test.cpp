@@ -12,12 +12,8 @@ namespace {
 TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
     // Off-screen: the stand-in parent window below is never looked up.
     unsetenv("DISPLAY");
-    // The plug-in base without the instrument's images, and the editor.
-    auto* plugin = new VstInterface(
-        [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
-            return opcode == audioMasterVersion ? kVstVersion : 0;
-        },
-        *new SamplerEngine(), 61547);
+    // The plug-in base without the instrument's images, and the editor; no host.
+    auto* plugin = new VstInterface(nullptr, *new SamplerEngine(), 61547);
     plugin->ownEngine([](SynthEngine* e) { delete static_cast<SamplerEngine*>(e); });
     auto* editor = new VSTGuiEditor(plugin);
     AEffect* effect = plugin->getAeffect();
