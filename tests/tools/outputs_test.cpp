@@ -22,7 +22,7 @@ namespace {
 
 enum class Target { Missing, Earlier, Link, DevNull, DevFull, Folder, Pipe };
 enum class Event { None, FileSizeLimit, Sigterm };
-const char* const kTargetNames[] = {"a new file", "an earlier file", "a link", "/dev/null",
+const char* const kTargetNames[] = {"a new file", "an earlier file", "links", "/dev/null",
                                     "/dev/full",  "a folder",        "a FIFO"};
 const char* const kEventNames[] = {"nothing", "a file-size limit", "SIGTERM"};
 
@@ -177,10 +177,13 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
                 break;
             case Target::Earlier:
                 writeBytes(path, kEarlier);
+                chmod(path.c_str(), 0640);
                 break;
-            case Target::Link:
+            case Target::Link: // a relative link to a link
                 writeBytes(linked, kEarlier);
-                fs::create_symlink(linked, path);
+                chmod(linked.c_str(), 0640);
+                fs::create_symlink(linked, dir.file("middle"));
+                fs::create_symlink("middle", path);
                 break;
             case Target::DevNull:
                 path = device("/dev/null");
@@ -237,6 +240,10 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
                         (program.redirected ? now.substr(0, before.size()) : now) == before);
             EXPECT_TRUE(!aFile || status != 0 || isWhole(now));
             EXPECT_TRUE(target != Target::Pipe || status != 0 || isWhole(ran.piped));
+            // A file replaced keeps its permissions.
+            struct stat mode {};
+            EXPECT_TRUE(before.empty() || program.redirected || stat(written.c_str(), &mode) != 0 ||
+                        (mode.st_mode & 0777) == 0640);
             EXPECT_TRUE(target != Target::Folder || fs::is_empty(path));
             EXPECT_TRUE(target != Target::Pipe || fs::is_fifo(path));
             EXPECT_TRUE(target != Target::Link || fs::is_symlink(path));
