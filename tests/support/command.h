@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -60,18 +61,35 @@ inline pid_t startCommand(std::vector<std::string> arguments, int outFd,
     return pid;
 }
 
+// Appends what can be read from fd without waiting to `to`.
+inline void drain(int fd, std::string& to) {
+    char buffer[65536];
+    for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        to.append(buffer, static_cast<std::size_t>(n));
+}
+
 // Runs a command to its end within `limits`; what it printed and how it ended.
+// Its standard output goes to `outFd` instead when one is given, and
+// `meanwhile` is called with its process id every millisecond or so. What it
+// prints goes through a pipe, which no file-size limit cuts short.
 inline CommandResult runCommand(std::vector<std::string> arguments,
-                                const CommandLimits& limits = {}) {
+                                const CommandLimits& limits = {}, int outFd = -1,
+                                const std::function<void(pid_t)>& meanwhile = {}) {
     CommandResult result;
-    FILE* log = std::tmpfile();
-    if (!log)
+    int log[2];
+    if (pipe2(log, O_CLOEXEC) != 0)
         return result;
-    const pid_t pid = startCommand(arguments, fileno(log), "/dev/null", limits.fileBytes);
+    fcntl(log[0], F_SETFL, O_NONBLOCK);
+    const pid_t pid =
+        startCommand(arguments, outFd >= 0 ? outFd : log[1], "/dev/null", limits.fileBytes, log[1]);
+    ::close(log[1]);
     int status = -1;
     rusage usage{};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
     while (pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0) {
+        drain(log[0], result.output);
+        if (meanwhile)
+            meanwhile(pid);
         long pages = 0;
         std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> pages >> pages;
         if (std::chrono::steady_clock::now() > deadline ||
@@ -81,16 +99,13 @@ inline CommandResult runCommand(std::vector<std::string> arguments,
             status = -1;
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    drain(log[0], result.output);
+    ::close(log[0]);
     result.status = status == -1        ? -1
                     : WIFEXITED(status) ? WEXITSTATUS(status)
                                         : 128 + WTERMSIG(status);
     result.peakKiB = usage.ru_maxrss;
-    std::rewind(log);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, log)) > 0;)
-        result.output.append(buffer, n);
-    std::fclose(log);
     return result;
 }

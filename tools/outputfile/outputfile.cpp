@@ -98,8 +98,9 @@ void onSignal(int signal) {
     const char* target = nullptr;
     int others = 0;
     for (Slot& slot : g_slots) {
-        if (slot.active.load()) {
-            ::unlink(slot.temp);
+        // A file whose rename has just happened is there whole: only one
+        // still under its temporary name is removed and left as it was.
+        if (slot.active.load() && (::unlink(slot.temp) == 0 || errno != ENOENT)) {
             if (target == nullptr)
                 target = slot.target;
             else
