@@ -44,39 +44,6 @@ protected:
     AEffect* e = nullptr;
 };
 
-// Renders frames frames in blocks of blockSize (one block when there are
-// none), the events given going to the first block; returns interleaved
-// stereo. Each block's buffers are filled with NaN first, so that a sample
-// left unwritten shows, and 64 guard samples behind the block show a write
-// past its end.
-std::vector<float> render(AEffect* e, int frames, int blockSize,
-                          std::vector<VstMidiEvent> events = {}) {
-    EventList list(std::move(events));
-    e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f);
-    std::vector<float> out;
-    int pos = 0;
-    do {
-        const int n = std::min(blockSize, frames - pos);
-        std::vector<float> left(static_cast<std::size_t>(std::max(n, 0)) + 64, std::nanf(""));
-        std::vector<float> right = left;
-        float* outputs[2] = {left.data(), right.data()};
-        e->processReplacing(e, nullptr, outputs, n);
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            if (i < static_cast<std::size_t>(std::max(n, 0))) {
-                out.insert(out.end(), {left[i], right[i]});
-            } else {
-                EXPECT_FALSE(std::isfinite(left[i]) || std::isfinite(right[i]))
-                    << "frame " << i << " of a block of " << n;
-            }
-        }
-    } while ((pos += blockSize) < frames);
-    return out;
-}
-
-std::string textOf(AEffect* e, VstInt32 opcode, VstInt32 index, int limit) {
-    return boundedText(limit, [&](char* t) { e->dispatcher(e, opcode, index, 3, t, 0.0f); });
-}
-
 TEST_F(Library, EntryPointsAndCapabilities) {
     void* library = dlopen(AMBER_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -135,7 +102,8 @@ TEST_F(Library, NamesTextsAndPinsKeepTheHostsLimits) {
         {effGetParamLabel, -1, 8, kUntouched},
         {effGetParamDisplay, 1, 8, kUntouched}};
     for (const auto& [opcode, index, limit, expected] : texts) {
-        EXPECT_EQ(textOf(e, opcode, index, limit), expected) << opcode << " " << index;
+        const auto write = [&](char* t) { e->dispatcher(e, opcode, index, 3, t, 0.0f); };
+        EXPECT_EQ(boundedText(limit, write), expected) << opcode << " " << index;
     }
     EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 0, 0, nullptr), 0);
 
@@ -147,8 +115,7 @@ TEST_F(Library, NamesTextsAndPinsKeepTheHostsLimits) {
         std::memset(&expected, '#', sizeof expected);
         const bool exists = index == 0 || index == 1;
         if (exists) {
-            std::memset(expected.label, 0, sizeof expected.label);
-            std::strcpy(expected.label, index == 0 ? "Vstx 1" : "Vstx 2");
+            std::strncpy(expected.label, index == 0 ? "Vstx 1" : "Vstx 2", sizeof expected.label);
             expected.flags = kVstPinIsActive | kVstPinIsStereo;
         }
         EXPECT_EQ(plugin->dispatch(effGetOutputProperties, index, 0, &pin), exists) << index;
@@ -206,10 +173,9 @@ TEST_F(Library, HostMisuse) {
     }
     // Offsets a host should never send (before the block, far behind it),
     // and more events than the engine's queue holds in one block.
-    EventList odd({midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
-                   midiEvent(0x90, 62, 100, INT_MIN)});
-    EXPECT_EQ(plugin->dispatch(effProcessEvents, 0, 0, odd.list), 1);
-    EXPECT_TRUE(allFinite(render(e, 2048, 512)));
+    EXPECT_TRUE(allFinite(render(e, 2048, 512,
+                                 {midiEvent(0x90, 60, 100, -50), midiEvent(0x90, 61, 100, 1 << 30),
+                                  midiEvent(0x90, 62, 100, INT_MIN)})));
     std::vector<VstMidiEvent> flood;
     for (int i = 0; i < 2000; ++i) {
         flood.push_back(midiEvent(i % 2 ? 0x80 : 0x90, 30 + i % 60, 100, i % 64));
@@ -248,11 +214,9 @@ std::string copyInto(const TempDir& root, const std::string& folder) {
 // The loudest sample of a note played on the default program.
 float notePeak(VstPlugin& plugin) {
     plugin.start(44100.0, 512);
-    float peak = 0.0f;
-    for (float s : render(plugin.effect(), 8192, 512, {midiEvent(0x90, 60, 100)})) {
-        peak = std::max(peak, std::fabs(s));
-    }
-    return peak;
+    const std::vector<float> out = render(plugin.effect(), 8192, 512, {midiEvent(0x90, 60, 100)});
+    return std::fabs(*std::max_element(
+        out.begin(), out.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
 }
 
 // Two copies play together; a second instance of one stays silent while
@@ -266,16 +230,14 @@ TEST(CopiedFolders, TwoCopiesPlayTogetherAndAgainAfterReloading) {
     ASSERT_TRUE(first->isLoaded() && second.isLoaded() && sameCopy.isLoaded()) << first->error();
     // Two mappings of the code, not one library opened twice.
     EXPECT_NE(first->effect()->dispatcher, second.effect()->dispatcher);
-    EXPECT_GT(notePeak(*first), 0.01f);
-    EXPECT_GT(notePeak(second), 0.01f);
+    EXPECT_GT(std::min(notePeak(*first), notePeak(second)), 0.01f);
     sameCopy.start(44100.0, 512);
     const std::vector<float> silent = render(sameCopy.effect(), 1024, 512);
     EXPECT_TRUE(samplesEqual(std::vector<float>(silent.size(), 0.0f), silent));
     EXPECT_EQ(first->close(), 1);
     first = std::make_unique<VstPlugin>(firstPath);
     ASSERT_TRUE(first->isLoaded()) << first->error();
-    EXPECT_GT(notePeak(*first), 0.01f);
-    EXPECT_GT(notePeak(sameCopy), 0.01f);
+    EXPECT_GT(std::min(notePeak(*first), notePeak(sameCopy)), 0.01f);
 }
 
 } // namespace

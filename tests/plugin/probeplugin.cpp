@@ -22,9 +22,8 @@ public:
     }
 
     VstInt32 processEvents(VstEvents* events) override {
-        VstEvent* const* list = events->events;
         for (VstInt32 i = 0; i < events->numEvents && m_count < kMax; ++i) {
-            const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
             if (midi->type == kVstMidiType && (midi->midiData[0] & 0xF0) == 0x90 &&
                 midi->midiData[2] != 0) {
                 m_offsets[m_count++] = midi->deltaFrames;

@@ -1,8 +1,13 @@
-// MIDI events and event lists laid out as a host hands them to a plug-in.
+// MIDI events and event lists laid out as a host hands them to a plug-in,
+// and blocks rendered through the plug-in's record with them.
 #pragma once
 
 #include "platform/vstrecords.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 inline VstMidiEvent midiEvent(int status, int data1, int data2, int delta = 0) {
@@ -39,3 +44,31 @@ struct EventList {
     std::vector<VstEvent*> storage;
     VstEvents* list = nullptr;
 };
+
+// Renders frames frames in blocks of blockSize (one block when there are
+// none), the events given, which must be taken, going to the first block;
+// returns interleaved stereo. Each block's buffers are filled with NaN first,
+// so that a sample left unwritten shows, and 64 guard samples behind the
+// block show a write past its end.
+inline std::vector<float> render(AEffect* e, int frames, int blockSize,
+                                 std::vector<VstMidiEvent> events = {}) {
+    EventList list(std::move(events));
+    EXPECT_EQ(e->dispatcher(e, effProcessEvents, 0, 0, list.list, 0.0f), 1);
+    const auto written = [](float s) { return std::isfinite(s); };
+    std::vector<float> out;
+    int pos = 0;
+    do {
+        const int n = std::min(blockSize, frames - pos);
+        const std::size_t size = static_cast<std::size_t>(std::max(n, 0));
+        std::vector<float> left(size + 64, std::nanf("")), right = left;
+        float* outputs[2] = {left.data(), right.data()};
+        e->processReplacing(e, nullptr, outputs, n);
+        for (std::size_t i = 0; i < size; ++i) {
+            out.insert(out.end(), {left[i], right[i]});
+        }
+        EXPECT_TRUE(std::none_of(left.begin() + long(size), left.end(), written) &&
+                    std::none_of(right.begin() + long(size), right.end(), written))
+            << "written past a block of " << n;
+    } while ((pos += blockSize) < frames);
+    return out;
+}

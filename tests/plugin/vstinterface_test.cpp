@@ -45,12 +45,6 @@ private:
     int32_t m_frame = 0;
 };
 
-void processBlock(VstInterface& plugin, int frames) {
-    std::vector<float> left(static_cast<std::size_t>(frames)), right = left;
-    float* outputs[2] = {left.data(), right.data()};
-    plugin.getAeffect()->processReplacing(plugin.getAeffect(), nullptr, outputs, frames);
-}
-
 // MIDI reaches the engine with the status's channel dropped and data bytes
 // cut to seven bits, at unchanged offsets in the host's order; other events
 // and null entries are skipped. One time request per rendered block, with
@@ -74,7 +68,7 @@ TEST(VstInterface, EventsTempoProgramsAndTexts) {
         // The last answer carries no time information at all.
         time.flags = flags;
         host.answers[audioMasterGetTime] = flags < 0 ? 0 : reinterpret_cast<VstIntPtr>(&time);
-        processBlock(plugin, 8);
+        render(plugin.getAeffect(), 8, 8);
     }
     // The engine's tick runs the events for offsets 0, 3, 5, 6 and 7 on these
     // frames.
@@ -83,7 +77,7 @@ TEST(VstInterface, EventsTempoProgramsAndTexts) {
                                         "off 60 @4", "off 61 @5", "bend 0.999878 @6",
                                         "tempo 140.600006", "tempo 140.600006"}));
     // Blocks of no frames are not rendered and ask nothing.
-    processBlock(plugin, 0);
+    render(plugin.getAeffect(), 0, 0);
     plugin.getAeffect()->processReplacing(plugin.getAeffect(), nullptr, nullptr, -4);
     ASSERT_EQ(host.requests.size(), 3u);
     for (const RecordingHost::Request& r : host.requests) {
@@ -115,8 +109,7 @@ TEST(VstInterface, EventsTempoProgramsAndTexts) {
     EXPECT_FALSE(plugin.copyProgram());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "STUB: VstInterface::copyProgram\n");
     EXPECT_EQ(plugin.dispatcher(effCopyProgram, 0, 0, nullptr, 0), 0);
-    bool (VstInterface::*own)() = &VstInterface::copyProgram;
-    EXPECT_EQ(vtableSlot(own), 153);
+    EXPECT_EQ(vtableSlot(static_cast<bool (VstInterface::*)()>(&VstInterface::copyProgram)), 153);
 }
 
 } // namespace
