@@ -136,53 +136,37 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
             TempDir elsewhere;
             std::string path = pathIn(dir);
             const std::string linked = elsewhere.file("linked");
-            std::string fifo;
-            // A program given its path names a device as it is; in a folder,
-            // the device is reached through a link.
-            const auto device = [&](const char* name) {
-                if (program.fileInFolder.empty())
-                    return std::string(name);
-                fs::create_symlink(name, path);
-                return path;
-            };
-            switch (target) {
-            case Target::Missing:
-                break;
-            case Target::Earlier:
-                writeBytes(path, kEarlier);
-                chmod(path.c_str(), 0640);
-                break;
-            case Target::Link: // a relative link to a link
-                writeBytes(linked, kEarlier);
-                chmod(linked.c_str(), 0640);
-                fs::create_symlink(linked, dir.file("middle"));
-                fs::create_symlink("middle", path);
-                break;
-            case Target::DevNull:
-                path = device("/dev/null");
-                break;
-            case Target::DevFull:
-                path = device("/dev/full");
-                break;
-            case Target::Folder:
-                fs::create_directory(path);
-                break;
-            case Target::Pipe:
-                ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-                fifo = path;
-                break;
-            }
-            const Written ran =
-                run(commandOf(program, program.fileInFolder.empty() ? path : dir.path()),
-                    program.redirected ? path : "/dev/null", fifo, event,
-                    {dir.path(), elsewhere.path()});
-            const CommandResult& r = ran.result;
-            const std::string& said = r.output;
             const std::string written = target == Target::Link ? linked : path;
-            // A program writing a whole folder may stop at another of its files.
-            const std::string named = program.fileInFolder.empty() ? path : dir.path();
             const std::string before =
                 target == Target::Earlier || target == Target::Link ? kEarlier : "";
+            if (!before.empty()) {
+                writeBytes(written, kEarlier);
+                chmod(written.c_str(), 0640);
+            }
+            if (target == Target::Link) { // a relative link to a link
+                fs::create_symlink(linked, dir.file("middle"));
+                fs::create_symlink("middle", path);
+            }
+            // A program given its path names a device as it is; in a folder,
+            // the device is reached through a link.
+            const char* device = target == Target::DevNull   ? "/dev/null"
+                                 : target == Target::DevFull ? "/dev/full"
+                                                             : nullptr;
+            if (device && program.fileInFolder.empty())
+                path = device;
+            else if (device)
+                fs::create_symlink(device, path);
+            if (target == Target::Folder)
+                fs::create_directory(path);
+            ASSERT_TRUE(target != Target::Pipe || mkfifo(path.c_str(), 0600) == 0);
+            const Written ran =
+                run(commandOf(program, program.fileInFolder.empty() ? path : dir.path()),
+                    program.redirected ? path : "/dev/null", target == Target::Pipe ? path : "",
+                    event, {dir.path(), elsewhere.path()});
+            const CommandResult& r = ran.result;
+            const std::string& said = r.output;
+            // A program writing a whole folder may stop at another of its files.
+            const std::string named = program.fileInFolder.empty() ? path : dir.path();
             // The new output, whole; a report is appended to what was there.
             const auto isWhole = [&](const std::string& bytes) {
                 const std::string added = program.redirected ? bytes.substr(before.size()) : bytes;
