@@ -5,6 +5,7 @@
 #include <cairo.h>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 using namespace guitest;
 using EVA = Animation::ExchangeViewAnimation;
@@ -164,9 +165,8 @@ TEST_F(Animations, ExchangesSlideInLinearlyInAFrameBesideOthersAndEndAtOnceOutsi
     for (CViewContainer* c : {container, other, detached})
         c->addView(new ProbeView(kPlace));
     ProbeView* direct = exchange(detached->getView(0), EVA::kPushInFromLeft);
-    EXPECT_EQ(detached->getNbViews(), 1);
-    EXPECT_EQ(detached->getView(0), direct);
-    EXPECT_EQ(direct->getViewSize(), kPlace);
+    EXPECT_EQ(std::tuple(detached->getNbViews(), detached->getView(0), direct->getViewSize()),
+              std::tuple(1, direct, kPlace));
     detached->forget();
     EXPECT_EQ(ProbeView::alive, 2);
 
