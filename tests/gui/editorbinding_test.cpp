@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 using namespace guitest;
@@ -78,8 +79,7 @@ TEST(EditorBinding, KnobGesturesResizesAndPostedValuesGoThroughTheHostWhichMayCl
     EXPECT_FALSE(editor->onWheel(std::nanf("")));
     EXPECT_TRUE(editor->onWheel(-2.f));
     EXPECT_FLOAT_EQ(editor->knob->getValue(), 0.3f);
-    EXPECT_EQ(host.opcodes, edit);
-    EXPECT_EQ(host.last.first, 0);
+    EXPECT_EQ(std::tuple(host.opcodes, host.last.first), std::tuple(edit, 0));
     moveTo(editor->getFrame(), 0, 0, 0);
     EXPECT_FALSE(editor->onWheel(1.f)) << "nothing at (0, 0) takes the wheel";
     VstKeyCode key{65, 0, 0};
