@@ -43,8 +43,7 @@ TEST_F(Controls, AnimKnobFollowsVerticalDragsAndTheWheelInsideEditsAndDrawsItsFr
     CBitmap* strip = makeBitmap(10, 300, [](int, int y) { return grey(8 * (y / 10)); });
     auto* knob = add(frame, new CAnimKnob(CRect(20, 20, 30, 30), &editor, 3, 30, 10, strip));
     strip->forget();
-    drag(frame, {CPoint(25, 25), CPoint(25, 0)}, kRButton);
-    EXPECT_TRUE(editor.log.empty());
+    drag(frame, {CPoint(25, 25), CPoint(25, 0)}, kRButton); // no edit: the log below
     knob->setValue(0.25f);
     const CCoord q = CAnimKnob::kDragRange / 4;
     drag(frame, {CPoint(25, 25), CPoint(25, 25 - q), CPoint(25, 25 - 2 * q), CPoint(25, 25 + q),

@@ -35,10 +35,11 @@ TEST(MissingImages, WindowStaysEmptyUntilKnobStripAndBackgroundExist) {
         }
         VSTGUI::registerEmbeddedResources(table.data(), table.size());
 
+        const std::string printed =
+            printedBy([&] { EXPECT_EQ(dispatch(effEditOpen, reinterpret_cast<void*>(0x2a)), 1); });
         const bool opens = step == kBackground;
-        EXPECT_EQ(
-            printedBy([&] { EXPECT_EQ(dispatch(effEditOpen, reinterpret_cast<void*>(0x2a)), 1); }),
-            opens ? "1\n2\n3\n" : "Error: Amber Threshold pixmaps not found on disk!\n");
+        EXPECT_EQ(printed,
+                  opens ? "1\n2\n3\n" : "Error: Amber Threshold pixmaps not found on disk!\n");
         EXPECT_EQ(editor->getFrame() ? editor->getFrame()->getNbViews() : 0, opens ? 16 : 0);
         // Without a window, parameter changes and idle touch nothing.
         effect->setParameter(effect, 0, 0.9f);
