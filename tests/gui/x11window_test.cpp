@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
-#include <tuple>
 
 // Xlib's macros (None, Bool) must come after the test framework's headers.
 #include <X11/Xlib.h>
@@ -28,8 +27,9 @@ TEST(X11Host, TheWindowShowsTheFrameAndOutlivesItsParent) {
     // A parent that cannot take the window leaves the frame off-screen.
     CFrame* frame =
         new CFrame(CRect(0, 0, 50, 50), reinterpret_cast<void*>(uintptr_t(0x7ffffff0)), &editor);
+    EXPECT_FALSE(frame->isWindowOpen());
     frame->idle();
-    EXPECT_EQ(std::tuple(frame->isWindowOpen(), frame->getRenderCount()), std::tuple(false, 1u));
+    EXPECT_EQ(frame->getRenderCount(), 1u);
     frame->forget();
     const Window parent =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0, 0);

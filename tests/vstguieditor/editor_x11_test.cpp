@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <regex>
 #include <signal.h>
 #include <string>
@@ -38,8 +37,10 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
     FILE* out = fdopen(pipeEnds[0], "r");
     ASSERT_TRUE(pid > 0 && out);
     // A failed step must not leave the host running.
-    const std::unique_ptr<pid_t, void (*)(pid_t*)> killOnFailure(
-        &pid, [](pid_t* p) { *p > 0 && kill(*p, SIGKILL); });
+    struct Kill {
+        pid_t& pid;
+        ~Kill() { pid > 0 && kill(pid, SIGKILL); }
+    } killOnFailure{pid};
     std::string log, last, window;
     std::smatch m;
     const auto waitForLine = [&](const std::string& pattern) {
