@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 // Xlib's macros (None, Bool) must come after the test framework's headers.
 #include <X11/Xlib.h>
@@ -42,16 +44,10 @@ TEST(X11ErrorTrap, TwoEditorsOpeningAtOnceKeepTheirErrorsApartFromEachOtherAndTh
     // up and closes a real window's display, would take a host's error made
     // then. A host without a handler ends on the first error that reaches
     // Xlib's default one.
-    const struct {
-        const char* host;
-        bool handler;
-        Window secondInto;
-    } kRows[] = {{"its own handler, erring", true, missing},
-                 {"Xlib's default handler", false, parent}};
     constexpr int kOpens = 150;
-    for (const auto& row : kRows) {
-        SCOPED_TRACE(row.host);
-        XSetErrorHandler(row.handler ? hostHandler : nullptr);
+    for (const auto& [handler, secondInto] : {std::pair{true, missing}, {false, parent}}) {
+        SCOPED_TRACE(handler ? "the host's own handler, erring" : "Xlib's default handler");
+        XSetErrorHandler(handler ? hostHandler : nullptr);
         g_hostErrors = g_editorErrors = 0;
         // Both editors start together; the host errs until both are done.
         std::atomic<int> started{0}, finished{0};
@@ -84,19 +80,20 @@ TEST(X11ErrorTrap, TwoEditorsOpeningAtOnceKeepTheirErrorsApartFromEachOtherAndTh
                 ++finished;
             });
         };
-        std::thread editors[] = {editor(missing), editor(row.secondInto)};
+        std::thread editors[] = {editor(missing), editor(secondInto)};
         int hostErrorsMade = 0;
-        for (; row.handler && finished < 2; ++hostErrorsMade) {
+        for (; handler && finished < 2; ++hostErrorsMade) {
             XMapWindow(g_host, missing);
             XSync(g_host, False);
         }
         for (std::thread& thread : editors)
             thread.join();
-        EXPECT_EQ(windowsInMissing, 0) << "opened into a window that does not exist";
-        EXPECT_EQ(failedInReal, 0) << "of " << kOpens << " opens into a real window failed";
-        EXPECT_EQ(notAChild, 0) << "windows were no child of the real window";
-        EXPECT_EQ(g_editorErrors, 0) << "an editor's errors reached the host's handler";
-        EXPECT_EQ(g_hostErrors, hostErrorsMade) << "the host's own errors went astray";
+        // Windows opened into the missing one, failed opens into the real one
+        // (of kOpens), windows no child of the real one, editors' errors that
+        // reached the host's handler, and the host's own errors it saw.
+        EXPECT_EQ(std::tuple(windowsInMissing.load(), failedInReal.load(), notAChild.load(),
+                             g_editorErrors.load(), g_hostErrors.load()),
+                  std::tuple(0, 0, 0, 0, hostErrorsMade));
     }
     XSetErrorHandler(nullptr);
     XCloseDisplay(g_host);
