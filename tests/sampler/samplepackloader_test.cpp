@@ -41,11 +41,10 @@ struct Rig {
     std::string describe(std::size_t i) const {
         const SamplerZone& zone = *sampler.zones().at(i);
         std::ostringstream out;
+        const double* adsr = zone.m_adsrParams;
         out << zone.m_startKey << ' ' << zone.m_endKey << ' ' << zone.m_startVel << ' '
-            << zone.m_endVel << ' ' << zone.m_rootKey;
-        for (int k = 0; k < 4; ++k) {
-            out << ' ' << zone.m_adsrParams[k];
-        }
+            << zone.m_endVel << ' ' << zone.m_rootKey << ' ' << adsr[0] << ' ' << adsr[1] << ' '
+            << adsr[2] << ' ' << adsr[3];
         const std::string file = zone.m_pSample->m_path.substr(dir.path().size());
         return out.str() + (zone.m_pSample->m_pData ? " data " : " none " + file + " ") +
                keysOf(&zone);
