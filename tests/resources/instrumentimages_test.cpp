@@ -207,17 +207,15 @@ TEST(InstrumentImages, BottleColoursMatchTheirCategoryButtons) {
 // why: the tool's own line, not the shell's for a command never found.
 TEST(ArtworkGenerator, FailsLoudlyWhenItCannotDoItsWork) {
     const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
-        {{"--png-dir", "/nonexistent/amber-artgen"},
+        {{AMBER_ARTGEN_PATH, "--png-dir", "/nonexistent/amber-artgen"},
          1,
          "artgen: cannot write /nonexistent/amber-artgen/"},
-        {{"--colour", "red"}, 2, "artgen: unknown option --colour\n"},
-        {{"--png-dir"}, 2, "usage: amber_artgen"},
-        {{}, 2, "usage: amber_artgen"},
+        {{AMBER_ARTGEN_PATH, "--colour", "red"}, 2, "artgen: unknown option --colour\n"},
+        {{AMBER_ARTGEN_PATH, "--png-dir"}, 2, "usage: amber_artgen"},
+        {{AMBER_ARTGEN_PATH}, 2, "usage: amber_artgen"},
     };
     for (const auto& [arguments, status, says] : rows) {
-        std::vector<std::string> argv{AMBER_ARTGEN_PATH};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        const CommandResult ran = runCommand(argv);
+        const CommandResult ran = runCommand(arguments);
         SCOPED_TRACE(ran.output);
         EXPECT_EQ(ran.status, status);
         EXPECT_EQ(ran.output.rfind(says, 0), 0u);

@@ -12,17 +12,18 @@ using namespace samplertest;
 
 namespace {
 
+// A sampler playing a pack of one zone over "a.wav", in the test's folder.
 struct Rig {
     TempDir dir;
     Sampler sampler;
 
-    Rig() { writeWave(dir.file("a.wav"), constantFrames(2000, 3000)); }
+    Rig() {
+        writeWave(dir.file("a.wav"), constantFrames(2000, 3000));
+        loadBytes(makePack({{0, 127, 60, "a.wav"}}).SerializeAsString());
+    }
     void loadBytes(const std::string& bytes) {
         writeBytes(dir.file("p.jsfb"), bytes);
         sampler.loadSamplePackFile(dir.file("p.jsfb"), dir.path());
-    }
-    void load(const std::vector<PackZone>& zones) {
-        loadBytes(makePack(zones).SerializeAsString());
     }
     // The first and last key that play `zone` (null: no zone).
     std::string keysOf(const SamplerZone* zone) const {
@@ -98,11 +99,10 @@ TEST(SamplePackLoader, ZoneRecordsWireFormatAndDamage) {
         {nested(64), {ten, thirty}},
         {nested(65), {ten}},
     };
-    Rig rig;
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         const auto& [bytes, zones] = c;
-        rig.load({{0, 127, 60, "a.wav"}});
+        Rig rig;
         rig.loadBytes(bytes);
         EXPECT_TRUE(rig.sampler.isReady());
         ASSERT_EQ(rig.sampler.zones().size(), zones.size());
@@ -127,7 +127,6 @@ TEST(SamplePackLoader, ZoneRecordsWireFormatAndDamage) {
 // loading line and its failure line names the folder.
 TEST(SamplePackLoader, MissingPackKeepsThePreviousZones) {
     Rig rig;
-    rig.load({{0, 127, 60, "a.wav"}});
     const SamplerZone* before = rig.sampler.zoneForKey(60);
     const std::string& dir = rig.dir.path();
     const std::string fifo = rig.dir.file("fifo.jsfb");
