@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -10,10 +11,8 @@ namespace {
 
 // The envelope's next `n` values at steps of `dt`.
 std::vector<float> run(ADSR& env, double dt, std::size_t n) {
-    std::vector<float> values;
-    for (std::size_t i = 0; i < n; ++i) {
-        values.push_back(env.process(dt));
-    }
+    std::vector<float> values(n);
+    std::generate(values.begin(), values.end(), [&] { return env.process(dt); });
     return values;
 }
 

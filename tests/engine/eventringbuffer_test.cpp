@@ -33,10 +33,10 @@ TEST(EventRingBuffer, TakesAndGivesWhatFits) {
     std::iota(source.begin(), source.end(), 1);
     EventRingBuffer ring;
     ASSERT_EQ(ring.init(sizeof(int32_t), 8, storage.data()), 0);
-    EXPECT_EQ(ring.write(source.data(), 6), 6);
-    EXPECT_EQ(ring.read(out.data(), 4), 4);
-    EXPECT_EQ(ring.write(source.data(), 10), 6);
-    EXPECT_EQ(ring.read(out.data(), 12), 8);
+    // In the order written: a braced list is evaluated from left to right.
+    const std::vector<int32_t> counts = {ring.write(source.data(), 6), ring.read(out.data(), 4),
+                                         ring.write(source.data(), 10), ring.read(out.data(), 12)};
+    EXPECT_EQ(counts, (std::vector<int32_t>{6, 4, 6, 8}));
     EXPECT_EQ(out, (std::vector<int32_t>{5, 6, 1, 2, 3, 4, 5, 6, 0, 0, 0, 0}));
 }
 

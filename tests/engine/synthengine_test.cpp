@@ -71,9 +71,8 @@ TEST(MidiTranslation, MessagesRunAtTheirOffsets) {
         RecordingEngine engine;
         engine.handleMidi(status, data1, data2, offset);
         engine.process(nullptr, nullptr, 1024);
-        EXPECT_EQ(engine.calls, calls);
-        EXPECT_EQ(engine.liveEventCount(), live);
-        EXPECT_EQ(engine.getCurrentProgram(), &engine.m_programs[2]);
+        EXPECT_EQ(std::tuple(engine.calls, engine.liveEventCount(), engine.getCurrentProgram()),
+                  std::tuple(calls, live, &engine.m_programs[2]));
     }
 }
 
@@ -92,8 +91,7 @@ TEST(MidiTranslation, FullQueueDropsAndWaitingEventsKeepTheirOrder) {
     Calls expected = allNotesOff(), second = allNotesOff();
     expected.insert(expected.end(), second.begin(), second.begin() + 126);
     expected.insert(expected.end(), {{'f', 64, 0, 0.0f, 3}, {'n', 64, 90, 0.0f, 3}});
-    EXPECT_EQ(engine.calls, expected);
-    EXPECT_EQ(engine.liveEventCount(), 0);
+    EXPECT_EQ(std::pair(engine.calls, engine.liveEventCount()), std::pair(expected, 0));
 }
 
 TEST(SynthEventPool, RefusesWhenFullAndReusesReleasedSlots) {

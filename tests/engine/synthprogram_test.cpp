@@ -33,8 +33,7 @@ TEST(SynthParameter, MappingClampingAndDisplay) {
         IntegerSynthParameter integer("I", "osc", -3.0f, 3.0f, 1.0f);
         plain.setValue(c[0]);
         integer.setValue(c[0]);
-        EXPECT_EQ(plain.getValue(), c[1]) << c[0];
-        EXPECT_EQ(integer.getValue(), c[2]) << c[0];
+        EXPECT_EQ(std::pair(plain.getValue(), integer.getValue()), std::pair(c[1], c[2])) << c[0];
     }
     // Integers are cut toward 0 and kept within int; texts to 63 characters.
     const std::string longUnit(300, 'u');

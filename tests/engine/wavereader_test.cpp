@@ -40,10 +40,8 @@ Loaded load(const std::string& path, const Bytes* bytes = nullptr) {
     float* data = reinterpret_cast<float*>(1);
     int32_t count = -1;
     Loaded loaded;
-    ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    loaded.result = readWaveFile(path, &data, &count);
-    loaded.out = ::testing::internal::GetCapturedStdout();
+    loaded.out = printedBy([&] { loaded.result = readWaveFile(path, &data, &count); });
     loaded.err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(data) % 16, 0u);
     EXPECT_EQ(data == nullptr, loaded.result != WAVE_READ_OK);
@@ -102,10 +100,9 @@ TEST(WaveReader, OtherLayoutsAreRefused) {
     for (const Bytes& file : refused) {
         SCOPED_TRACE(&file - refused.data());
         const Loaded loaded = load(dir.file("wave.wav"), &file);
-        EXPECT_EQ(loaded.result, WAVE_READ_UNSUPPORTED);
-        EXPECT_EQ(loaded.out, "");
-        EXPECT_EQ(loaded.err.substr(0, prefix.size()), prefix);
-        EXPECT_EQ(loaded.err.back(), '\n');
+        EXPECT_EQ(std::tuple(loaded.result, loaded.out, loaded.err.substr(0, prefix.size()),
+                             loaded.err.back()),
+                  std::tuple(WAVE_READ_UNSUPPORTED, "", prefix, '\n'));
     }
 }
 
@@ -126,9 +123,10 @@ TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
     for (const std::string& path : {folder, fifo, std::string("/dev/zero"), none, link}) {
         Loaded loaded;
         EXPECT_TRUE(finishesInTime([&] { loaded = load(path); }, fifo)) << path;
-        const bool regular = path == link;
-        EXPECT_EQ(loaded.result, regular ? WAVE_READ_OK : WAVE_READ_CANNOT_OPEN) << path;
-        EXPECT_EQ(loaded.err, regular ? "" : "Failed to open sample: " + path + "\n");
+        EXPECT_EQ(std::pair(loaded.result, loaded.err),
+                  path == link
+                      ? std::pair(WAVE_READ_OK, std::string())
+                      : std::pair(WAVE_READ_CANNOT_OPEN, "Failed to open sample: " + path + "\n"));
     }
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -138,9 +136,9 @@ TEST(WaveReader, OnlyRegularFilesOpenAndSamplesSayWhetherTheyLoaded) {
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(out.substr(out.rfind("Loaded")),
               "Loaded sample " + link + " with length 4\nFailed to load " + none + "\n");
-    EXPECT_EQ(zone.m_pSample->m_pData, nullptr);
-    EXPECT_EQ(zone.m_pSample->numSamples(), 0);
-    EXPECT_EQ(SamplerZone().m_pSample, nullptr);
+    EXPECT_EQ(
+        std::tuple(zone.m_pSample->m_pData, zone.m_pSample->numSamples(), SamplerZone().m_pSample),
+        std::tuple(nullptr, 0, nullptr));
 }
 
 // Refusing a terminal among the sounds comes too late if opening it already

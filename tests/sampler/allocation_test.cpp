@@ -86,9 +86,8 @@ TEST(SamplerAllocations, NoneWhileRenderingInSteadyState) {
             }
             g_counting = false;
         }
-        const auto counts =
-            std::tuple(g_allocations.load(), g_locks.load(), g_otherMutexLocks.load());
-        EXPECT_EQ(counts, std::tuple(0L, 60L, 0L))
+        EXPECT_EQ(std::tuple(g_allocations.load(), g_locks.load(), g_otherMutexLocks.load()),
+                  std::tuple(0L, 60L, 0L))
             << "allocations, locks, other mutexes; block size " << blockSize;
     }
 }
