@@ -62,8 +62,7 @@ TEST(Browser, XdgOpenGetsTheAddressAsOneArgumentInASessionOfItsOwnAndLeavesNoChi
     std::string args;
     for (int i = 0; i < 300 && args.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::ifstream in(out);
-        args.assign(std::istreambuf_iterator<char>(in), {});
+        args = readBytes(out);
     }
     setenv("PATH", oldPath.c_str(), 1);
     ::close(leftOpen);

@@ -257,8 +257,7 @@ TEST(HostCommand, RefusalsAndALongRenderInBoundedMemory) {
         EXPECT_EQ(r.status, status) << line << "\n" << r.output;
         EXPECT_NE(r.output.find(says), std::string::npos) << line << "\n" << r.output;
         EXPECT_LT(r.peakKiB, 64 << 10) << line;
-        std::ifstream kept(wav, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), earlier) << line;
+        EXPECT_EQ(readBytes(wav), earlier) << line;
         // Nor is anything unfinished left beside it.
         EXPECT_EQ(files(), before) << line;
     }
@@ -290,8 +289,7 @@ TEST(HostCommand, AudioOnStandardOutputAndAReportThatCannotBeWritten) {
         if (status != 0) {
             continue;
         }
-        std::ifstream taken(wav, std::ios::binary);
-        const std::string bytes(std::istreambuf_iterator<char>(taken), {});
+        const std::string bytes = readBytes(wav);
         EXPECT_EQ(bytes.find("wrote"), std::string::npos) << script;
         SF_INFO info{};
         SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);

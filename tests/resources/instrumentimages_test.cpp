@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
@@ -122,8 +121,7 @@ TEST(InstrumentImages, EveryImageTheEditorLoadsHasItsSizeAndIsTheGenerators) {
         ASSERT_TRUE(r && r->size > 26);
         const std::string bytes(reinterpret_cast<const char*>(r->data), r->size);
         EXPECT_EQ(bytes.substr(24, 2), "\x08\x06") << "bit depth 8, colour type RGBA";
-        std::ifstream in(dir.file(name), std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+        EXPECT_EQ(readBytes(dir.file(name)), bytes);
         distinct.insert(bytes);
     }
     // The help pictures are deliberately not part of the instrument's images.

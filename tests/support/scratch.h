@@ -34,6 +34,12 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
     ASSERT_FALSE(out.fail()) << "cannot write " << path;
 }
 
+// What the file holds, empty when it cannot be read.
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // Overwrites `width` bytes at `offset` with `value`, little-endian.
 inline std::string patched(std::string bytes, std::size_t offset, uint32_t value, int width = 4) {
     for (int i = 0; i < width; ++i) {

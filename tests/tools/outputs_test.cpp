@@ -52,11 +52,6 @@ std::vector<std::string> commandOf(const Program& program, const std::string& ou
     return command;
 }
 
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Hidden files: the temporary files a run may have left behind.
 std::vector<std::string> hidden(const std::string& folder) {
     std::vector<std::string> found;
@@ -115,7 +110,7 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
         run(commandOf(program, program.fileInFolder.empty() ? referencePath : referenceDir.path()),
             program.redirected ? referencePath : "/dev/null", "", Event::None, {});
     ASSERT_EQ(reference.result.status, 0) << reference.result.output;
-    const std::string expected = contents(referencePath);
+    const std::string expected = readBytes(referencePath);
     ASSERT_FALSE(expected.empty());
 
     const Target targets[] = {Target::Missing, Target::Earlier, Target::Link, Target::DevNull,
@@ -194,7 +189,7 @@ TEST_P(Outputs, LeaveTheEarlierFileOrAWholeNewOne) {
             // What the user had stays, whole, unless the run finished it (a
             // signal may also come just after a file was renamed into place);
             // a report is appended to it.
-            const std::string now = aFile && fs::exists(written) ? contents(written) : "";
+            const std::string now = aFile && fs::exists(written) ? readBytes(written) : "";
             const bool finished =
                 status == 0 || (status == 128 + SIGTERM &&
                                 said.find("left as") == std::string::npos && now != before);

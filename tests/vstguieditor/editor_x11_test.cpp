@@ -4,6 +4,7 @@
 // editor asked of it. Screenshots before and after are written as PNG files.
 
 #include "../support/command.h"
+#include "../support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <iterator>
 #include <regex>
 #include <signal.h>
@@ -58,8 +58,7 @@ TEST(EditorOnDisplay, ClicksAndDragsReachTheHost) {
         const std::string path = std::string(AMBER_SHOT_DIR) + "/editor_x11_" + name + ".png";
         const CommandResult taken = runCommand({"/usr/bin/import", "-window", window, path});
         EXPECT_EQ(taken.status, 0) << taken.output;
-        std::ifstream in(path, std::ios::binary);
-        const std::string png{std::istreambuf_iterator<char>(in), {}};
+        const std::string png = readBytes(path);
         EXPECT_TRUE(png.size() > 1000 && png.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) << name;
         return png;
     };
