@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <poll.h>
 #include <set>
 #include <sys/inotify.h>
@@ -114,22 +113,21 @@ std::vector<std::string> problemsIn(const std::string& folder, int& packs) {
         } else if (entry.path().extension() == ".jsfb") {
             packPaths.push_back(entry.path());
         } else {
-            std::ifstream in(entry.path(), std::ios::binary);
-            unsigned char header[44] = {};
-            in.read(reinterpret_cast<char*>(header), sizeof header);
-            const auto claimed = 44u + (header[40] | header[41] << 8 | header[42] << 16 |
-                                        static_cast<uint32_t>(header[43]) << 24);
-            if (fs::file_size(entry.path()) == claimed)
+            std::string bytes = readBytes(entry.path());
+            const std::size_t held = bytes.size();
+            bytes.resize(44);
+            const std::size_t claimed = 44 + (bytes[40] & 0xFFu) + ((bytes[41] & 0xFFu) << 8) +
+                                        ((bytes[42] & 0xFFu) << 16) + ((bytes[43] & 0xFFu) << 24);
+            if (held == claimed)
                 wholeWaves.insert(name);
             else
-                problems.push_back(name + " holds " + std::to_string(fs::file_size(entry.path())) +
+                problems.push_back(name + " holds " + std::to_string(held) +
                                    " bytes, its header claims " + std::to_string(claimed));
         }
     }
     for (const fs::path& path : packPaths) {
         Kestrovalian::SamplePack pack;
-        std::ifstream in(path, std::ios::binary);
-        if (!pack.ParseFromIstream(&in) || pack.zone_size() == 0)
+        if (!pack.ParseFromString(readBytes(path)) || pack.zone_size() == 0)
             problems.push_back(path.filename().string() + " is no pack");
         for (const auto& zone : pack.zone())
             if (wholeWaves.count(zone.filename()) == 0)
