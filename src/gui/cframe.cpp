@@ -179,12 +179,10 @@ CColor CFrame::getPixel(int32 x, int32 y) const {
                   static_cast<std::uint8_t>(a));
 }
 
-bool CFrame::writePNG(UTF8StringPtr path) {
-    if (path == nullptr)
-        return false;
+cairo_surface_t* CFrame::renderedImage() {
     if (m_needsRedraw || m_backBuffer == nullptr)
         render();
-    return cairo_surface_write_to_png(m_backBuffer, path) == CAIRO_STATUS_SUCCESS;
+    return m_backBuffer;
 }
 
 void CFrame::processWindowEvents() {

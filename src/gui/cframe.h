@@ -77,8 +77,9 @@ public:
     // The colour of one pixel of the last render (unpremultiplied); transparent
     // black outside the frame.
     CColor getPixel(int32 x, int32 y) const;
-    // Renders and writes the image as a PNG file; false on failure.
-    bool writePNG(UTF8StringPtr path);
+    // The off-screen image, drawn again first if anything changed since the
+    // last render: what a picture of the window is taken from.
+    cairo_surface_t* renderedImage();
     // How many times the tree was drawn (tells tests whether idle redrew).
     uint32 getRenderCount() const { return m_renderCount; }
 

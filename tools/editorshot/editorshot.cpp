@@ -86,11 +86,8 @@ int main(int argc, char** argv) {
             effect->setParameter(effect, 0, value);
             now += 1000;
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.f);
-            if (frame->needsRedraw() || frame->getBackBuffer() == nullptr) {
-                frame->render();
-            }
             std::string error;
-            if (!writePngFile(frame->getBackBuffer(), out, error)) {
+            if (!writePngFile(frame->renderedImage(), out, error)) {
                 std::fprintf(stderr, "editorshot: %s\n", error.c_str());
                 status = 1;
             } else {
